@@ -1,0 +1,12 @@
+// The time source of the system's time stamps.
+#include "platform/clock.h"
+
+#include <atomic>
+
+namespace {
+std::atomic<bool> g_utc{true};
+}
+
+void SetTimeStampsUtc(bool utc) { g_utc = utc; }
+bool TimeStampsUtc() { return g_utc; }
+FileTime TimeStampNow() { return FileTimeNow(g_utc); }

@@ -1,0 +1,10 @@
+// The time source of the system's time stamps: now as UTC or local time, chosen once at start.
+#pragma once
+
+#include "platform/file_time.h"
+
+// Whether time stamps are taken in UTC (the "UseGMT" setting, read at start).
+void SetTimeStampsUtc(bool utc);
+bool TimeStampsUtc();
+// The current time for a value, quality or state change.
+FileTime TimeStampNow();

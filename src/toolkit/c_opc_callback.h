@@ -1,0 +1,74 @@
+// COPCCallback: the toolkit's callback base through which the served system supplies its items.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/hresult.h"
+#include "platform/variant.h"
+#include "toolkit/c_opc_browser.h"
+#include "toolkit/c_tag.h"
+
+// OPC server states reported by GetServerState.
+enum class OpcServerState { Running = 1, Failed = 2, NoConfig = 3, Suspended = 4, Test = 5 };
+
+class COPCCallback {
+ public:
+  COPCCallback() = default;
+  COPCCallback(const COPCCallback&) = delete;
+  COPCCallback& operator=(const COPCCallback&) = delete;
+  virtual ~COPCCallback() = default;
+
+  // Narrow (Windows-1252) text in, the wide string handed to a client out.
+  static std::u16string AllocString(std::string_view ansi);
+
+  // The lock that guards the tags' values, qualities and time stamps; the toolkit holds it
+  // while it copies tag state for a client. The served system returns its own lock.
+  virtual std::recursive_mutex& GetTagLock() { return m_defaultLock; }
+
+  // Item properties.
+  virtual HRESULT QueryPropertyCount(const char* itemId, std::uint32_t* count, CTag** tag);
+  virtual HRESULT QueryAvailableProperties(const char* itemId, std::uint32_t count, CTag* tag,
+                                           std::uint32_t* propertyIds,
+                                           std::u16string* descriptions, VARTYPE* dataTypes);
+  virtual HRESULT GetItemProperties(const char* itemId, std::uint32_t count,
+                                    const std::uint32_t* propertyIds, Variant* values,
+                                    HRESULT* errors);
+  // The toolkit's own: validates each item ID through ValidateTag; errors[i] gets the result.
+  virtual HRESULT LookupItemIDs(std::uint32_t count, const char* const* itemIds, HRESULT* errors);
+  // The toolkit's own: running while serving.
+  virtual OpcServerState GetServerState();
+  virtual COPCBrowser* CreateBrowser() { return nullptr; }
+  virtual std::uint32_t ReviseUpdateRate(std::uint32_t rate) { return rate; }
+  virtual CTag* FindTag(const char* /*itemId*/, const char* /*accessPath*/, int /*flags*/) {
+    return nullptr;
+  }
+  virtual HRESULT ValidateTag(CTag* /*record*/, const char* /*itemId*/, const char* /*accessPath*/,
+                              int /*flags*/) {
+    return OPC_E_UNKNOWNITEMID;
+  }
+  virtual HRESULT NoOpCallbackA(void* /*a*/, void* /*b*/) { return S_OK; }
+  // The toolkit's own: the system defines no access paths.
+  virtual HRESULT GetTagAccessPath(CTag* tag, std::string* accessPath);
+  virtual std::string GetTagItemID(CTag* /*tag*/) { return {}; }
+  // The toolkit's own: the system defines no limits (returns S_FALSE).
+  virtual HRESULT GetTagLimits(CTag* tag, double* low, double* high);
+  virtual HRESULT NoOpCallbackB(void* /*a*/, void* /*b*/, void* /*c*/) { return S_OK; }
+  // The toolkit's own: copies value, quality and time stamp of each tag under the tag lock.
+  virtual HRESULT Read(std::uint32_t count, CTag* const* tags, Variant* values,
+                       std::uint16_t* qualities, FileTime* timestamps, HRESULT* errors);
+  virtual HRESULT ReadTagFromDevice(CTag* /*tag*/) { return S_OK; }
+  // The toolkit's own: WriteTag for each tag; errors[i] gets its result.
+  virtual HRESULT Write(std::uint32_t count, CTag* const* tags, const Variant* values,
+                        HRESULT* errors);
+  virtual HRESULT WriteTag(CTag* /*tag*/, const Variant& /*value*/) { return E_NOTIMPL; }
+  virtual const char* GetErrorString(HRESULT code, std::uint32_t locale);
+  virtual const char* GetVendorInfo() { return ""; }
+
+ private:
+  std::recursive_mutex m_defaultLock;
+  std::string m_errorText;
+};

@@ -1,0 +1,36 @@
+// The seven toolkit functions: initialise, register, start and stop serving, count clients,
+// match browse filter patterns.
+#pragma once
+
+#include <string>
+
+#include "platform/hresult.h"
+
+class COPCCallback;
+
+// A class identifier in its registry text form, "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}".
+struct ToolkitServerId {
+  std::string clsid;
+};
+
+// Records the program path and the server's class identifier; nonzero on success.
+int ToolkitInit(const std::string& modulePath, const ToolkitServerId* clsid);
+// Applies / removes the registration script in the HKCR store (see SetRegistrationScript).
+HRESULT ToolkitRegister();
+HRESULT ToolkitUnregister();
+// Starts serving `callback` (the OPC UA server, once configured); ToolkitShutdown stops it.
+void ToolkitStart(COPCCallback* callback);
+void ToolkitShutdown();
+// Nonzero while OPC clients are connected.
+int ToolkitClientsConnected();
+// OPC browse filter match: `*`, `?`, `#`, `[abc]`, `[a-z]`, `[!abc]`. `caseSensitive` 0 means
+// letters match without regard to case. Nonzero when `name` matches `pattern`.
+int ToolkitMatchPattern(const char* name, const char* pattern, int caseSensitive);
+
+// The registration script (ATL registrar syntax) that ToolkitRegister/ToolkitUnregister apply;
+// "%MODULE%" is replaced by the program path given to ToolkitInit.
+void SetRegistrationScript(std::string script);
+
+// The serving side reports client sessions through these; ToolkitClientsConnected counts them.
+void ToolkitClientConnected();
+void ToolkitClientDisconnected();
