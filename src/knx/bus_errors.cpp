@@ -1,6 +1,8 @@
 // Names of the bus component's error codes.
 #include "knx/bus_errors.h"
 
+#include <iterator>
+
 const char* DeviceOpenErrorName(std::int32_t code) {
   static const char* const kNames[] = {
       "DeviceOpenErrorNoError",
