@@ -1,0 +1,37 @@
+// Physical address parsing with every error code, and the zero-padded text form.
+#include "devices/physical_address.h"
+
+#include <gtest/gtest.h>
+
+TEST(PhysicalAddress, ParsesValidTextsAndFormatsThemPadded) {
+  EXPECT_EQ(ParsePhysicalAddress("1.1.5"), 0x1105);
+  EXPECT_EQ(FormatPhysicalAddress(0x1105), "01.01.005");
+  EXPECT_EQ(ParsePhysicalAddress("15.15.255"), 0xFFFF);
+  EXPECT_EQ(FormatPhysicalAddress(0xFFFF), "15.15.255");
+  EXPECT_EQ(ParsePhysicalAddress("01.01.005"), 0x1105);
+  EXPECT_EQ(ParsePhysicalAddress("0.0.0"), 0);
+  // The line part of 1.2.3.4 is "2.3", which reads as 2.
+  EXPECT_EQ(ParsePhysicalAddress("1.2.3.4"), 0x1204);
+  // Parts that are no number read as 0.
+  EXPECT_EQ(ParsePhysicalAddress("a.b.c"), 0);
+  EXPECT_EQ(ParsePhysicalAddress(" 1.x.7"), 0x1007);
+}
+
+TEST(PhysicalAddress, ReportsEveryErrorCode) {
+  EXPECT_EQ(ParsePhysicalAddress("1.5"), kPhysicalAddressNoDots);
+  EXPECT_EQ(ParsePhysicalAddress("115"), kPhysicalAddressNoDots);
+  EXPECT_EQ(ParsePhysicalAddress(""), kPhysicalAddressNoDots);
+  EXPECT_EQ(ParsePhysicalAddress("16.1.5"), kPhysicalAddressBadArea);
+  EXPECT_EQ(ParsePhysicalAddress("1.16.5"), kPhysicalAddressBadLine);
+  EXPECT_EQ(ParsePhysicalAddress("1.1.256"), kPhysicalAddressBadDevice);
+  // The area is tested before the line and the device.
+  EXPECT_EQ(ParsePhysicalAddress("99.99.999"), kPhysicalAddressBadArea);
+  EXPECT_EQ(ParsePhysicalAddress("99999999999999999999.1.1"), kPhysicalAddressBadArea);
+}
+
+TEST(PhysicalAddress, NegativePartsAlwaysGiveAnInvalidResult) {
+  for (const char* text : {"-1.1.5", "1.-1.5", "1.1.-5", "-0.0.-1", "-99999999999.1.1",
+                           "1.-99999999999.1", "1.1.-99999999999"}) {
+    EXPECT_LT(ParsePhysicalAddress(text), 0) << text;
+  }
+}
