@@ -1,0 +1,36 @@
+// EqualNoCase: a fold table from upper to lower case for the Windows-1252 code page.
+#include "project/equal_no_case.h"
+
+#include <array>
+#include <cstdint>
+
+namespace {
+
+constexpr std::array<std::uint8_t, 256> MakeFoldTable() {
+  std::array<std::uint8_t, 256> table{};
+  for (int c = 0; c < 256; ++c) table[c] = static_cast<std::uint8_t>(c);
+  for (int c = 'A'; c <= 'Z'; ++c) table[c] = static_cast<std::uint8_t>(c + 0x20);
+  // À..Þ map to à..þ, except the multiplication sign × (0xD7).
+  for (int c = 0xC0; c <= 0xDE; ++c) {
+    if (c != 0xD7) table[c] = static_cast<std::uint8_t>(c + 0x20);
+  }
+  table[0x8A] = 0x9A;  // Š
+  table[0x8C] = 0x9C;  // Œ
+  table[0x8E] = 0x9E;  // Ž
+  table[0x9F] = 0xFF;  // Ÿ
+  return table;
+}
+
+constexpr std::array<std::uint8_t, 256> kFold = MakeFoldTable();
+
+}  // namespace
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (kFold[static_cast<std::uint8_t>(a[i])] != kFold[static_cast<std::uint8_t>(b[i])]) {
+      return false;
+    }
+  }
+  return true;
+}
