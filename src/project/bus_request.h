@@ -1,0 +1,23 @@
+// BusRequest: one queued group read or write of the document's request queue.
+#pragma once
+
+#include <cstdint>
+#include <list>
+
+#include "platform/variant.h"
+
+class GroupItem;
+
+constexpr std::int32_t kRequestRead = 0;
+constexpr std::int32_t kRequestWrite = 1;
+
+struct BusRequest {
+  GroupItem* item = nullptr;
+  std::int32_t kind = kRequestRead;
+  std::int32_t initial = 0;  // 1 for a read queued by the initial read after loading
+  Variant value;             // of the item's canonical type; empty for reads
+};
+
+// Writes are inserted before the first read, reads merged in the middle: a list keeps those
+// insertions cheap and the order stable.
+using RequestQueue = std::list<BusRequest>;

@@ -1,0 +1,211 @@
+// CDORAzivazDoc: the one document: the running project with its devices, queues and settings.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "devices/device_list.h"
+#include "project/bus_request.h"
+#include "project/document_seams.h"
+#include "project/document_settings.h"
+#include "project/esf_words.h"
+#include "project/item_lifecycle.h"
+#include "project/project_counters.h"
+
+class AutoResetEvent;
+class DocumentViews;
+class FileDialogs;
+class GroupAddressDialog;
+class GroupItem;
+class GroupNode;
+class MainThread;
+class OpcServerCallback;
+class Prompt;
+class SettingsStore;
+
+// Command identifiers of the document's own commands.
+constexpr unsigned kCmdImportEsf = 32771;
+constexpr unsigned kCmdConvertEts4 = 32872;
+constexpr unsigned kCmdNewGroupItem = 32842;
+constexpr unsigned kCmdResetDevices = 32850;
+constexpr unsigned kCmdDeleteDevices = 32849;
+constexpr unsigned kCmdDelete = 32870;
+
+// String table entries the document shows.
+constexpr unsigned kStrClientsHoldItems = 191;
+constexpr unsigned kStrFailedDevicesName = 192;
+constexpr unsigned kStrCheckDeviceName = 193;
+constexpr unsigned kStrDevicesNodeName = 194;
+
+// Names of the worker threads' quit events.
+inline constexpr const char* kDeviceCheckQuitEventName = "DOR_AZIVAZ_QUIT_THREAD";
+inline constexpr const char* kBusWorkerQuitEventName = "DOR_AZIVAZ_QUIT_THREAD2";
+
+// The application makes one document at start and keeps it until the end; new, opened and
+// imported projects reuse it after DeleteContents. Everything except the worker threads'
+// data holders (each under its own lock) is used on the main thread.
+//
+// Lock order: device list lock, tag lock, then one of the pending, queue, check queue or
+// failed list locks; never two of the last four at a time.
+class CDORAzivazDoc : public ItemLifecycle {
+ public:
+  struct Services {
+    OpcServerCallback& callback;
+    Prompt& prompt;
+    MainThread& mainThread;
+    SettingsStore& settings;
+    DocumentViews* views = nullptr;               // null when headless
+    FileDialogs* fileDialogs = nullptr;           // null when headless
+    GroupAddressDialog* addressDialog = nullptr;  // null: the new item command does nothing
+    bool startedByClient = false;                 // connect silently
+  };
+
+  // Reads the settings, connects to the bus, makes the locks and events, starts the worker
+  // threads that `seams` supplies, and clears the project (root "Project", the two special
+  // items, the devices node).
+  CDORAzivazDoc(Services services, DocumentSeams seams = {});
+  CDORAzivazDoc(const CDORAzivazDoc&) = delete;
+  CDORAzivazDoc& operator=(const CDORAzivazDoc&) = delete;
+  // Stops the device check thread (and a bus worker that StopBusWorker did not stop),
+  // disconnects from the bus.
+  ~CDORAzivazDoc();
+
+  // --- Project lifecycle ----------------------------------------------------------------
+  // Clears the project. Refused with message 191 while a client holds any item below the
+  // root: then nothing changes and the result is false.
+  bool DeleteContents();
+  // The framework's new-document step: clears the project.
+  bool OnNewDocument();
+  // Opens a project file: clears the project (a refusal stops the open), then loads.
+  // Returns false when the project could not be cleared or the file could not be read.
+  bool OnOpenDocument(const std::string& path);
+  // Saves both files; on success the path becomes the document's and the flag is cleared.
+  bool OnSaveDocument(const std::string& path);
+  // The framework's save prompt for a modified project: Yes saves (asking for a path when
+  // the project has none), No goes on, Cancel returns false.
+  bool SaveModified();
+
+  // The project file and device file (the loading direction expects a cleared document).
+  // Both record the path as "Startfile" first.
+  bool StoreProject(const std::string& path);
+  bool LoadProject(const std::string& path);
+
+  bool IsModified() const { return m_modified; }
+  void SetModifiedFlag(bool modified = true) { m_modified = modified; }
+  const std::string& PathName() const { return m_pathName; }
+
+  // --- Commands -------------------------------------------------------------------------
+  // Runs the handler registered for `id`; false when there is none.
+  bool OnCommand(unsigned id);
+  // Registers (or replaces) the handler of a command; later parts add theirs here.
+  void SetCommand(unsigned id, std::function<void()> handler);
+  bool HasCommand(unsigned id) const { return m_commands.count(id) != 0; }
+  // 32842: a new group item under the selected main or middle group.
+  void OnNewGroupItem();
+
+  // --- Item access for the OPC side and the scheduling ------------------------------------
+  void QueueRead(GroupItem& item);
+  HRESULT QueueWrite(GroupItem& item, const Variant& value);
+  // Under the queue lock: removes every queued request (of one item).
+  void ClearRequests();
+  void RemoveRequests(GroupItem& item);
+  // Queues a read of every item below `node` whose initial read flag is set: child nodes
+  // first, then the node's own items.
+  void InitialRead(GroupNode& node);
+  // Stops the bus worker thread: simulation off, stop flag, quit event, wait for its end.
+  void StopBusWorker();
+
+  // ItemLifecycle: takes a dying item off the pending list and out of the request queue.
+  void OnItemDestroying(GroupItem& item) override;
+
+  // --- The project's parts ----------------------------------------------------------------
+  GroupNode& Root();
+  GroupNode& DevicesNode() { return *m_devicesNode; }
+  GroupItem* FailedDevicesItem() { return m_failedDevicesItem; }
+  GroupItem* CheckDeviceItem() { return m_checkDeviceItem; }
+  std::recursive_mutex& TagLock();
+
+  DeviceList& Devices() { return m_devices; }
+  std::recursive_mutex& DeviceListLock() { return m_devices.Lock(); }
+  ProjectCounters& Counters() { return m_counters; }
+  const DocumentSettings& Settings() const { return m_settings; }
+  DocumentSettings& Settings() { return m_settings; }
+
+  // The ESF keywords and the language index of the last ESF file read.
+  const EsfWords& Words() const { return m_esfWords; }
+  int EsfLanguage() const { return m_esfLanguage; }
+  void SetEsfLanguage(int language) { m_esfLanguage = language; }
+
+  Prompt& GetPrompt() { return m_services.prompt; }
+  MainThread& GetMainThread() { return m_services.mainThread; }
+  OpcServerCallback& Callback() { return m_services.callback; }
+  DocumentViews* Views() { return m_services.views; }
+  FileDialogs* Dialogs() { return m_services.fileDialogs; }
+  bool StartedByClient() const { return m_services.startedByClient; }
+
+  // Worker threads' data, each under its own lock.
+  std::recursive_mutex& PendingLock() { return m_pendingLock; }
+  std::vector<GroupItem*>& PendingResponses() { return m_pending; }
+  std::recursive_mutex& QueueLock() { return m_queueLock; }
+  RequestQueue& Requests() { return m_requests; }
+  std::recursive_mutex& CheckQueueLock() { return m_checkQueueLock; }
+  std::deque<std::string>& CheckQueue() { return m_checkQueue; }
+  std::recursive_mutex& FailedListLock() { return m_failedListLock; }
+  std::vector<std::string>& FailedDeviceList() { return m_failedDevices; }
+
+  AutoResetEvent* DeviceCheckQuitEvent() { return m_deviceCheckQuit.get(); }
+  AutoResetEvent* BusWorkerQuitEvent() { return m_busWorkerQuit.get(); }
+
+  // Simulation mode, the stop flag of the bus worker, the initial-read flag.
+  bool Simulation() const { return m_simulation; }
+  void SetSimulationFlag(bool on) { m_simulation = on; }
+  bool Stopping() const { return m_stop; }
+  bool InitialReadRunning() const { return m_initialReadRunning; }
+
+ private:
+  void BuildEmptyProject();
+  void RegisterOwnCommands();
+  void StopDeviceCheckThread();
+
+  Services m_services;
+  DocumentSeams m_seams;
+  DocumentSettings m_settings;
+  EsfWords m_esfWords;
+  int m_esfLanguage = 0;
+
+  DeviceList m_devices;  // with the device list lock and the presence map
+  std::recursive_mutex m_pendingLock;
+  std::vector<GroupItem*> m_pending;
+  std::recursive_mutex m_queueLock;
+  RequestQueue m_requests;
+  std::recursive_mutex m_checkQueueLock;
+  std::deque<std::string> m_checkQueue;
+  std::recursive_mutex m_failedListLock;
+  std::vector<std::string> m_failedDevices;
+
+  std::unique_ptr<AutoResetEvent> m_deviceCheckQuit;
+  std::unique_ptr<AutoResetEvent> m_busWorkerQuit;
+  std::thread m_deviceCheckThread;
+  std::thread m_busWorkerThread;
+
+  std::unique_ptr<GroupNode> m_devicesNode;
+  GroupItem* m_failedDevicesItem = nullptr;
+  GroupItem* m_checkDeviceItem = nullptr;
+
+  ProjectCounters m_counters;
+  std::map<unsigned, std::function<void()>> m_commands;
+  std::string m_pathName;
+  bool m_modified = false;
+  std::atomic<bool> m_simulation{false};  // read by the worker threads
+  std::atomic<bool> m_stop{false};
+  bool m_initialReadRunning = false;
+};
