@@ -19,7 +19,16 @@ FileTime FileTimeNow(bool utc);
 FileTime FileTimeFromUnixMicros(std::int64_t micros);
 std::int64_t FileTimeToUnixMicros(FileTime t);
 SystemTime FileTimeToSystemTime(FileTime t);
+// Fields beyond their range carry over (month 13 is January of the next year, second 60 the
+// next minute); dayOfWeek is ignored. Times before 1601 give tick 0.
 FileTime SystemTimeToFileTime(const SystemTime& st);
+
+// Broken-down time and VT_DATE (days since 1899-12-30 00:00 with the time of day as fraction;
+// before that day the fraction still counts forward from midnight, so -1.25 is 1899-12-29 06:00).
+// Both work to the second (milliseconds are dropped, a date is rounded to the nearest second)
+// and accept 0100-01-01 to 9999-12-31 only; otherwise they return false.
+bool SystemTimeToVariantDate(const SystemTime& st, double& date);
+bool VariantDateToSystemTime(double date, SystemTime& st);
 
 // VT_DATE of a time stamp, through a DOS date and time as the toolkit did: seconds are cut to
 // an even number and years outside 1980-2107 cannot be represented (returns false).

@@ -1,4 +1,4 @@
-// Variant: the OLE Automation VARIANT stand-in (VARTYPE tag, scalar payload, UTF-16 BSTR, 1-D arrays).
+// Variant: the OLE Automation VARIANT stand-in (VARTYPE tag, scalar payload, BSTR, 1-D arrays).
 #pragma once
 
 #include <cstdint>
@@ -48,6 +48,7 @@ class Variant {
   Variant& operator=(Variant&& other) noexcept = default;
   ~Variant() = default;
 
+  static Variant Null();
   static Variant I2(std::int16_t v);
   static Variant I4(std::int32_t v);
   static Variant R4(float v);
