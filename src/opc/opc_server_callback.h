@@ -49,8 +49,7 @@ class OpcServerCallback : public COPCCallback {
   std::uint32_t ReviseUpdateRate(std::uint32_t rate) override;
   CTag* FindTag(const char* itemId, const char* accessPath, int flags) override;
   // Copies the item's canonical type and access rights into `record`.
-  HRESULT ValidateTag(CTag* record, const char* itemId, const char* accessPath,
-                      int flags) override;
+  HRESULT ValidateTag(CTag* record, const char* itemId, const char* accessPath, int flags) override;
   std::string GetTagItemID(CTag* tag) override;
   // Asks the document for a fresh value; the value arrives later. Returns S_OK.
   HRESULT ReadTagFromDevice(CTag* tag) override;
