@@ -1,0 +1,78 @@
+// KnxNetIpBusDriver: the bus driver of the "KNXnet/IP tunnelling" interface: group traffic and
+// the device check over a KNXnet/IP tunnel.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+#include "knx/bus_driver.h"
+#include "knx/knxnetip/cemi_frame.h"
+#include "knx/knxnetip/tunnel_driver.h"
+
+namespace knxnetip {
+
+struct KnxNetIpDriverTiming {
+  TunnelTiming tunnel;
+  // How long Open waits for the first connection before it reports an error (the tunnel goes
+  // on trying in the background).
+  std::chrono::milliseconds openWait{3000};
+  // How long a device check waits for the device's answer.
+  std::chrono::milliseconds checkTimeout{3000};
+};
+
+class KnxNetIpBusDriver : public BusDriver, private TunnelListener {
+ public:
+  explicit KnxNetIpBusDriver(KnxNetIpDriverTiming timing = {});
+  ~KnxNetIpBusDriver() override;
+
+  // "host[:port]", port 3671 by default. DeviceOpenErrorInvalidDevice for a parameter that
+  // names no IPv4 endpoint, DeviceOpenErrorDriverOpenError when no socket could be made or the
+  // server did not answer in time; in the last case the driver keeps trying, so a server that
+  // comes up later is served without another Open.
+  std::int32_t Open(const std::string& connectionParameter) override;
+  void Close() override;
+  void SetListener(BusDriverListener* listener) override;
+  std::int32_t SendGroupRead(std::uint16_t groupAddress, std::int32_t priority,
+                             std::int32_t routingCounter) override;
+  std::int32_t SendGroupWrite(std::uint16_t groupAddress, std::int32_t priority,
+                              std::int32_t routingCounter, bool shortForm,
+                              const std::vector<std::uint8_t>& data) override;
+  // A connection-oriented T_Connect and A_DeviceDescriptor_Read to the device; only the
+  // device's A_DeviceDescriptor_Response counts as an answer (a positive L_Data.con says
+  // nothing about the device). The connection is closed again with T_Disconnect.
+  std::optional<std::uint16_t> CheckDevice(std::uint16_t individualAddress) override;
+  void CancelCheck() override;
+
+ private:
+  struct Check {
+    std::uint16_t target = 0;
+    std::optional<std::uint8_t> responseSequence;
+    bool cancelled = false;
+  };
+
+  void OnTunnelConnected(std::uint16_t individualAddress) override;
+  void OnTunnelLost() override;
+  void OnTunnelCemi(const Bytes& cemi) override;
+  void OnTunnelSendFailed(const Bytes& cemi) override;
+
+  void OnIndividualFrame(const CemiLData& frame);
+  std::int32_t SendCemi(const CemiLData& frame);
+  std::int32_t SendToDevice(std::uint16_t address, const Bytes& tpdu);
+
+  KnxNetIpDriverTiming timing_;
+  std::mutex driverMutex_;  // Open/Close against senders
+  std::unique_ptr<TunnelDriver> tunnel_;
+
+  std::mutex listenerMutex_;
+  BusDriverListener* listener_ = nullptr;
+
+  std::mutex checkRunMutex_;  // one check at a time
+  std::mutex checkMutex_;
+  std::condition_variable checkChanged_;
+  std::optional<Check> check_;
+};
+
+}  // namespace knxnetip

@@ -1,0 +1,58 @@
+// TunnelDriver: a tunnel connection over a real UDP socket, run by a thread of its own.
+#pragma once
+
+#include <netinet/in.h>
+
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#include "knx/knxnetip/posix_udp_socket.h"
+#include "knx/knxnetip/tunnel_connection.h"
+
+namespace knxnetip {
+
+// The thread waits in poll() on the socket and a wake-up pipe, with the tunnel's next deadline
+// as time-out. The listener is called on that thread, under the driver's lock: it must hand
+// its work on (e.g. post it to the main thread) and not call back into the driver.
+class TunnelDriver : private TunnelListener {
+ public:
+  explicit TunnelDriver(TunnelListener& listener, TunnelTiming timing = {});
+  TunnelDriver(const TunnelDriver&) = delete;
+  TunnelDriver& operator=(const TunnelDriver&) = delete;
+  ~TunnelDriver() override;
+
+  // Opens the socket and starts connecting; false when no socket could be made.
+  bool Start(const sockaddr_in& server);
+  // Disconnects and ends the thread; prompt (no waiting for the server).
+  void Stop();
+
+  TunnelSendResult Send(Bytes cemi);
+  // Waits until the tunnel is up, at most timeout; true when it is.
+  bool WaitConnected(Duration timeout);
+  // The tunnel's individual address while connected, else empty.
+  std::optional<std::uint16_t> IndividualAddress();
+
+ private:
+  void OnTunnelConnected(std::uint16_t individualAddress) override;
+  void OnTunnelLost() override;
+  void OnTunnelCemi(const Bytes& cemi) override;
+  void OnTunnelSendFailed(const Bytes& cemi) override;
+
+  void Run();
+  void Wake();
+
+  TunnelListener& listener_;
+  TunnelTiming timing_;
+  PosixUdpSocket socket_;
+  std::optional<TunnelConnection> tunnel_;
+  int wakeRead_ = -1;
+  int wakeWrite_ = -1;
+  std::thread thread_;
+  std::mutex mutex_;
+  std::condition_variable connectedChanged_;
+  bool stopping_ = false;
+};
+
+}  // namespace knxnetip
