@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -32,8 +33,8 @@ class COPCCallback {
   // Item properties.
   virtual HRESULT QueryPropertyCount(const char* itemId, std::uint32_t* count, CTag** tag);
   virtual HRESULT QueryAvailableProperties(const char* itemId, std::uint32_t count, CTag* tag,
-                                           std::uint32_t* propertyIds,
-                                           std::u16string* descriptions, VARTYPE* dataTypes);
+                                           std::uint32_t* propertyIds, std::u16string* descriptions,
+                                           VARTYPE* dataTypes);
   virtual HRESULT GetItemProperties(const char* itemId, std::uint32_t count,
                                     const std::uint32_t* propertyIds, Variant* values,
                                     HRESULT* errors);
@@ -65,10 +66,13 @@ class COPCCallback {
   virtual HRESULT Write(std::uint32_t count, CTag* const* tags, const Variant* values,
                         HRESULT* errors);
   virtual HRESULT WriteTag(CTag* /*tag*/, const Variant& /*value*/) { return E_NOTIMPL; }
+  // The toolkit's own: a text for the code; valid as long as the callback lives.
   virtual const char* GetErrorString(HRESULT code, std::uint32_t locale);
   virtual const char* GetVendorInfo() { return ""; }
 
  private:
   std::recursive_mutex m_defaultLock;
-  std::string m_errorText;
+  // Texts of codes without a text of their own, kept so that returned pointers stay valid.
+  std::mutex m_errorTextMutex;
+  std::map<HRESULT, std::string> m_errorTexts;
 };

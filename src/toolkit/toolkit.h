@@ -34,3 +34,8 @@ void SetRegistrationScript(std::string script);
 // The serving side reports client sessions through these; ToolkitClientsConnected counts them.
 void ToolkitClientConnected();
 void ToolkitClientDisconnected();
+
+// For the serving side: the callback given to ToolkitStart (null before and after serving) and
+// the class identifier given to ToolkitInit (empty before).
+COPCCallback* ToolkitServedCallback();
+std::string ToolkitServerClassId();
