@@ -1,0 +1,270 @@
+// The KNXnet/IP driver against knxd as tunnel server, inside a private network namespace.
+#include <gtest/gtest.h>
+#include <net/if.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+#include <thread>
+
+#include "child_process.h"
+#include "device_responder.h"
+#include "knx/bus_errors.h"
+#include "knx/knxnetip/knxnetip_bus_driver.h"
+#include "knx/knxnetip/tunnel_server_address.h"
+
+using namespace knxnetip;
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+namespace {
+
+// knxd joins KNX multicast on every interface: only run where loopback is all there is.
+// (Asked of the kernel for this process's namespace; /sys shows the namespace it was mounted in.)
+bool OnlyLoopback() {
+  struct if_nameindex* names = if_nameindex();
+  if (names == nullptr) return false;
+  bool onlyLo = true;
+  for (struct if_nameindex* n = names; n->if_index != 0; ++n) {
+    if (std::string(n->if_name) != "lo") onlyLo = false;
+  }
+  if_freenameindex(names);
+  return onlyLo;
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+template <typename Predicate>
+bool Eventually(Predicate done, std::chrono::milliseconds limit = 5s) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(10ms);
+  }
+  return true;
+}
+
+struct Seen {
+  GroupTelegram telegram;
+  bool confirm = false;
+  bool error = false;
+  std::chrono::steady_clock::time_point at;
+};
+
+class RecordingListener : public BusDriverListener {
+ public:
+  void OnGroupTelegram(const GroupTelegram& telegram) override {
+    Add({telegram, false, false, {}});
+  }
+  void OnGroupConfirm(const GroupTelegram& telegram, bool error) override {
+    Add({telegram, true, error, {}});
+  }
+  // The first event after index `from` that matches; waits up to 5 s.
+  std::optional<Seen> WaitFor(std::uint16_t group, std::int32_t apci, bool confirm,
+                              std::size_t from = 0) {
+    std::unique_lock lock(mutex_);
+    std::optional<Seen> found;
+    changed_.wait_for(lock, 5s, [&] {
+      for (std::size_t i = from; i < seen_.size(); ++i) {
+        const Seen& s = seen_[i];
+        if (s.telegram.groupAddress == group && s.telegram.apci == apci && s.confirm == confirm) {
+          found = s;
+          return true;
+        }
+      }
+      return false;
+    });
+    return found;
+  }
+  std::size_t size() {
+    std::lock_guard lock(mutex_);
+    return seen_.size();
+  }
+
+ private:
+  void Add(Seen s) {
+    s.at = std::chrono::steady_clock::now();
+    {
+      std::lock_guard lock(mutex_);
+      seen_.push_back(std::move(s));
+    }
+    changed_.notify_all();
+  }
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<Seen> seen_;
+};
+
+constexpr std::uint16_t kGroup123 = 0x0a03;  // 1/2/3
+
+class KnxdTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!OnlyLoopback()) GTEST_SKIP() << "needs a private network namespace with only loopback";
+    char pattern[] = "/tmp/zelvox-knxd-XXXXXX";
+    dir_ = mkdtemp(pattern);
+    socket_ = (dir_ / "server.sock").string();
+    ASSERT_TRUE(StartKnxd());
+    listen_ = dir_ / "listen.log";
+    ASSERT_TRUE(listener_process_.Start({"knxtool", "groupsocketlisten", "local:" + socket_},
+                                        listen_.string()));
+  }
+  void TearDown() override {
+    driver_.SetListener(nullptr);
+    driver_.Close();
+    listener_process_.Stop();
+    knxd_.Stop();
+    if (!dir_.empty()) fs::remove_all(dir_);
+  }
+
+  bool StartKnxd() {
+    fs::remove(socket_);
+    if (!knxd_.Start({"knxd", "-e", "1.0.1", "-E", "1.0.10:10", "-u", socket_, "-b", "dummy:", "-T",
+                      "-S", "239.255.36.71:" + std::to_string(kPort)},
+                     (dir_ / "knxd.log").string())) {
+      return false;
+    }
+    // Ready once its client socket exists; the UDP server is up by then as well.
+    return Eventually([&] { return fs::exists(socket_); }) &&
+           (std::this_thread::sleep_for(50ms), true);
+  }
+  std::string Parameter() const { return "127.0.0.1:" + std::to_string(kPort); }
+  // knxtool with the server socket inserted after the command.
+  int Knxtool(const std::string& command, std::vector<std::string> args) {
+    std::vector<std::string> all{"knxtool", command, "local:" + socket_};
+    all.insert(all.end(), args.begin(), args.end());
+    return RunProgram(all);
+  }
+  bool Listened(const std::string& line) {
+    return Eventually([&] { return ReadFile(listen_).find(line) != std::string::npos; });
+  }
+
+  static constexpr int kPort = 13671;
+  fs::path dir_;
+  std::string socket_;
+  fs::path listen_;
+  ChildProcess knxd_;
+  ChildProcess listener_process_;
+  RecordingListener events_;
+  KnxNetIpBusDriver driver_{KnxNetIpDriverTiming{TunnelTiming{}, 3000ms, 1000ms}};
+};
+
+}  // namespace
+
+TEST_F(KnxdTest, GroupTrafficBothWays) {
+  driver_.SetListener(&events_);
+  ASSERT_EQ(driver_.Open(Parameter()), DeviceOpenErrorNoError);
+
+  // From knxtool to us, short and long form.
+  ASSERT_EQ(Knxtool("groupswrite", {"1/2/3", "1"}), 0);
+  auto write = events_.WaitFor(kGroup123, APciValueWrite, false);
+  ASSERT_TRUE(write);
+  EXPECT_EQ(write->telegram.data, (std::vector<std::uint8_t>{0x01}));
+  ASSERT_EQ(Knxtool("groupwrite", {"1/2/4", "0c", "1a"}), 0);
+  write = events_.WaitFor(0x0a04, APciValueWrite, false);
+  ASSERT_TRUE(write);
+  EXPECT_EQ(write->telegram.data, (std::vector<std::uint8_t>{0x0c, 0x1a}));
+
+  // From us to knxtool, with a positive confirmation carrying the data.
+  EXPECT_EQ(driver_.SendGroupWrite(0x0a05, PriorityLow, 6, true, {0x01}), DeviceWriteErrorNoError);
+  auto confirm = events_.WaitFor(0x0a05, APciValueWrite, true);
+  ASSERT_TRUE(confirm);
+  EXPECT_FALSE(confirm->error);
+  EXPECT_EQ(confirm->telegram.data, (std::vector<std::uint8_t>{0x01}));
+  EXPECT_TRUE(Listened("Write from 1.0.10 to 1/2/5: 01"));
+  EXPECT_EQ(driver_.SendGroupWrite(0x0a06, PriorityLow, 6, false, {0x0c, 0x33, 0x00, 0xff}),
+            DeviceWriteErrorNoError);
+  confirm = events_.WaitFor(0x0a06, APciValueWrite, true);
+  ASSERT_TRUE(confirm);
+  EXPECT_EQ(confirm->telegram.data, (std::vector<std::uint8_t>{0x0c, 0x33, 0x00, 0xff}));
+  EXPECT_TRUE(Listened("Write from 1.0.10 to 1/2/6: 0C 33 00 FF"));
+
+  // A group read, confirmed, then answered through knxtool.
+  EXPECT_EQ(driver_.SendGroupRead(0x0a07, PriorityLow, 6), DeviceWriteErrorNoError);
+  ASSERT_TRUE(events_.WaitFor(0x0a07, APciValueRead, true));
+  EXPECT_TRUE(Listened("Read from 1.0.10 to 1/2/7"));
+  ASSERT_EQ(Knxtool("groupsresponse", {"1/2/7", "1"}), 0);
+  auto response = events_.WaitFor(0x0a07, APciValueResponse, false);
+  ASSERT_TRUE(response);
+  EXPECT_EQ(response->telegram.data, (std::vector<std::uint8_t>{0x01}));
+  // Round trip from send to confirmation, reported for the record.
+  std::vector<double> micros;
+  for (int i = 0; i < 50; ++i) {
+    const std::size_t from = events_.size();
+    const auto sent = std::chrono::steady_clock::now();
+    ASSERT_EQ(driver_.SendGroupWrite(0x0b01, PriorityLow, 6, true, {1}), DeviceWriteErrorNoError);
+    auto con = events_.WaitFor(0x0b01, APciValueWrite, true, from);
+    ASSERT_TRUE(con);
+    micros.push_back(std::chrono::duration<double, std::micro>(con->at - sent).count());
+  }
+  std::sort(micros.begin(), micros.end());
+  std::printf("group write to L_Data.con round trip: median %.0f us over %zu\n",
+              micros[micros.size() / 2], micros.size());
+}
+
+TEST_F(KnxdTest, DeviceCheckFindsTheAnsweringDeviceOnly) {
+  auto server = ParseTunnelServer(Parameter());
+  ASSERT_TRUE(server);
+  DeviceResponder responder({0x1105});  // 1.1.5, outside knxd's address pool
+  ASSERT_TRUE(responder.Start(*server));
+  ASSERT_EQ(driver_.Open(Parameter()), DeviceOpenErrorNoError);
+
+  EXPECT_EQ(driver_.CheckDevice(0x1105), std::optional<std::uint16_t>(0x1105));
+  EXPECT_EQ(responder.answered(), 1);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(driver_.CheckDevice(0x1106));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, 1s);
+  // A check of the same device again after the silent one.
+  EXPECT_EQ(driver_.CheckDevice(0x1105), std::optional<std::uint16_t>(0x1105));
+
+  // CancelCheck ends a running check with no answer.
+  std::thread cancel([&] {
+    std::this_thread::sleep_for(100ms);
+    driver_.CancelCheck();
+  });
+  EXPECT_FALSE(driver_.CheckDevice(0x1107));
+  cancel.join();
+  responder.Stop();
+}
+
+TEST_F(KnxdTest, ReconnectsAfterKnxdRestart) {
+  driver_.SetListener(&events_);
+  ASSERT_EQ(driver_.Open(Parameter()), DeviceOpenErrorNoError);
+  EXPECT_EQ(driver_.SendGroupWrite(0x0a05, PriorityLow, 6, true, {0x01}), DeviceWriteErrorNoError);
+  ASSERT_TRUE(events_.WaitFor(0x0a05, APciValueWrite, true));
+
+  listener_process_.Stop();
+  knxd_.Stop();
+  ASSERT_TRUE(StartKnxd());
+  ASSERT_TRUE(listener_process_.Start({"knxtool", "groupsocketlisten", "local:" + socket_},
+                                      listen_.string()));
+  const auto restarted = std::chrono::steady_clock::now();
+  // Writes sent into the dead tunnel come back as failed confirmations; within 10 s one goes
+  // through the new tunnel.
+  bool through = false;
+  while (!through && std::chrono::steady_clock::now() - restarted < 10s) {
+    const std::size_t from = events_.size();
+    if (driver_.SendGroupWrite(0x0a08, PriorityLow, 6, true, {0x01}) == DeviceWriteErrorNoError) {
+      auto con = events_.WaitFor(0x0a08, APciValueWrite, true, from);
+      through = con && !con->error;
+    } else {
+      std::this_thread::sleep_for(200ms);
+    }
+  }
+  EXPECT_TRUE(through);
+  std::printf("served again %.1f s after the restart\n",
+              std::chrono::duration<double>(std::chrono::steady_clock::now() - restarted).count());
+  // The new knxd may give the tunnel another address from its pool.
+  EXPECT_TRUE(Listened(" to 1/2/8: 01"));
+}
