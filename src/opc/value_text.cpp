@@ -1,6 +1,7 @@
 // Text forms of tag values, qualities and time stamps.
 #include "opc/value_text.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdio>
@@ -41,6 +42,7 @@ void AppendFixed4(std::string& out, double value) {
 
 // The first 90 characters in Windows-1252; a NUL ends the text as it ends a C string.
 void AppendBstr(std::string& out, std::u16string_view text) {
+  out.reserve(std::min(text.size(), kMaxTextChars));
   std::size_t i = 0;
   std::size_t chars = 0;
   while (i < text.size() && chars < kMaxTextChars) {
