@@ -131,6 +131,7 @@ const char* OpcNameSpaceBrowser::NextItemID() {
 }
 
 void OpcNameSpaceBrowser::ResetEnumeration() {
+  Guard lock(m_server.GetTagLock());
   if (m_mode != 0) m_cursor = 0;
 }
 
