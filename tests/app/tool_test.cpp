@@ -32,13 +32,10 @@ TEST(Tool, GroupAddressCommands) {
   ExpectOutput({"ga-format", "0", "--levels", "2"}, "0/0\n");
 
   ExpectUsageError({"ga-parse"});
-  ExpectUsageError({"ga-parse", "1/2/3", "extra"});
   ExpectUsageError({"ga-format", "2563"});
   ExpectUsageError({"ga-format", "65536", "--levels", "3"});
-  ExpectUsageError({"ga-format", "-1", "--levels", "3"});
   ExpectUsageError({"ga-format", "12ab", "--levels", "3"});
   ExpectUsageError({"ga-format", "2563", "--levels", "4"});
-  ExpectUsageError({"ga-format", "2563", "--levels"});
 }
 
 TEST(Tool, EisTypeCommand) {
