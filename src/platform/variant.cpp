@@ -30,44 +30,27 @@ void Variant::Clear() {
 }
 
 Variant Variant::Null() {
-  Variant r;
-  r.vt_ = VT_NULL;
-  return r;
+  return Variant(VT_NULL, Scalar{.r8 = 0});
 }
 
 Variant Variant::I2(std::int16_t v) {
-  Variant r;
-  r.vt_ = VT_I2;
-  r.scalar_.i2 = v;
-  return r;
+  return Variant(VT_I2, Scalar{.i2 = v});
 }
 
 Variant Variant::I4(std::int32_t v) {
-  Variant r;
-  r.vt_ = VT_I4;
-  r.scalar_.i4 = v;
-  return r;
+  return Variant(VT_I4, Scalar{.i4 = v});
 }
 
 Variant Variant::R4(float v) {
-  Variant r;
-  r.vt_ = VT_R4;
-  r.scalar_.r4 = v;
-  return r;
+  return Variant(VT_R4, Scalar{.r4 = v});
 }
 
 Variant Variant::R8(double v) {
-  Variant r;
-  r.vt_ = VT_R8;
-  r.scalar_.r8 = v;
-  return r;
+  return Variant(VT_R8, Scalar{.r8 = v});
 }
 
 Variant Variant::Date(double v) {
-  Variant r;
-  r.vt_ = VT_DATE;
-  r.scalar_.r8 = v;
-  return r;
+  return Variant(VT_DATE, Scalar{.r8 = v});
 }
 
 Variant Variant::Bstr(std::u16string v) {
@@ -78,24 +61,15 @@ Variant Variant::Bstr(std::u16string v) {
 }
 
 Variant Variant::Bool(bool v) {
-  Variant r;
-  r.vt_ = VT_BOOL;
-  r.scalar_.i2 = v ? VARIANT_TRUE : VARIANT_FALSE;
-  return r;
+  return Variant(VT_BOOL, Scalar{.i2 = v ? VARIANT_TRUE : VARIANT_FALSE});
 }
 
 Variant Variant::UI1(std::uint8_t v) {
-  Variant r;
-  r.vt_ = VT_UI1;
-  r.scalar_.ui1 = v;
-  return r;
+  return Variant(VT_UI1, Scalar{.ui1 = v});
 }
 
 Variant Variant::UI4(std::uint32_t v) {
-  Variant r;
-  r.vt_ = VT_UI4;
-  r.scalar_.ui4 = v;
-  return r;
+  return Variant(VT_UI4, Scalar{.ui4 = v});
 }
 
 Variant Variant::Bytes(std::vector<std::uint8_t> bytes, std::int32_t lowerBound) {

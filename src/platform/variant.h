@@ -96,6 +96,8 @@ class Variant {
     std::uint8_t ui1;
     std::uint32_t ui4;
   } scalar_{.r8 = 0};
+
+  Variant(VARTYPE vt, Scalar scalar) : vt_(vt), scalar_(scalar) {}
   std::u16string bstr_;
   std::unique_ptr<SafeArray> array_;
 };
