@@ -20,6 +20,15 @@ std::string Format(std::string_view format, std::initializer_list<FormatArg> arg
   return FormatText(format, std::span<const FormatArg>(args.begin(), args.size()));
 }
 
+LanguageResources LoadShipped(int language) {
+  LanguageResources resources;
+  std::string error;
+  const std::string path = FindLanguageFile(LanguageFileName(language));
+  EXPECT_FALSE(path.empty()) << LanguageFileName(language) << " not found";
+  EXPECT_TRUE(resources.Load(path, &error)) << error;
+  return resources;
+}
+
 // The command identifiers of a menu entry list in order, pop-ups as their nested lists
 // (-1 opens a pop-up, -2 closes it, 0 is a separator).
 void Shape(const std::vector<MenuEntry>& entries, std::vector<int>* out) {
@@ -37,6 +46,31 @@ void Shape(const std::vector<MenuEntry>& entries, std::vector<int>* out) {
 std::vector<int> Shape(const Menu& menu) {
   std::vector<int> out;
   Shape(menu.entries, &out);
+  return out;
+}
+
+void CollectCommands(const std::vector<MenuEntry>& entries, std::set<unsigned>* out) {
+  for (const MenuEntry& e : entries) {
+    if (e.kind == MenuEntry::Kind::Item) out->insert(e.id);
+    CollectCommands(e.entries, out);
+  }
+}
+
+template <typename Map>
+std::set<unsigned> Keys(const Map& map) {
+  std::set<unsigned> keys;
+  for (const auto& entry : map) keys.insert(entry.first);
+  return keys;
+}
+
+// The conversions of a text, in order ("%s", "%08lX", ...).
+std::vector<std::string> Conversions(const std::string& text) {
+  std::vector<std::string> out;
+  for (std::size_t i = text.find('%'); i != std::string::npos; i = text.find('%', i)) {
+    const std::size_t end = text.find_first_of("diuoxXcsfFeEgG%", i + 1);
+    out.push_back(text.substr(i, end == std::string::npos ? end : end - i + 1));
+    i = end == std::string::npos ? text.size() : end + 1;
+  }
   return out;
 }
 
@@ -186,6 +220,121 @@ TEST(MessageFormat, NeverMisbehavesOnAMismatch) {
   // Huge widths are cut instead of exhausting memory.
   EXPECT_EQ(Format("%999999999d", {1}).size(), 1024u);
   EXPECT_EQ(Format("%s", {std::string_view("a\0b", 3)}), std::string("a\0b", 3));
+}
+
+TEST(ShippedLanguageFiles, BothLoadWithTheSameIdentifiersAndInserts) {
+  const LanguageResources en = LoadShipped(0);
+  const LanguageResources de = LoadShipped(1);
+
+  EXPECT_EQ(Keys(en.Strings()), Keys(de.Strings()));
+  EXPECT_EQ(Keys(en.Menus()), Keys(de.Menus()));
+  EXPECT_EQ(Keys(en.Dialogs()), Keys(de.Dialogs()));
+  EXPECT_EQ(Keys(en.Toolbars()), Keys(de.Toolbars()));
+  for (const auto& [id, text] : en.Strings()) {
+    EXPECT_FALSE(text.empty()) << "string " << id;
+    if (de.Has(id)) {
+      EXPECT_EQ(Conversions(text), Conversions(de.String(id))) << "string " << id;
+    }
+  }
+  for (const auto& [id, menu] : en.Menus()) {
+    if (const Menu* other = de.FindMenu(id)) {
+      EXPECT_EQ(Shape(menu), Shape(*other)) << "menu " << id;
+    }
+  }
+  for (const auto& [id, dialog] : en.Dialogs()) {
+    const Dialog* other = de.FindDialog(id);
+    if (!other) continue;
+    ASSERT_EQ(dialog.controls.size(), other->controls.size()) << "dialog " << id;
+    for (std::size_t i = 0; i < dialog.controls.size(); ++i) {
+      EXPECT_EQ(dialog.controls[i].id, other->controls[i].id) << "dialog " << id;
+      EXPECT_EQ(dialog.controls[i].kind, other->controls[i].kind) << "dialog " << id;
+      EXPECT_EQ(dialog.controls[i].entries.size(), other->controls[i].entries.size())
+          << "dialog " << id << " control " << dialog.controls[i].id;
+    }
+  }
+  for (const auto& [id, toolbar] : en.Toolbars()) {
+    if (const Toolbar* other = de.FindToolbar(id)) {
+      EXPECT_EQ(toolbar.items, other->items);
+    }
+  }
+  // Umlauts arrive as Windows-1252 bytes.
+  EXPECT_EQ(de.String(194), "Ger\xE4te");
+}
+
+TEST(ShippedLanguageFiles, HoldEveryTextTheProgramAsksFor) {
+  const LanguageResources r = LoadShipped(0);
+  const unsigned strings[] = {
+      128, 129, 130, 131, 132,   133,   134,   135,   136,   138,   139,   140,  141, 142,
+      143, 144, 145, 146, 147,   148,   149,   150,   151,   152,   153,   154,  156, 157,
+      158, 159, 160, 161, 162,   163,   164,   165,   167,   168,   169,   170,  171, 172,
+      173, 174, 175, 176, 177,   178,   179,   180,   181,   182,   183,   184,  185, 186,
+      187, 188, 189, 191, 192,   193,   194,   195,   196,   197,   199,   200,  201, 202,
+      203, 204, 205, 206, 32780, 32798, 32816, 32817, 32818, 59144, 59146, 61207};
+  for (unsigned id : strings) EXPECT_TRUE(r.Has(id)) << "string " << id;
+  // Day names are single words: a time text is split at its first blank.
+  for (unsigned id = 138; id <= 145; ++id) EXPECT_EQ(r.String(id).find(' '), std::string::npos);
+  EXPECT_EQ(r.StringPart(128, 4), ".zlv");
+
+  const std::map<unsigned, std::vector<unsigned>> dialogs = {
+      {100, {1000, 1050}},
+      {143, {}},
+      {144, {}},
+      {156, {1009, 1005, 1006}},
+      {157, {1005, 1006, 1007}},
+      {158, {1005, 1006, 1007, 1008}},
+      {164, {1009, 1010, 1011}},
+      {165, {1016, 1017, 1012, 1013}},
+      {167, {1016, 1018, 1019}},
+      {168, {1009, 1010}},
+      {169, {1009, 1010}},
+      {170, {1010}},
+      {172, {1010}},
+      {173, {1008, 1022, 1023, 1024, 1025, 1026}},
+      {177, {1010, 1005, 1006}},
+      {178, {1010, 1011, 1012}},
+      {179, {1010}},
+      {180, {1010}},
+      {182, {1009, 1010}},
+      {184, {}},
+      {186, {}},
+      {187, {1040, 1042, 1035, 1039, 1044, 1043}},
+  };
+  for (const auto& [id, controls] : dialogs) {
+    const Dialog* d = r.FindDialog(id);
+    ASSERT_NE(d, nullptr) << "dialog " << id;
+    for (unsigned c : controls) EXPECT_NE(d->Find(c), nullptr) << "dialog " << id << " " << c;
+  }
+  EXPECT_EQ(r.FindDialog(170)->Find(1010)->entries.size(), 128u);
+
+  // The simulation command sits in the second menu; the type menu ends with a separator at
+  // position 19 and the untyped command; the context menus have their eight pop-ups.
+  const Menu* main = r.FindMenu(128);
+  ASSERT_NE(main, nullptr);
+  std::set<unsigned> second;
+  CollectCommands(main->entries.at(1).entries, &second);
+  EXPECT_TRUE(second.contains(32867));
+  const Menu* context = r.FindMenu(142);
+  ASSERT_NE(context, nullptr);
+  ASSERT_EQ(context->entries.size(), 8u);
+  const auto& types = context->entries[0].entries;
+  ASSERT_EQ(types.size(), 21u);
+  EXPECT_EQ(types[19].kind, MenuEntry::Kind::Separator);
+  EXPECT_EQ(types[20].id, 32856u);
+  ASSERT_NE(r.FindMenu(175), nullptr);
+  // The toggled toolbar items: simulation (main window) and pause (busmonitor).
+  EXPECT_EQ(r.FindToolbar(128)->items.at(9), 32867u);
+  EXPECT_EQ(r.FindToolbar(175)->items.at(3), 32833u);
+
+  // Every command of a menu or toolbar has its status line prompt and tool tip.
+  std::set<unsigned> commands;
+  for (const auto& [id, menu] : r.Menus()) CollectCommands(menu.entries, &commands);
+  for (const auto& [id, toolbar] : r.Toolbars())
+    commands.insert(toolbar.items.begin(), toolbar.items.end());
+  commands.erase(0);
+  for (unsigned command : commands) {
+    EXPECT_FALSE(r.StringPart(command, 0).empty()) << "prompt of " << command;
+    EXPECT_FALSE(r.StringPart(command, 1).empty()) << "tool tip of " << command;
+  }
 }
 
 TEST(CurrentLanguage, LoadsFromTheLanguageDirectoryAndFormatsMessages) {
