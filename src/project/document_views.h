@@ -1,6 +1,7 @@
 // DocumentViews: what the document asks of the main window's tree and list.
 #pragma once
 
+#include "project/group_table_view.h"
 #include "project/progress_report.h"
 
 class GroupItem;
@@ -8,7 +9,7 @@ class GroupNode;
 
 // Implemented by the main window; the document holds a null pointer when it runs headless.
 // Every call comes on the main thread.
-class DocumentViews : public ProgressReport {
+class DocumentViews : public ProgressReport, public GroupTableView {
  public:
   // Collapses the root's entry, deletes every tree entry and empties the list.
   virtual void ClearViews() = 0;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "devices/device_list.h"
+#include "opc/opc_document.h"
 #include "project/bus_request.h"
 #include "project/document_seams.h"
 #include "project/document_settings.h"
@@ -56,13 +57,15 @@ inline constexpr const char* kBusWorkerQuitEventName = "DOR_AZIVAZ_QUIT_THREAD2"
 //
 // Lock order: device list lock, tag lock, then one of the pending, queue, check queue or
 // failed list locks; never two of the last four at a time.
-class CDORAzivazDoc : public ItemLifecycle {
+class CDORAzivazDoc : public OpcDocument, public ItemLifecycle {
  public:
   struct Services {
     OpcServerCallback& callback;
     Prompt& prompt;
     MainThread& mainThread;
     SettingsStore& settings;
+    // String table entries of the language in use (names of the special items); none: empty.
+    std::function<std::string(unsigned)> strings;
     DocumentViews* views = nullptr;               // null when headless
     FileDialogs* fileDialogs = nullptr;           // null when headless
     GroupAddressDialog* addressDialog = nullptr;  // null: the new item command does nothing
@@ -113,8 +116,10 @@ class CDORAzivazDoc : public ItemLifecycle {
   void OnNewGroupItem();
 
   // --- Item access for the OPC side and the scheduling ------------------------------------
-  void QueueRead(GroupItem& item);
-  HRESULT QueueWrite(GroupItem& item, const Variant& value);
+  // OpcDocument: a client's device read and write, handed to the scheduling and the device
+  // check (the special items) through the seams.
+  void QueueRead(GroupItem& item) override;
+  HRESULT QueueWrite(GroupItem& item, const Variant& value) override;
   // Under the queue lock: removes every queued request (of one item).
   void ClearRequests();
   void RemoveRequests(GroupItem& item);
@@ -129,7 +134,7 @@ class CDORAzivazDoc : public ItemLifecycle {
 
   // --- The project's parts ----------------------------------------------------------------
   GroupNode& Root();
-  GroupNode& DevicesNode() { return *m_devicesNode; }
+  GroupNode& DevicesNode();
   GroupItem* FailedDevicesItem() { return m_failedDevicesItem; }
   GroupItem* CheckDeviceItem() { return m_checkDeviceItem; }
   std::recursive_mutex& TagLock();
@@ -151,6 +156,8 @@ class CDORAzivazDoc : public ItemLifecycle {
   DocumentViews* Views() { return m_services.views; }
   FileDialogs* Dialogs() { return m_services.fileDialogs; }
   bool StartedByClient() const { return m_services.startedByClient; }
+  // A string table entry of the language in use; empty without language resources.
+  std::string String(unsigned id) const;
 
   // Worker threads' data, each under its own lock.
   std::recursive_mutex& PendingLock() { return m_pendingLock; }
@@ -197,7 +204,6 @@ class CDORAzivazDoc : public ItemLifecycle {
   std::thread m_deviceCheckThread;
   std::thread m_busWorkerThread;
 
-  std::unique_ptr<GroupNode> m_devicesNode;
   GroupItem* m_failedDevicesItem = nullptr;
   GroupItem* m_checkDeviceItem = nullptr;
 

@@ -1,0 +1,207 @@
+// CDORAzivazDoc: construction, destruction, clearing the project, item access, the worker threads.
+#include "project/dorazivaz_doc.h"
+
+#include <algorithm>
+
+#include "opc/opc_server_callback.h"
+#include "opc/special_item_kind.h"
+#include "platform/auto_reset_event.h"
+#include "platform/clock.h"
+#include "platform/prompt.h"
+#include "project/document_views.h"
+#include "project/group_item.h"
+#include "project/group_node.h"
+
+namespace {
+
+bool AnyItemHeldByClient(const GroupNode& node) {
+  for (const auto& item : node.m_items)
+    if (item->ClientRefCount() > 0) return true;
+  for (const auto& child : node.m_children)
+    if (AnyItemHeldByClient(*child)) return true;
+  return false;
+}
+
+}  // namespace
+
+CDORAzivazDoc::CDORAzivazDoc(Services services, DocumentSeams seams)
+    : m_services(services), m_seams(std::move(seams)) {
+  m_simulation = false;
+  m_settings = ReadDocumentSettings(m_services.settings);
+  SetTimeStampsUtc(m_settings.useGmt != 0);
+
+  if (m_seams.connect) m_seams.connect(*this, m_services.startedByClient);
+
+  m_esfWords = StandardEsfWords();
+  RegisterOwnCommands();
+
+  // The threads may look at the project at once: the name space must know its document and
+  // the root must report dying items before they start.
+  Callback().SetDocument(this);
+  Root().m_lifecycle = this;
+
+  m_deviceCheckQuit = std::make_unique<AutoResetEvent>(kDeviceCheckQuitEventName);
+  if (m_seams.deviceCheckThread)
+    m_deviceCheckThread = std::thread([this] { m_seams.deviceCheckThread(*this); });
+  m_busWorkerQuit = std::make_unique<AutoResetEvent>(kBusWorkerQuitEventName);
+  if (m_seams.busWorkerThread)
+    m_busWorkerThread = std::thread([this] { m_seams.busWorkerThread(*this); });
+
+  OnNewDocument();
+}
+
+CDORAzivazDoc::~CDORAzivazDoc() {
+  StopDeviceCheckThread();
+  // The window's close stops the bus worker; a headless end or a test may not have: a
+  // thread left running would outlive the document it works on.
+  if (m_busWorkerThread.joinable()) StopBusWorker();
+  if (m_seams.disconnect) m_seams.disconnect(*this);
+  std::lock_guard tagLock(TagLock());
+  Root().m_lifecycle = nullptr;
+  if (Callback().Document() == this) Callback().SetDocument(nullptr);
+}
+
+void CDORAzivazDoc::StopDeviceCheckThread() {
+  if (!m_deviceCheckQuit) return;
+  m_deviceCheckQuit->Set();
+  if (m_deviceCheckThread.joinable()) m_deviceCheckThread.join();
+}
+
+void CDORAzivazDoc::StopBusWorker() {
+  m_simulation = false;
+  m_stop = true;
+  if (m_busWorkerQuit) m_busWorkerQuit->Set();
+  if (m_busWorkerThread.joinable()) m_busWorkerThread.join();
+}
+
+GroupNode& CDORAzivazDoc::Root() {
+  return Callback().Root();
+}
+
+GroupNode& CDORAzivazDoc::DevicesNode() {
+  return *Callback().DevicesNode();
+}
+
+std::recursive_mutex& CDORAzivazDoc::TagLock() {
+  return Callback().GetTagLock();
+}
+
+std::string CDORAzivazDoc::String(unsigned id) const {
+  return m_services.strings ? m_services.strings(id) : std::string();
+}
+
+bool CDORAzivazDoc::OnNewDocument() {
+  return DeleteContents();
+}
+
+bool CDORAzivazDoc::DeleteContents() {
+  {
+    std::lock_guard tagLock(TagLock());
+    if (AnyItemHeldByClient(Root())) {
+      m_services.prompt.Show(kStrClientsHoldItems, {}, PromptKind::Warning);
+      return false;
+    }
+  }
+
+  const bool simulation = m_simulation.exchange(false);
+  if (m_seams.cancelCheck) m_seams.cancelCheck(*this);
+
+  m_failedDevicesItem = nullptr;
+  m_checkDeviceItem = nullptr;
+  if (DocumentViews* views = m_services.views) views->ClearViews();
+
+  {
+    std::lock_guard lock(m_pendingLock);
+    m_pending.clear();
+  }
+  ClearRequests();
+  {
+    std::lock_guard lock(m_checkQueueLock);
+    m_checkQueue.clear();
+  }
+  {
+    std::lock_guard lock(m_failedListLock);
+    m_failedDevices.clear();
+  }
+
+  {
+    std::lock_guard tagLock(TagLock());
+    Root().Clear();
+  }
+  m_devices.Clear();
+
+  BuildEmptyProject();
+  m_counters.Clear();
+  m_simulation = simulation;
+  return true;
+}
+
+void CDORAzivazDoc::BuildEmptyProject() {
+  GroupNode& root = Root();
+  {
+    std::lock_guard tagLock(TagLock());
+    root.m_name = "Project";
+    root.m_pDoc = this;
+
+    auto failed = CreateGroupItem("Failed Devices", String(kStrFailedDevicesName),
+                                  "Array of Strings", kPriorityAlarm, root, this);
+    failed->m_accessRights = OPC_READABLE;
+    // The failed device list was just emptied: its value is the empty list, known for sure.
+    failed->m_value = Variant::Array(VT_BSTR, {});
+    failed->m_quality = OPC_QUALITY_GOOD;
+    failed->m_timestamp = TimeStampNow();
+    m_failedDevicesItem = &root.AppendItem(std::move(failed));
+
+    auto check = CreateGroupItem("Check Device", String(kStrCheckDeviceName), "String",
+                                 kPriorityAlarm, root, this);
+    check->m_accessRights = OPC_WRITEABLE;
+    m_checkDeviceItem = &root.AppendItem(std::move(check));
+
+    if (!Callback().DevicesNode())
+      Callback().SetDevicesNode(CreateGroupNode(String(kStrDevicesNodeName), -1, this, 1));
+  }
+  if (DocumentViews* views = m_services.views) views->ShowRoot(root, DevicesNode());
+}
+
+void CDORAzivazDoc::QueueRead(GroupItem& item) {
+  if (item.m_eis == kFailedDevicesItem) {
+    if (m_seams.recomputeFailedDevices) m_seams.recomputeFailedDevices(*this);
+    return;
+  }
+  if (item.m_eis == kCheckDeviceItem || m_simulation) return;
+  if (m_seams.queueRead) m_seams.queueRead(*this, item);
+}
+
+HRESULT CDORAzivazDoc::QueueWrite(GroupItem& item, const Variant& value) {
+  if (item.m_eis == kCheckDeviceItem) {
+    if (m_seams.checkDeviceWrite) m_seams.checkDeviceWrite(*this, item, value);
+    return S_OK;
+  }
+  if (item.m_eis == kFailedDevicesItem) return S_OK;
+  if (m_seams.queueWrite) return m_seams.queueWrite(*this, item, value);
+  return S_OK;
+}
+
+void CDORAzivazDoc::ClearRequests() {
+  std::lock_guard lock(m_queueLock);
+  m_requests.clear();
+}
+
+void CDORAzivazDoc::RemoveRequests(GroupItem& item) {
+  std::lock_guard lock(m_queueLock);
+  m_requests.remove_if([&item](const BusRequest& r) { return r.item == &item; });
+}
+
+void CDORAzivazDoc::InitialRead(GroupNode& node) {
+  for (const auto& child : node.m_children) InitialRead(*child);
+  for (const auto& item : node.m_items)
+    if (item->m_initialRead) QueueRead(*item);
+}
+
+void CDORAzivazDoc::OnItemDestroying(GroupItem& item) {
+  {
+    std::lock_guard lock(m_pendingLock);
+    std::erase(m_pending, &item);
+  }
+  RemoveRequests(item);
+}
