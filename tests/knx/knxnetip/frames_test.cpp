@@ -11,7 +11,7 @@ using namespace knxnetip;
 namespace {
 
 const Hpai kLocal{{127, 0, 0, 1}, 50100};
-const Hpai kServer{{127, 0, 0, 1}, 3671};
+const Hpai kServer{{127, 0, 0, 1}, 13671};
 
 template <typename T>
 T Body(const Bytes& datagram, ServiceType service) {
@@ -31,8 +31,8 @@ TEST(KnxNetIpFrames, ConnectFramesRoundTrip) {
   EXPECT_EQ(decoded.control, kLocal);
   EXPECT_EQ(decoded.data, kLocal);
 
-  // Channel 1, tunnel address 1.0.10 from knxd's pool.
-  const Bytes response = Hex("06100206 0014 0100 0801 7f000001 0e57 0404 100a");
+  // knxd's answer: channel 1, tunnel address 1.0.10 from its pool.
+  const Bytes response = Hex("06100206 0014 0100 0801 7f000001 3567 0404 100a");
   auto ok = Body<ConnectResponse>(response, ServiceType::ConnectResponse);
   EXPECT_EQ(ok.channel, 1);
   EXPECT_EQ(ok.status, E_NO_ERROR);
@@ -109,6 +109,16 @@ TEST(CemiFrames, DecodesConfirmAndIndicationFields) {
 
   // A negative confirmation sets bit 0 of control 1.
   EXPECT_TRUE(DecodeCemi(Hex("2e00bde000000a03010081"))->ConfirmError());
+
+  // knxd's indications of knxtool's telegrams carry the hop count it decremented to 5.
+  auto read = DecodeCemi(Hex("2900bcd0100d0a07010000"));
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->HopCount(), 5);
+  EXPECT_EQ(read->source, 0x100d);
+  EXPECT_EQ(read->tpdu, Hex("0000"));
+  auto response = DecodeCemi(Hex("2900bcd0100e0a07010041"));
+  ASSERT_TRUE(response);
+  EXPECT_EQ(GroupValueData(*DecodeTpdu(response->tpdu)), Hex("01"));
 
   // Indication with additional information (skipped) and a two-byte value from 1.0.10.
   auto ind = DecodeCemi(Hex("29 03 aabbcc b4e0 100a 0a04 03 0080 0c1a"));
