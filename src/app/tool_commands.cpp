@@ -6,15 +6,24 @@
 int RunGaParse(ToolArgs args, std::ostream& out, std::ostream& err);
 int RunGaFormat(ToolArgs args, std::ostream& out, std::ostream& err);
 int RunEisType(ToolArgs args, std::ostream& out, std::ostream& err);
+int RunEncode(ToolArgs args, std::ostream& out, std::ostream& err);
+int RunDecode(ToolArgs args, std::ostream& out, std::ostream& err);
+int RunPaParse(ToolArgs args, std::ostream& out, std::ostream& err);
 
 namespace {
 
-constexpr std::array<ToolCommand, 3> kCommands{{
+constexpr std::array<ToolCommand, 6> kCommands{{
     {"ga-parse", "TEXT", "the group address of an address text, in decimal", RunGaParse},
     {"ga-format", "VALUE --levels 2|3", "a group address (decimal or 0x hex) as text", RunGaFormat},
     {"eis-type", "TEXT",
      "the EIS type of a type text: name, EIS number, subtype, bits, VARTYPE (TAB-separated)",
      RunEisType},
+    {"encode", "TYPE-TEXT VALUE",
+     "the bus data a client's text write of VALUE to an item of that type becomes", RunEncode},
+    {"decode", "TYPE-TEXT HEX...",
+     "the value text and quality an item of that type gets from received bytes", RunDecode},
+    {"pa-parse", "TEXT", "a physical address text as a number, or its negative error code",
+     RunPaParse},
 }};
 
 }  // namespace

@@ -77,6 +77,7 @@ void ToolkitStart(COPCCallback* callback) {
 }
 
 void ToolkitShutdown() {
+  ToolkitStopServing();
   ToolkitState& state = State();
   std::lock_guard lock(state.mutex);
   state.callback = nullptr;

@@ -2,11 +2,13 @@
 // match browse filter patterns.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/hresult.h"
 
 class COPCCallback;
+struct UaServerOptions;
 
 // A class identifier in its registry text form, "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}".
 struct ToolkitServerId {
@@ -39,3 +41,13 @@ void ToolkitClientDisconnected();
 // the class identifier given to ToolkitInit (empty before).
 COPCCallback* ToolkitServedCallback();
 std::string ToolkitServerClassId();
+
+// OPC UA serving (toolkit/opcua/ua_server_options.h). ToolkitConfigureServer sets port, listen
+// address and limits; ToolkitStartServing then does what ToolkitStart does and starts the
+// server when one is configured. It returns false with a message in `error` when the port
+// cannot be bound (taken), so that the caller can report it and exit. ToolkitShutdown stops it.
+void ToolkitConfigureServer(const UaServerOptions& options);
+bool ToolkitStartServing(COPCCallback* callback, std::string* error);
+void ToolkitStopServing();
+// The port being served, 0 when not serving.
+std::uint16_t ToolkitServingPort();

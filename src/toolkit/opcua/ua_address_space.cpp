@@ -1,0 +1,501 @@
+// UaAddressSpace: resolving node ids, browsing and reading/writing attributes, standard nodes
+// from the table and item nodes through the toolkit's callback and browser.
+#include "toolkit/opcua/ua_address_space.h"
+
+#include <charconv>
+
+#include "platform/code_page.h"
+#include "toolkit/opcua/ua_service_header.h"
+#include "toolkit/opcua/ua_variant_conversion.h"
+
+namespace {
+// The Windows-1252 form of a node id's text; nullopt when it has characters outside that code
+// page (such a node id names no item).
+std::optional<std::string> ExactAnsi(const std::string& utf8) {
+  std::string ansi = Utf8ToAnsi(utf8);
+  if (AnsiToUtf8(ansi) != utf8) return std::nullopt;
+  return ansi;
+}
+
+// Property node ids: the item ID, this separator and the property id.
+constexpr char kPropertySeparator = '#';
+
+UaNodeId ItemNodeId(const std::string& cp1252) {
+  return UaNodeId::String(kItemNamespace, AnsiToUtf8(cp1252));
+}
+
+std::string LastComponent(const std::string& path) {
+  std::size_t dot = path.rfind('.');
+  return dot == std::string::npos ? path : path.substr(dot + 1);
+}
+
+// The folder holding a folder or item path; "" is the project folder.
+std::string ParentPath(const std::string& path) {
+  std::size_t dot = path.rfind('.');
+  return dot == std::string::npos ? std::string() : path.substr(0, dot);
+}
+
+UaNodeId FolderNodeId(const std::string& path) {
+  return path.empty() ? UaNodeId::Numeric(kItemNamespace, kProjectFolderId) : ItemNodeId(path);
+}
+
+UaStatusCode StatusOfQuality(std::uint16_t quality) {
+  switch (quality & 0xC0) {
+    case 0xC0:
+      return ua_status::Good;
+    case 0x40:
+      return ua_status::Uncertain;
+    default:
+      return ua_status::Bad;
+  }
+}
+
+UaStatusCode StatusOfWrite(HRESULT hr) {
+  if (Succeeded(hr)) return ua_status::Good;
+  switch (static_cast<std::uint32_t>(hr)) {
+    case static_cast<std::uint32_t>(DISP_E_TYPEMISMATCH):
+    case static_cast<std::uint32_t>(DISP_E_OVERFLOW):
+    case static_cast<std::uint32_t>(DISP_E_BADVARTYPE):
+      return ua_status::BadTypeMismatch;
+    case static_cast<std::uint32_t>(OPC_E_UNKNOWNITEMID):
+      return ua_status::BadNodeIdUnknown;
+    case static_cast<std::uint32_t>(E_INVALIDARG):
+      return ua_status::BadInvalidArgument;
+    case static_cast<std::uint32_t>(E_OUTOFMEMORY):
+      return ua_status::BadOutOfMemory;
+    default:
+      return ua_status::BadInternalError;
+  }
+}
+
+std::uint8_t AccessLevelOf(std::uint16_t rights) {
+  return static_cast<std::uint8_t>(((rights & OPC_READABLE) ? 1 : 0) |
+                                   ((rights & OPC_WRITEABLE) ? 2 : 0));
+}
+}  // namespace
+
+UaAddressSpace::UaAddressSpace(COPCCallback& callback, const UaServerOptions& options)
+    : callback_(callback), options_(options), startTime_(UaNow()) {
+  BuildStandardNodes();
+}
+
+UaAddressSpace::~UaAddressSpace() {
+  delete browser_;
+}
+
+bool UaAddressSpace::IsSubtypeOf(std::uint32_t type, std::uint32_t base) {
+  while (true) {
+    if (type == base) return true;
+    switch (type) {
+      case ua_id::NonHierarchicalReferences:
+      case ua_id::HierarchicalReferences:
+        type = ua_id::References;
+        break;
+      case ua_id::HasChild:
+      case ua_id::Organizes:
+      case ua_id::HasEventSource:
+        type = ua_id::HierarchicalReferences;
+        break;
+      case ua_id::Aggregates:
+      case ua_id::HasSubtype:
+        type = ua_id::HasChild;
+        break;
+      case ua_id::HasProperty:
+      case ua_id::HasComponent:
+        type = ua_id::Aggregates;
+        break;
+      case ua_id::HasOrderedComponent:
+        type = ua_id::HasComponent;
+        break;
+      case ua_id::HasNotifier:
+        type = ua_id::HasEventSource;
+        break;
+      case ua_id::HasModellingRule:
+      case ua_id::HasEncoding:
+      case ua_id::HasDescription:
+      case ua_id::HasTypeDefinition:
+      case ua_id::GeneratesEvent:
+        type = ua_id::NonHierarchicalReferences;
+        break;
+      default:
+        return false;
+    }
+  }
+}
+
+std::string UaAddressSpace::ProjectName() const {
+  return options_.projectName ? options_.projectName() : std::string("Project");
+}
+
+COPCBrowser* UaAddressSpace::Browser() {
+  if (!browserMade_) {
+    browser_ = callback_.CreateBrowser();
+    browserMade_ = true;
+  }
+  return browser_;
+}
+
+bool UaAddressSpace::MoveBrowserTo(const std::string& path) {
+  COPCBrowser* browser = Browser();
+  if (browser == nullptr) return false;
+  while (browser->MoveUp() != 0) {
+  }
+  std::size_t start = 0;
+  while (start < path.size()) {
+    std::size_t dot = path.find('.', start);
+    std::string part =
+        path.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
+    if (part.empty() || browser->MoveDown(part.c_str()) == 0) return false;
+    if (dot == std::string::npos) break;
+    start = dot + 1;
+  }
+  return true;
+}
+
+bool UaAddressSpace::IsFolderPath(const std::string& path) {
+  return !path.empty() && MoveBrowserTo(path);
+}
+
+void UaAddressSpace::FolderChildren(const std::string& path, std::vector<std::string>& folders,
+                                    std::vector<std::string>& items) {
+  if (!MoveBrowserTo(path)) return;
+  COPCBrowser* browser = Browser();
+  std::string prefix = path.empty() ? std::string() : path + ".";
+  browser->BrowseItemIDs(OPC_BRANCH, nullptr, VT_EMPTY, 0);
+  for (const char* name = browser->NextItemID(); name != nullptr && *name != '\0';
+       name = browser->NextItemID()) {
+    folders.push_back(prefix + name);
+  }
+  std::vector<std::string> leaves;
+  browser->BrowseItemIDs(OPC_LEAF, nullptr, VT_EMPTY, 0);
+  for (const char* name = browser->NextItemID(); name != nullptr && *name != '\0';
+       name = browser->NextItemID()) {
+    leaves.emplace_back(name);
+  }
+  // GetItemID reuses the browser's text buffer, so the names are collected first.
+  for (const std::string& leaf : leaves) {
+    const char* id = browser->GetItemID(leaf.c_str());
+    if (id != nullptr && *id != '\0') items.emplace_back(id);
+  }
+}
+
+UaAddressSpace::Resolved UaAddressSpace::Resolve(const UaNodeId& id) {
+  Resolved r;
+  if (id.ns == 0 && id.kind == UaNodeId::Kind::Numeric) {
+    auto it = standard_.find(id.numeric);
+    if (it != standard_.end()) {
+      r.kind = Kind::Standard;
+      r.standard = &it->second;
+    }
+    return r;
+  }
+  if (id.ns != kItemNamespace) return r;
+  if (id.kind == UaNodeId::Kind::Numeric) {
+    if (id.numeric == kProjectFolderId) r.kind = Kind::ProjectFolder;
+    return r;
+  }
+  if (id.kind != UaNodeId::Kind::String) return r;
+  auto text = ExactAnsi(id.text);
+  if (!text || text->empty()) return r;
+  std::recursive_mutex& lock = callback_.GetTagLock();
+  std::lock_guard guard(lock);
+  if (callback_.FindTag(text->c_str(), nullptr, 0) != nullptr) {
+    r.kind = Kind::Item;
+    r.path = std::move(*text);
+    return r;
+  }
+  std::size_t sep = text->rfind(kPropertySeparator);
+  if (sep != std::string::npos && sep > 0) {
+    std::uint32_t pid = 0;
+    const char* first = text->data() + sep + 1;
+    const char* last = text->data() + text->size();
+    auto [end, ec] = std::from_chars(first, last, pid);
+    std::string item = text->substr(0, sep);
+    if (ec == std::errc() && end == last && first != last &&
+        callback_.FindTag(item.c_str(), nullptr, 0) != nullptr) {
+      for (const PropertyInfo& p : Properties(item)) {
+        if (p.id == pid) {
+          r.kind = Kind::Property;
+          r.path = std::move(item);
+          r.propertyId = pid;
+          return r;
+        }
+      }
+    }
+  }
+  if (IsFolderPath(*text)) {
+    r.kind = Kind::Folder;
+    r.path = std::move(*text);
+  }
+  return r;
+}
+
+std::vector<UaAddressSpace::PropertyInfo> UaAddressSpace::Properties(const std::string& itemId) {
+  std::lock_guard guard(callback_.GetTagLock());
+  std::uint32_t count = 0;
+  CTag* tag = nullptr;
+  std::vector<PropertyInfo> out;
+  if (Failed(callback_.QueryPropertyCount(itemId.c_str(), &count, &tag)) || count == 0) return out;
+  count = std::min<std::uint32_t>(count, 64);
+  std::vector<std::uint32_t> ids(count);
+  std::vector<std::u16string> descriptions(count);
+  std::vector<VARTYPE> types(count);
+  if (Failed(callback_.QueryAvailableProperties(itemId.c_str(), count, tag, ids.data(),
+                                                descriptions.data(), types.data()))) {
+    return out;
+  }
+  for (std::uint32_t k = 0; k < count; ++k) {
+    out.push_back({ids[k], Utf16ToUtf8(descriptions[k]), types[k]});
+  }
+  return out;
+}
+
+UaNodeInfo UaAddressSpace::ItemInfo(const std::string& itemId, const CTag& tag,
+                                    bool withDescription) {
+  UaNodeInfo info;
+  info.id = ItemNodeId(itemId);
+  info.nodeClass = UaNodeClass::Variable;
+  std::string leaf = AnsiToUtf8(LastComponent(itemId));
+  info.browseName = {kItemNamespace, leaf};
+  info.displayName = {{}, leaf};
+  info.typeDefinition = ua_id::BaseDataVariableType;
+  info.dataType = UaDataTypeOf(tag.m_nativeDataType);
+  info.valueRank = UaValueRankOf(tag.m_nativeDataType);
+  info.accessLevel = AccessLevelOf(tag.m_accessRights);
+  if (!withDescription) return info;
+  // The description is the item's name, which the callback gives as property 101.
+  std::uint32_t pid = 101;
+  Variant name;
+  HRESULT error = S_OK;
+  if (Succeeded(callback_.GetItemProperties(itemId.c_str(), 1, &pid, &name, &error)) &&
+      Succeeded(error) && name.vt() == VT_BSTR) {
+    info.description.text = Utf16ToUtf8(name.bstrVal());
+  }
+  return info;
+}
+
+std::optional<UaNodeInfo> UaAddressSpace::Describe(const UaNodeId& id, bool withDescription) {
+  Resolved r = Resolve(id);
+  switch (r.kind) {
+    case Kind::Unknown:
+      return std::nullopt;
+    case Kind::Standard:
+      return r.standard->info;
+    case Kind::ProjectFolder:
+    case Kind::Folder: {
+      UaNodeInfo info;
+      info.id = id;
+      std::string name = r.kind == Kind::Folder ? AnsiToUtf8(LastComponent(r.path)) : ProjectName();
+      info.browseName = {kItemNamespace, name};
+      info.displayName = {{}, name};
+      info.typeDefinition = ua_id::FolderType;
+      return info;
+    }
+    case Kind::Item: {
+      std::lock_guard guard(callback_.GetTagLock());
+      CTag* tag = callback_.FindTag(r.path.c_str(), nullptr, 0);
+      if (tag == nullptr) return std::nullopt;
+      return ItemInfo(r.path, *tag, withDescription);
+    }
+    case Kind::Property:
+      for (const PropertyInfo& p : Properties(r.path)) {
+        if (p.id != r.propertyId) continue;
+        UaNodeInfo info;
+        info.id = id;
+        info.nodeClass = UaNodeClass::Variable;
+        info.browseName = {kItemNamespace, p.description};
+        info.displayName = {{}, p.description};
+        info.typeDefinition = ua_id::PropertyType;
+        info.dataType = UaDataTypeOf(p.type);
+        info.valueRank = UaValueRankOf(p.type);
+        info.accessLevel = 1;
+        return info;
+      }
+      return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+bool UaAddressSpace::References(const UaNodeId& id, std::vector<UaReference>& out) {
+  Resolved r = Resolve(id);
+  switch (r.kind) {
+    case Kind::Unknown:
+      return false;
+    case Kind::Standard:
+      out = r.standard->references;
+      return true;
+    case Kind::ProjectFolder:
+    case Kind::Folder: {
+      out.push_back({ua_id::HasTypeDefinition, true, UaNodeId::Numeric(0, ua_id::FolderType)});
+      if (r.kind == Kind::ProjectFolder) {
+        out.push_back({ua_id::Organizes, false, UaNodeId::Numeric(0, ua_id::ObjectsFolder)});
+      } else {
+        out.push_back({ua_id::Organizes, false, FolderNodeId(ParentPath(r.path))});
+      }
+      std::vector<std::string> folders, items;
+      FolderChildren(r.path, folders, items);
+      for (const std::string& f : folders) out.push_back({ua_id::Organizes, true, ItemNodeId(f)});
+      for (const std::string& i : items) out.push_back({ua_id::Organizes, true, ItemNodeId(i)});
+      return true;
+    }
+    case Kind::Item:
+      out.push_back(
+          {ua_id::HasTypeDefinition, true, UaNodeId::Numeric(0, ua_id::BaseDataVariableType)});
+      out.push_back({ua_id::Organizes, false, FolderNodeId(ParentPath(r.path))});
+      for (const PropertyInfo& p : Properties(r.path)) {
+        out.push_back({ua_id::HasProperty, true,
+                       ItemNodeId(r.path + kPropertySeparator + std::to_string(p.id))});
+      }
+      return true;
+    case Kind::Property:
+      out.push_back({ua_id::HasTypeDefinition, true, UaNodeId::Numeric(0, ua_id::PropertyType)});
+      out.push_back({ua_id::HasProperty, false, ItemNodeId(r.path)});
+      return true;
+  }
+  return false;
+}
+
+UaDataValue UaAddressSpace::TagDataValue(const CTag& tag) {
+  UaDataValue dv;
+  if (!tag.m_value.IsEmpty()) {
+    dv.hasValue = true;
+    dv.value = ToUaVariant(tag.m_value);
+  }
+  dv.status = StatusOfQuality(tag.m_quality);
+  dv.hasStatus = dv.status != ua_status::Good;
+  dv.hasSourceTimestamp = tag.m_timestamp.ticks != 0;
+  dv.sourceTimestamp = static_cast<UaDateTime>(tag.m_timestamp.ticks);
+  return dv;
+}
+
+UaDataValue UaAddressSpace::ReadCommon(const UaNodeInfo& info, std::uint32_t attribute) {
+  switch (attribute) {
+    case ua_attr::NodeId:
+      return UaDataValue::Of(UaVariant::NodeId(info.id));
+    case ua_attr::NodeClass:
+      return UaDataValue::Of(UaVariant::Int32(static_cast<std::int32_t>(info.nodeClass)));
+    case ua_attr::BrowseName:
+      return UaDataValue::Of(UaVariant::QualifiedName(info.browseName));
+    case ua_attr::DisplayName:
+      return UaDataValue::Of(UaVariant::LocalizedText(info.displayName));
+    case ua_attr::Description:
+      return UaDataValue::Of(UaVariant::LocalizedText(info.description));
+    case ua_attr::WriteMask:
+    case ua_attr::UserWriteMask:
+      return UaDataValue::Of(UaVariant::UInt32(0));
+  }
+  if (info.nodeClass == UaNodeClass::Object) {
+    if (attribute == ua_attr::EventNotifier) return UaDataValue::Of(UaVariant::Byte(0));
+    return UaDataValue::Status(ua_status::BadAttributeIdInvalid);
+  }
+  switch (attribute) {
+    case ua_attr::DataType:
+      return UaDataValue::Of(UaVariant::NodeId(UaNodeId::Numeric(0, info.dataType)));
+    case ua_attr::ValueRank:
+      return UaDataValue::Of(UaVariant::Int32(info.valueRank));
+    case ua_attr::ArrayDimensions:
+      if (info.valueRank != 1) return UaDataValue::Of(UaVariant::Array(UaType::UInt32, {}));
+      return UaDataValue::Of(UaVariant::Array(UaType::UInt32, {UaVariant::UInt32(0)}));
+    case ua_attr::AccessLevel:
+    case ua_attr::UserAccessLevel:
+      return UaDataValue::Of(UaVariant::Byte(info.accessLevel));
+    case ua_attr::MinimumSamplingInterval:
+      return UaDataValue::Of(UaVariant::Double(0));
+    case ua_attr::Historizing:
+      return UaDataValue::Of(UaVariant::Boolean(false));
+    default:
+      return UaDataValue::Status(ua_status::BadAttributeIdInvalid);
+  }
+}
+
+UaDataValue UaAddressSpace::ReadItem(const std::string& itemId, std::uint32_t attribute,
+                                     double maxAge) {
+  std::lock_guard guard(callback_.GetTagLock());
+  CTag* tag = callback_.FindTag(itemId.c_str(), nullptr, 0);
+  if (tag == nullptr) return UaDataValue::Status(ua_status::BadNodeIdUnknown);
+  if (attribute != ua_attr::Value) {
+    return ReadCommon(ItemInfo(itemId, *tag, attribute == ua_attr::Description), attribute);
+  }
+  if ((tag->m_accessRights & OPC_READABLE) == 0) {
+    return UaDataValue::Status(ua_status::BadNotReadable);
+  }
+  if (maxAge == 0) callback_.ReadTagFromDevice(tag);
+  return TagDataValue(*tag);
+}
+
+UaDataValue UaAddressSpace::ReadProperty(const std::string& itemId, std::uint32_t propertyId,
+                                         std::uint32_t attribute) {
+  if (attribute != ua_attr::Value) {
+    auto info = Describe(ItemNodeId(itemId + kPropertySeparator + std::to_string(propertyId)));
+    if (!info) return UaDataValue::Status(ua_status::BadNodeIdUnknown);
+    return ReadCommon(*info, attribute);
+  }
+  Variant value;
+  HRESULT error = S_OK;
+  HRESULT hr = callback_.GetItemProperties(itemId.c_str(), 1, &propertyId, &value, &error);
+  if (Failed(hr)) return UaDataValue::Status(ua_status::BadNodeIdUnknown);
+  if (Failed(error)) return UaDataValue::Status(ua_status::BadNotReadable);
+  UaDataValue dv;
+  dv.hasValue = !value.IsEmpty();
+  dv.value = ToUaVariant(value);
+  return dv;
+}
+
+UaDataValue UaAddressSpace::Read(const UaNodeId& id, std::uint32_t attribute, double maxAge) {
+  Resolved r = Resolve(id);
+  switch (r.kind) {
+    case Kind::Unknown:
+      return UaDataValue::Status(ua_status::BadNodeIdUnknown);
+    case Kind::Standard:
+      if (attribute == ua_attr::Value && r.standard->value) {
+        return UaDataValue::Of(r.standard->value());
+      }
+      return ReadCommon(r.standard->info, attribute);
+    case Kind::Item:
+      return ReadItem(r.path, attribute, maxAge);
+    case Kind::Property:
+      return ReadProperty(r.path, r.propertyId, attribute);
+    case Kind::ProjectFolder:
+    case Kind::Folder: {
+      auto info = Describe(id);
+      if (!info) return UaDataValue::Status(ua_status::BadNodeIdUnknown);
+      return ReadCommon(*info, attribute);
+    }
+  }
+  return UaDataValue::Status(ua_status::BadNodeIdUnknown);
+}
+
+UaStatusCode UaAddressSpace::WriteItem(const std::string& itemId, const UaVariant& value) {
+  CTag record;
+  if (Failed(callback_.ValidateTag(&record, itemId.c_str(), nullptr, 0))) {
+    return ua_status::BadNodeIdUnknown;
+  }
+  if ((record.m_accessRights & OPC_WRITEABLE) == 0) return ua_status::BadNotWritable;
+  std::optional<Variant> converted = FromUaVariant(value);
+  if (!converted) return ua_status::BadTypeMismatch;
+  std::lock_guard guard(callback_.GetTagLock());
+  CTag* tag = callback_.FindTag(itemId.c_str(), nullptr, 0);
+  if (tag == nullptr) return ua_status::BadNodeIdUnknown;
+  return StatusOfWrite(callback_.WriteTag(tag, *converted));
+}
+
+UaStatusCode UaAddressSpace::Write(const UaNodeId& id, std::uint32_t attribute,
+                                   const UaVariant& value) {
+  Resolved r = Resolve(id);
+  if (r.kind == Kind::Unknown) return ua_status::BadNodeIdUnknown;
+  if (attribute < ua_attr::NodeId || attribute > ua_attr::Historizing) {
+    return ua_status::BadAttributeIdInvalid;
+  }
+  if (r.kind != Kind::Item || attribute != ua_attr::Value) return ua_status::BadNotWritable;
+  return WriteItem(r.path, value);
+}
+
+CTag* UaAddressSpace::AcquireTag(const UaNodeId& id) {
+  if (id.ns != kItemNamespace || id.kind != UaNodeId::Kind::String) return nullptr;
+  auto text = ExactAnsi(id.text);
+  if (!text) return nullptr;
+  std::lock_guard guard(callback_.GetTagLock());
+  CTag* tag = callback_.FindTag(text->c_str(), nullptr, 0);
+  if (tag != nullptr) tag->AddRef();
+  return tag;
+}

@@ -1,0 +1,117 @@
+// UaAddressSpace: the nodes clients see. The standard nodes (Root, Objects, Types, Views, the
+// Server object) and, under Objects, the served system's name space walked through the
+// toolkit's callback and browser: branches as folders, items as variables, item properties as
+// their HasProperty variables.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "toolkit/c_opc_callback.h"
+#include "toolkit/opcua/ua_node_ids.h"
+#include "toolkit/opcua/ua_server_options.h"
+#include "toolkit/opcua/ua_types.h"
+
+// Namespace index of the served items.
+constexpr std::uint16_t kItemNamespace = 1;
+// The project folder under Objects.
+constexpr std::uint32_t kProjectFolderId = 1;
+
+struct UaNodeInfo {
+  UaNodeId id;
+  UaNodeClass nodeClass = UaNodeClass::Object;
+  UaQualifiedName browseName;
+  UaLocalizedText displayName;
+  UaLocalizedText description;
+  std::uint32_t typeDefinition = 0;  // in namespace 0
+  // Variables only.
+  std::uint32_t dataType = ua_id::BaseDataType;
+  std::int32_t valueRank = -2;
+  std::uint8_t accessLevel = 1;  // bit 0 readable, bit 1 writable
+};
+
+struct UaReference {
+  std::uint32_t referenceType = 0;
+  bool isForward = true;
+  UaNodeId target;
+};
+
+class UaAddressSpace {
+ public:
+  UaAddressSpace(COPCCallback& callback, const UaServerOptions& options);
+  ~UaAddressSpace();
+  UaAddressSpace(const UaAddressSpace&) = delete;
+  UaAddressSpace& operator=(const UaAddressSpace&) = delete;
+
+  // Attributes of a node; an item's description (its name) is looked up only when asked for.
+  std::optional<UaNodeInfo> Describe(const UaNodeId& id, bool withDescription = true);
+  // All references of a node, forward and inverse; false for an unknown node.
+  bool References(const UaNodeId& id, std::vector<UaReference>& out);
+  // One attribute; a Value read with maxAge 0 asks the device for a fresh value first.
+  UaDataValue Read(const UaNodeId& id, std::uint32_t attribute, double maxAge);
+  UaStatusCode Write(const UaNodeId& id, std::uint32_t attribute, const UaVariant& value);
+  // The tag behind an item variable with a client reference taken (Release it); null otherwise.
+  CTag* AcquireTag(const UaNodeId& id);
+  COPCCallback& Callback() { return callback_; }
+
+  // Whether reference type `type` is `base` or one of its subtypes.
+  static bool IsSubtypeOf(std::uint32_t type, std::uint32_t base);
+  // An item's value, quality and time stamp as a UA DataValue (caller holds the tag lock).
+  static UaDataValue TagDataValue(const CTag& tag);
+
+ private:
+  struct StandardNode {
+    UaNodeInfo info;
+    std::vector<UaReference> references;
+    std::function<UaVariant()> value;
+  };
+  enum class Kind { Unknown, Standard, ProjectFolder, Folder, Item, Property };
+  struct Resolved {
+    Kind kind = Kind::Unknown;
+    const StandardNode* standard = nullptr;
+    std::string path;  // folder path or item ID, Windows-1252
+    std::uint32_t propertyId = 0;
+  };
+  struct PropertyInfo {
+    std::uint32_t id = 0;
+    std::string description;  // UTF-8
+    VARTYPE type = VT_EMPTY;
+  };
+
+  void BuildStandardNodes();
+  StandardNode& AddNode(std::uint32_t id, UaNodeClass nodeClass, const char* name,
+                        std::uint32_t typeDefinition, std::uint32_t parent,
+                        std::uint32_t referenceFromParent);
+  void AddVariable(std::uint32_t id, const char* name, std::uint32_t parent,
+                   std::uint32_t referenceFromParent, std::uint32_t dataType,
+                   std::int32_t valueRank, std::function<UaVariant()> value);
+  UaVariant ServerStatusValue() const;
+  UaVariant BuildInfoValue() const;
+  std::string ProjectName() const;
+
+  Resolved Resolve(const UaNodeId& id);
+  bool IsFolderPath(const std::string& path);
+  COPCBrowser* Browser();
+  bool MoveBrowserTo(const std::string& path);
+  void FolderChildren(const std::string& path, std::vector<std::string>& folders,
+                      std::vector<std::string>& items);
+  std::vector<PropertyInfo> Properties(const std::string& itemId);
+  UaNodeInfo ItemInfo(const std::string& itemId, const CTag& tag, bool withDescription);
+  UaDataValue ReadItem(const std::string& itemId, std::uint32_t attribute, double maxAge);
+  UaDataValue ReadProperty(const std::string& itemId, std::uint32_t propertyId,
+                           std::uint32_t attribute);
+  UaStatusCode WriteItem(const std::string& itemId, const UaVariant& value);
+  UaDataValue ReadCommon(const UaNodeInfo& info, std::uint32_t attribute);
+
+  COPCCallback& callback_;
+  const UaServerOptions& options_;
+  UaDateTime startTime_;
+  std::map<std::uint32_t, StandardNode> standard_;
+  COPCBrowser* browser_ = nullptr;
+  bool browserMade_ = false;
+};

@@ -1,0 +1,315 @@
+// UaBinaryReader: little-endian UA Binary decoding with bounds and nesting limits.
+#include "toolkit/opcua/ua_binary_reader.h"
+
+#include <cstring>
+
+namespace {
+constexpr int kMaxDepth = 16;
+}  // namespace
+
+UaBinaryReader::DepthGuard::DepthGuard(UaBinaryReader& r) : reader(r) {
+  if (++reader.depth_ > kMaxDepth) {
+    --reader.depth_;
+    throw UaDecodeError{ua_status::BadEncodingLimitsExceeded};
+  }
+}
+
+void UaBinaryReader::Skip(std::size_t n) {
+  Need(n);
+  pos_ += n;
+}
+
+std::uint8_t UaBinaryReader::Byte() {
+  Need(1);
+  return data_[pos_++];
+}
+
+std::uint16_t UaBinaryReader::UInt16() {
+  Need(2);
+  std::uint16_t v = static_cast<std::uint16_t>(data_[pos_] | (data_[pos_ + 1] << 8));
+  pos_ += 2;
+  return v;
+}
+
+std::uint32_t UaBinaryReader::UInt32() {
+  Need(4);
+  std::uint32_t v = 0;
+  for (int k = 3; k >= 0; --k) v = (v << 8) | data_[pos_ + k];
+  pos_ += 4;
+  return v;
+}
+
+std::uint64_t UaBinaryReader::UInt64() {
+  Need(8);
+  std::uint64_t v = 0;
+  for (int k = 7; k >= 0; --k) v = (v << 8) | data_[pos_ + k];
+  pos_ += 8;
+  return v;
+}
+
+float UaBinaryReader::Float() {
+  std::uint32_t bits = UInt32();
+  float f;
+  std::memcpy(&f, &bits, sizeof f);
+  return f;
+}
+
+double UaBinaryReader::Double() {
+  std::uint64_t bits = UInt64();
+  double d;
+  std::memcpy(&d, &bits, sizeof d);
+  return d;
+}
+
+std::string UaBinaryReader::String() {
+  std::int32_t len = Int32();
+  if (len < 0) {
+    if (len != -1) throw UaDecodeError{};
+    return {};
+  }
+  Need(static_cast<std::size_t>(len));
+  std::string s(reinterpret_cast<const char*>(data_ + pos_), static_cast<std::size_t>(len));
+  pos_ += static_cast<std::size_t>(len);
+  return s;
+}
+
+std::uint32_t UaBinaryReader::ArrayLength(std::size_t minElementSize) {
+  std::int32_t len = Int32();
+  if (len < 0) {
+    if (len != -1) throw UaDecodeError{};
+    return 0;
+  }
+  if (minElementSize == 0) minElementSize = 1;
+  if (static_cast<std::size_t>(len) > Remaining() / minElementSize) throw UaDecodeError{};
+  return static_cast<std::uint32_t>(len);
+}
+
+UaNodeId UaBinaryReader::NodeIdBody(std::uint8_t encoding) {
+  UaNodeId id;
+  switch (encoding & 0x3F) {
+    case 0:  // two-byte form
+      id.numeric = Byte();
+      break;
+    case 1:  // four-byte form
+      id.ns = Byte();
+      id.numeric = UInt16();
+      break;
+    case 2:
+      id.ns = UInt16();
+      id.numeric = UInt32();
+      break;
+    case 3:
+      id.ns = UInt16();
+      id.kind = UaNodeId::Kind::String;
+      id.text = String();
+      break;
+    case 4:
+      id.ns = UInt16();
+      id.kind = UaNodeId::Kind::Guid;
+      Need(16);
+      id.text.assign(reinterpret_cast<const char*>(data_ + pos_), 16);
+      pos_ += 16;
+      break;
+    case 5:
+      id.ns = UInt16();
+      id.kind = UaNodeId::Kind::Opaque;
+      id.text = ByteString();
+      break;
+    default:
+      throw UaDecodeError{};
+  }
+  return id;
+}
+
+UaNodeId UaBinaryReader::NodeId() {
+  std::uint8_t encoding = Byte();
+  // The expanded form's flags are only allowed where an ExpandedNodeId is read.
+  if ((encoding & 0xC0) != 0) throw UaDecodeError{};
+  return NodeIdBody(encoding);
+}
+
+UaExpandedNodeId UaBinaryReader::ExpandedNodeId() {
+  std::uint8_t encoding = Byte();
+  UaExpandedNodeId e;
+  e.id = NodeIdBody(encoding);
+  if (encoding & 0x80) e.namespaceUri = String();
+  if (encoding & 0x40) e.serverIndex = UInt32();
+  return e;
+}
+
+UaQualifiedName UaBinaryReader::QualifiedName() {
+  UaQualifiedName q;
+  q.ns = UInt16();
+  q.name = String();
+  return q;
+}
+
+UaLocalizedText UaBinaryReader::LocalizedText() {
+  UaLocalizedText t;
+  std::uint8_t mask = Byte();
+  if (mask & 0x01) t.locale = String();
+  if (mask & 0x02) t.text = String();
+  return t;
+}
+
+UaExtensionObject UaBinaryReader::ExtensionObject() {
+  UaExtensionObject e;
+  e.typeId = NodeId();
+  e.encoding = Byte();
+  if (e.encoding > 2) throw UaDecodeError{};
+  if (e.encoding != 0) e.body = ByteString();
+  return e;
+}
+
+UaVariant UaBinaryReader::ScalarOf(UaType type) {
+  UaVariant v;
+  v.type = type;
+  switch (type) {
+    case UaType::Boolean:
+      v.b = Boolean();
+      break;
+    case UaType::SByte:
+      v.i = SByte();
+      break;
+    case UaType::Byte:
+      v.u = Byte();
+      break;
+    case UaType::Int16:
+      v.i = Int16();
+      break;
+    case UaType::UInt16:
+      v.u = UInt16();
+      break;
+    case UaType::Int32:
+      v.i = Int32();
+      break;
+    case UaType::UInt32:
+    case UaType::StatusCode:
+      v.u = UInt32();
+      break;
+    case UaType::Int64:
+    case UaType::DateTime:
+      v.i = Int64();
+      break;
+    case UaType::UInt64:
+      v.u = UInt64();
+      break;
+    case UaType::Float:
+      v.d = Float();
+      break;
+    case UaType::Double:
+      v.d = Double();
+      break;
+    case UaType::String:
+    case UaType::ByteString:
+    case UaType::XmlElement:
+      v.s = String();
+      break;
+    case UaType::Guid:
+      Need(16);
+      v.s.assign(reinterpret_cast<const char*>(data_ + pos_), 16);
+      pos_ += 16;
+      break;
+    case UaType::NodeId:
+      v.nodeId = NodeId();
+      break;
+    case UaType::ExpandedNodeId:
+      v.nodeId = ExpandedNodeId().id;
+      break;
+    case UaType::QualifiedName:
+      v.qualifiedName = QualifiedName();
+      break;
+    case UaType::LocalizedText:
+      v.localizedText = LocalizedText();
+      break;
+    case UaType::ExtensionObject:
+      v.extension = ExtensionObject();
+      break;
+    case UaType::DataValue: {
+      // Kept only as far as needed to stay in step; the value itself is not used.
+      UaDataValue inner = DataValue();
+      v = std::move(inner.value);
+      break;
+    }
+    case UaType::Variant:
+      v = Variant();
+      break;
+    case UaType::DiagnosticInfo:
+      SkipDiagnosticInfo();
+      v.type = UaType::Null;
+      break;
+    default:
+      throw UaDecodeError{};
+  }
+  return v;
+}
+
+UaVariant UaBinaryReader::Variant() {
+  DepthGuard guard(*this);
+  std::uint8_t mask = Byte();
+  std::uint8_t typeNumber = mask & 0x3F;
+  if (typeNumber > static_cast<std::uint8_t>(UaType::DiagnosticInfo)) throw UaDecodeError{};
+  UaType type = static_cast<UaType>(typeNumber);
+  if ((mask & 0x80) == 0) {
+    if (mask & 0x40) throw UaDecodeError{};  // dimensions without an array
+    if (type == UaType::Null) return {};
+    if (type == UaType::Variant) throw UaDecodeError{};  // a scalar Variant may not nest
+    return ScalarOf(type);
+  }
+  std::uint32_t count = ArrayLength(1);
+  UaVariant v;
+  v.type = type;
+  v.isArray = true;
+  v.elements.reserve(count);
+  for (std::uint32_t k = 0; k < count; ++k) v.elements.push_back(ScalarOf(type));
+  if (mask & 0x40) {
+    // Multi-dimensional arrays are served flat; the dimensions must still agree.
+    std::uint32_t dims = ArrayLength(4);
+    std::uint64_t product = dims == 0 ? 0 : 1;
+    for (std::uint32_t k = 0; k < dims; ++k) {
+      std::int32_t n = Int32();
+      if (n < 0) throw UaDecodeError{};
+      product *= static_cast<std::uint64_t>(n);
+      if (product > count) throw UaDecodeError{};
+    }
+    if (product != count) throw UaDecodeError{};
+  }
+  return v;
+}
+
+UaDataValue UaBinaryReader::DataValue() {
+  DepthGuard guard(*this);
+  UaDataValue dv;
+  std::uint8_t mask = Byte();
+  if (mask & 0x01) {
+    dv.hasValue = true;
+    dv.value = Variant();
+  }
+  if (mask & 0x02) {
+    dv.hasStatus = true;
+    dv.status = UInt32();
+  }
+  if (mask & 0x04) {
+    dv.hasSourceTimestamp = true;
+    dv.sourceTimestamp = DateTime();
+  }
+  if (mask & 0x10) UInt16();  // source picoseconds
+  if (mask & 0x08) {
+    dv.hasServerTimestamp = true;
+    dv.serverTimestamp = DateTime();
+  }
+  if (mask & 0x20) UInt16();  // server picoseconds
+  return dv;
+}
+
+void UaBinaryReader::SkipDiagnosticInfo() {
+  DepthGuard guard(*this);
+  std::uint8_t mask = Byte();
+  if (mask & 0x01) Int32();   // symbolic id
+  if (mask & 0x02) Int32();   // namespace uri
+  if (mask & 0x08) Int32();   // locale
+  if (mask & 0x04) Int32();   // localized text
+  if (mask & 0x10) String();  // additional info
+  if (mask & 0x20) UInt32();  // inner status code
+  if (mask & 0x40) SkipDiagnosticInfo();
+}

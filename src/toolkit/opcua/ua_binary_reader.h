@@ -1,0 +1,67 @@
+// UaBinaryReader: bounded UA Binary decoding that never trusts a length it reads.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "toolkit/opcua/ua_types.h"
+
+// Thrown inside the server's decoding paths; callers catch it at the message boundary.
+struct UaDecodeError {
+  UaStatusCode status = ua_status::BadDecodingError;
+};
+
+class UaBinaryReader {
+ public:
+  UaBinaryReader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+
+  std::size_t Remaining() const { return size_ - pos_; }
+  std::size_t Position() const { return pos_; }
+  const std::uint8_t* Current() const { return data_ + pos_; }
+  void Skip(std::size_t n);
+
+  bool Boolean() { return Byte() != 0; }
+  std::uint8_t Byte();
+  std::int8_t SByte() { return static_cast<std::int8_t>(Byte()); }
+  std::uint16_t UInt16();
+  std::int16_t Int16() { return static_cast<std::int16_t>(UInt16()); }
+  std::uint32_t UInt32();
+  std::int32_t Int32() { return static_cast<std::int32_t>(UInt32()); }
+  std::uint64_t UInt64();
+  std::int64_t Int64() { return static_cast<std::int64_t>(UInt64()); }
+  float Float();
+  double Double();
+  UaDateTime DateTime() { return Int64(); }
+  // String and ByteString; a null one (length -1) reads as empty.
+  std::string String();
+  std::string ByteString() { return String(); }
+  UaNodeId NodeId();
+  UaExpandedNodeId ExpandedNodeId();
+  UaQualifiedName QualifiedName();
+  UaLocalizedText LocalizedText();
+  UaExtensionObject ExtensionObject();
+  UaVariant Variant();
+  UaDataValue DataValue();
+  void SkipDiagnosticInfo();
+  // An array length: -1 (null) reads as 0. Each element takes at least `minElementSize` bytes,
+  // so a length the remaining bytes cannot hold is refused before anything is allocated.
+  std::uint32_t ArrayLength(std::size_t minElementSize = 1);
+
+ private:
+  UaVariant ScalarOf(UaType type);
+  UaNodeId NodeIdBody(std::uint8_t encoding);
+  void Need(std::size_t n) const {
+    if (n > size_ - pos_) throw UaDecodeError{};
+  }
+  struct DepthGuard {
+    explicit DepthGuard(UaBinaryReader& r);
+    ~DepthGuard() { --reader.depth_; }
+    UaBinaryReader& reader;
+  };
+
+  const std::uint8_t* data_;
+  std::size_t size_;
+  std::size_t pos_ = 0;
+  int depth_ = 0;  // nesting of Variants, DataValues and DiagnosticInfos
+};

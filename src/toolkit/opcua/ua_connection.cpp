@@ -1,0 +1,320 @@
+// UaConnection: UA-TCP framing and the secure channel with security policy None.
+#include "toolkit/opcua/ua_connection.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+#include "toolkit/opcua/ua_binary_writer.h"
+#include "toolkit/opcua/ua_node_ids.h"
+#include "toolkit/opcua/ua_service_header.h"
+
+namespace {
+constexpr std::string_view kPolicyNone = "http://opcfoundation.org/UA/SecurityPolicy#None";
+constexpr std::uint32_t kMinBufferSize = 8192;
+constexpr std::size_t kMaxPartialMessages = 8;
+constexpr std::uint32_t kMinTokenLifetimeMs = 10000;
+constexpr std::uint32_t kMaxTokenLifetimeMs = 3600000;
+// Bytes in front of a MSG chunk's body: header, channel id, token id, sequence header.
+constexpr std::uint32_t kSymmetricOverhead = 24;
+}  // namespace
+
+UaConnection::UaConnection(std::uint64_t id, std::uint32_t channelId,
+                           const UaConnectionLimits& limits, std::int64_t nowMs)
+    : id_(id),
+      channelId_(channelId),
+      limits_(limits),
+      connectedMs_(nowMs),
+      receiveBufferSize_(limits.bufferSize),
+      sendBufferSize_(limits.bufferSize) {}
+
+void UaConnection::ConsumeOutgoing(std::size_t n) {
+  outPos_ += n;
+  if (outPos_ >= out_.size()) {
+    out_.clear();
+    outPos_ = 0;
+  } else if (outPos_ > 65536 && outPos_ * 2 > out_.size()) {
+    out_.erase(out_.begin(), out_.begin() + static_cast<std::ptrdiff_t>(outPos_));
+    outPos_ = 0;
+  }
+}
+
+bool UaConnection::Fail(UaStatusCode code, const char* reason) {
+  std::vector<std::uint8_t> msg;
+  UaBinaryWriter w(msg);
+  w.Raw("ERRF", 4);
+  w.UInt32(0);
+  w.UInt32(code);
+  w.String(reason);
+  w.PatchUInt32(4, static_cast<std::uint32_t>(msg.size()));
+  out_.insert(out_.end(), msg.begin(), msg.end());
+  return false;
+}
+
+bool UaConnection::Receive(const std::uint8_t* data, std::size_t size, std::int64_t nowMs,
+                           UaRequestSink& sink) {
+  if (in_.empty()) inSinceMs_ = nowMs;
+  in_.insert(in_.end(), data, data + size);
+  std::size_t pos = 0;
+  bool keep = true;
+  while (keep && in_.size() - pos >= 8) {
+    const std::uint8_t* p = in_.data() + pos;
+    std::uint32_t chunkSize = static_cast<std::uint32_t>(p[4] | (p[5] << 8) | (p[6] << 16)) |
+                              (static_cast<std::uint32_t>(p[7]) << 24);
+    if (chunkSize < 16) {
+      keep = Fail(ua_status::BadTcpMessageTypeInvalid, "Chunk too small");
+      break;
+    }
+    if (chunkSize > receiveBufferSize_) {
+      keep = Fail(ua_status::BadTcpMessageTooLarge, "Chunk larger than the receive buffer");
+      break;
+    }
+    if (in_.size() - pos < chunkSize) break;
+    keep = HandleChunk(p, chunkSize, nowMs, sink);
+    pos += chunkSize;
+    inSinceMs_ = nowMs;
+  }
+  in_.erase(in_.begin(), in_.begin() + static_cast<std::ptrdiff_t>(pos));
+  return keep;
+}
+
+bool UaConnection::HandleChunk(const std::uint8_t* chunk, std::size_t size, std::int64_t nowMs,
+                               UaRequestSink& sink) {
+  std::string_view type(reinterpret_cast<const char*>(chunk), 3);
+  char chunkType = static_cast<char>(chunk[3]);
+  UaBinaryReader r(chunk + 8, size - 8);
+  try {
+    if (type == "HEL") {
+      if (state_ != State::ExpectHello || chunkType != 'F') {
+        return Fail(ua_status::BadTcpMessageTypeInvalid, "Unexpected Hello");
+      }
+      return HandleHello(r);
+    }
+    if (state_ == State::ExpectHello) {
+      return Fail(ua_status::BadTcpMessageTypeInvalid, "Hello expected");
+    }
+    if (type == "OPN") {
+      if (chunkType != 'F') return Fail(ua_status::BadTcpMessageTypeInvalid, "Chunked open");
+      return HandleOpen(r, nowMs);
+    }
+    if (type == "MSG") return HandleMessage(chunkType, r, nowMs, sink);
+    if (type == "CLO") return false;
+    return Fail(ua_status::BadTcpMessageTypeInvalid, "Unknown message type");
+  } catch (const UaDecodeError& e) {
+    return Fail(e.status, "Malformed message");
+  }
+}
+
+bool UaConnection::HandleHello(UaBinaryReader& r) {
+  r.UInt32();  // protocol version: the server answers with version 0 and the client decides
+  std::uint32_t clientReceive = r.UInt32();
+  std::uint32_t clientSend = r.UInt32();
+  peerMaxMessageSize_ = r.UInt32();
+  peerMaxChunkCount = r.UInt32();
+  std::string url = r.String();
+  if (url.size() > 4096) return Fail(ua_status::BadTcpEndpointUrlInvalid, "Endpoint URL too long");
+  if (clientReceive < kMinBufferSize || clientSend < kMinBufferSize) {
+    return Fail(ua_status::BadTcpNotEnoughResources, "Buffers smaller than 8192 bytes");
+  }
+  sendBufferSize_ = std::min(clientReceive, limits_.bufferSize);
+  receiveBufferSize_ = std::min(clientSend, limits_.bufferSize);
+  state_ = State::Acknowledged;
+
+  std::vector<std::uint8_t> ack;
+  UaBinaryWriter w(ack);
+  w.Raw("ACKF", 4);
+  w.UInt32(28);
+  w.UInt32(0);
+  w.UInt32(receiveBufferSize_);
+  w.UInt32(sendBufferSize_);
+  w.UInt32(limits_.maxMessageSize);
+  w.UInt32(limits_.maxChunkCount);
+  out_.insert(out_.end(), ack.begin(), ack.end());
+  return true;
+}
+
+bool UaConnection::CheckSequence(std::uint32_t seq) {
+  // Sequence numbers rise by one; after 4294966271 they may wrap to a value below 1024.
+  bool ok =
+      !haveSequence_ || seq == lastSequence_ + 1 || (lastSequence_ > 4294966271u && seq < 1024);
+  haveSequence_ = true;
+  lastSequence_ = seq;
+  return ok;
+}
+
+void UaConnection::WriteChunkHeader(std::vector<std::uint8_t>& out, const char* type,
+                                    char chunkType) const {
+  UaBinaryWriter w(out);
+  w.Raw(type, 3);
+  w.Byte(static_cast<std::uint8_t>(chunkType));
+  w.UInt32(0);  // size, patched by the caller
+  w.UInt32(channelId_);
+}
+
+bool UaConnection::HandleOpen(UaBinaryReader& r, std::int64_t nowMs) {
+  std::uint32_t requestedChannel = r.UInt32();
+  std::string policy = r.String();
+  r.ByteString();  // sender certificate
+  r.ByteString();  // receiver certificate thumbprint
+  std::uint32_t seq = r.UInt32();
+  std::uint32_t requestId = r.UInt32();
+  if (policy != kPolicyNone) {
+    return Fail(ua_status::BadSecurityPolicyRejected, "Only security policy None is offered");
+  }
+  UaNodeId typeId = r.NodeId();
+  if (!typeId.IsNumeric(0, ua_id::OpenSecureChannelRequest)) {
+    return Fail(ua_status::BadTcpMessageTypeInvalid, "OpenSecureChannel expected");
+  }
+  UaRequestHeader header = ReadRequestHeader(r);
+  r.UInt32();  // client protocol version
+  std::uint32_t requestType = r.UInt32();
+  std::uint32_t securityMode = r.UInt32();
+  r.ByteString();  // client nonce: not used with policy None
+  std::uint32_t lifetime = r.UInt32();
+  if (securityMode != 1) {
+    return Fail(ua_status::BadSecurityModeRejected, "Only security mode None is offered");
+  }
+  if (requestType == 0) {
+    if (channelOpen_) return Fail(ua_status::BadRequestTypeInvalid, "Channel already open");
+    channelOpen_ = true;
+    tokenId_ = 1;
+  } else if (requestType == 1) {
+    if (!channelOpen_ || requestedChannel != channelId_) {
+      return Fail(ua_status::BadTcpSecureChannelUnknown, "Renewal of an unknown channel");
+    }
+    previousTokenId_ = tokenId_;
+    ++tokenId_;
+  } else {
+    return Fail(ua_status::BadRequestTypeInvalid, "Unknown request type");
+  }
+  if (!CheckSequence(seq)) return Fail(ua_status::BadSequenceNumberInvalid, "Sequence number");
+  lifetime = std::clamp(lifetime, kMinTokenLifetimeMs, kMaxTokenLifetimeMs);
+  // The client renews at 75% of the lifetime; the token stays usable a quarter beyond it.
+  tokenExpiresMs_ = nowMs + lifetime + lifetime / 4;
+
+  std::vector<std::uint8_t> msg;
+  WriteChunkHeader(msg, "OPN", 'F');
+  UaBinaryWriter w(msg);
+  w.String(kPolicyNone);
+  w.NullString();  // sender certificate
+  w.NullString();  // receiver thumbprint
+  w.UInt32(++sendSequence_);
+  w.UInt32(requestId);
+  w.NodeId(UaNodeId::Numeric(0, ua_id::OpenSecureChannelResponse));
+  WriteResponseHeader(w, header.requestHandle);
+  w.UInt32(0);  // server protocol version
+  w.UInt32(channelId_);
+  w.UInt32(tokenId_);
+  w.DateTime(UaNow());
+  w.UInt32(lifetime);
+  w.ByteString({});  // server nonce: empty with policy None
+  w.PatchUInt32(4, static_cast<std::uint32_t>(msg.size()));
+  out_.insert(out_.end(), msg.begin(), msg.end());
+  return true;
+}
+
+bool UaConnection::HandleMessage(char chunkType, UaBinaryReader& r, std::int64_t nowMs,
+                                 UaRequestSink& sink) {
+  if (!channelOpen_) return Fail(ua_status::BadTcpSecureChannelUnknown, "No channel open");
+  std::uint32_t channel = r.UInt32();
+  std::uint32_t token = r.UInt32();
+  std::uint32_t seq = r.UInt32();
+  std::uint32_t requestId = r.UInt32();
+  if (channel != channelId_) return Fail(ua_status::BadTcpSecureChannelUnknown, "Channel id");
+  if (token != tokenId_ && (previousTokenId_ == 0 || token != previousTokenId_)) {
+    return Fail(ua_status::BadSecureChannelTokenUnknown, "Token id");
+  }
+  if (!CheckSequence(seq)) return Fail(ua_status::BadSequenceNumberInvalid, "Sequence number");
+  if (chunkType == 'A') {
+    partials_.erase(requestId);
+    return true;
+  }
+  if (chunkType != 'C' && chunkType != 'F') {
+    return Fail(ua_status::BadTcpMessageTypeInvalid, "Unknown chunk type");
+  }
+  auto it = partials_.find(requestId);
+  if (it == partials_.end()) {
+    if (chunkType == 'F') {
+      // The common case, a request in one chunk, is served from the chunk itself.
+      sink.OnServiceRequest(*this, requestId, r);
+      return true;
+    }
+    if (partials_.size() >= kMaxPartialMessages) {
+      return Fail(ua_status::BadTcpNotEnoughResources, "Too many unfinished messages");
+    }
+    it = partials_.emplace(requestId, Partial{{}, 0, nowMs}).first;
+  }
+  Partial& partial = it->second;
+  if (++partial.chunks > limits_.maxChunkCount ||
+      partial.body.size() + r.Remaining() > limits_.maxMessageSize) {
+    return Fail(ua_status::BadTcpMessageTooLarge, "Message larger than the limits");
+  }
+  partial.body.insert(partial.body.end(), r.Current(), r.Current() + r.Remaining());
+  if (chunkType == 'F') {
+    std::vector<std::uint8_t> body = std::move(partial.body);
+    partials_.erase(it);
+    UaBinaryReader whole(body.data(), body.size());
+    sink.OnServiceRequest(*this, requestId, whole);
+  }
+  return true;
+}
+
+void UaConnection::SendResponse(std::uint32_t requestId, std::uint32_t requestHandle,
+                                const std::vector<std::uint8_t>& body) {
+  const std::uint32_t perChunk = sendBufferSize_ - kSymmetricOverhead;
+  std::size_t chunks = std::max<std::size_t>(1, (body.size() + perChunk - 1) / perChunk);
+  if ((peerMaxMessageSize_ != 0 && body.size() > peerMaxMessageSize_) ||
+      (peerMaxChunkCount != 0 && chunks > peerMaxChunkCount)) {
+    SendResponse(requestId, requestHandle,
+                 MakeServiceFault(requestHandle, ua_status::BadResponseTooLarge));
+    return;
+  }
+  out_.reserve(out_.size() + body.size() + chunks * kSymmetricOverhead);
+  std::size_t offset = 0;
+  for (std::size_t k = 0; k < chunks; ++k) {
+    std::size_t n = std::min<std::size_t>(perChunk, body.size() - offset);
+    std::size_t start = out_.size();
+    WriteChunkHeader(out_, "MSG", k + 1 == chunks ? 'F' : 'C');
+    UaBinaryWriter w(out_);
+    w.UInt32(tokenId_);
+    w.UInt32(++sendSequence_);
+    w.UInt32(requestId);
+    w.Raw(body.data() + offset, n);
+    w.PatchUInt32(start + 4, static_cast<std::uint32_t>(out_.size() - start));
+    offset += n;
+  }
+}
+
+std::int64_t UaConnection::NextDeadline() const {
+  std::int64_t next = INT64_MAX;
+  // A Hello and then an OpenSecureChannel must arrive soon after connecting.
+  if (!channelOpen_) next = connectedMs_ + 2 * limits_.incompleteTimeoutMs;
+  if (state_ == State::ExpectHello) next = connectedMs_ + limits_.incompleteTimeoutMs;
+  if (!in_.empty()) next = std::min(next, inSinceMs_ + limits_.incompleteTimeoutMs);
+  for (const auto& [id, partial] : partials_) {
+    next = std::min(next, partial.startedMs + limits_.incompleteTimeoutMs);
+  }
+  if (channelOpen_) next = std::min(next, tokenExpiresMs_);
+  return next;
+}
+
+bool UaConnection::CheckTimeouts(std::int64_t nowMs) {
+  if (state_ == State::ExpectHello && nowMs >= connectedMs_ + limits_.incompleteTimeoutMs) {
+    return Fail(ua_status::BadTimeout, "No Hello received");
+  }
+  if (!channelOpen_ && nowMs >= connectedMs_ + 2 * limits_.incompleteTimeoutMs) {
+    return Fail(ua_status::BadTimeout, "No secure channel opened");
+  }
+  if (!in_.empty() && nowMs >= inSinceMs_ + limits_.incompleteTimeoutMs) {
+    return Fail(ua_status::BadTimeout, "Chunk not completed in time");
+  }
+  for (const auto& [id, partial] : partials_) {
+    if (nowMs >= partial.startedMs + limits_.incompleteTimeoutMs) {
+      return Fail(ua_status::BadTimeout, "Message not completed in time");
+    }
+  }
+  if (channelOpen_ && nowMs >= tokenExpiresMs_) {
+    return Fail(ua_status::BadSecureChannelTokenUnknown, "Security token expired");
+  }
+  return true;
+}

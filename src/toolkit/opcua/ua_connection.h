@@ -1,0 +1,93 @@
+// UaConnection: one client's UA-TCP connection and its secure channel (policy None): Hello and
+// Acknowledge, OpenSecureChannel and token renewal, chunk assembly and response chunking.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <vector>
+
+#include "toolkit/opcua/ua_binary_reader.h"
+
+struct UaConnectionLimits {
+  std::uint32_t bufferSize = 65535;                 // largest chunk offered in either direction
+  std::uint32_t maxMessageSize = 16 * 1024 * 1024;  // largest request accepted
+  std::uint32_t maxChunkCount = 1024;               // most chunks of one request
+  std::int64_t incompleteTimeoutMs = 10000;  // a hello or a begun message must finish in time
+};
+
+class UaConnection;
+
+// Receives the complete service requests of a connection.
+class UaRequestSink {
+ public:
+  virtual ~UaRequestSink() = default;
+  // `body` holds the request's type id and structure; it is valid during the call only.
+  virtual void OnServiceRequest(UaConnection& connection, std::uint32_t requestId,
+                                UaBinaryReader& body) = 0;
+};
+
+class UaConnection {
+ public:
+  UaConnection(std::uint64_t id, std::uint32_t channelId, const UaConnectionLimits& limits,
+               std::int64_t nowMs);
+
+  std::uint64_t Id() const { return id_; }
+  std::uint32_t ChannelId() const { return channelId_; }
+  bool ChannelOpen() const { return channelOpen_; }
+
+  // Consumes received bytes, handing complete requests to `sink`. False means the connection
+  // must be closed; an Error message, if one is due, is already queued in Outgoing().
+  bool Receive(const std::uint8_t* data, std::size_t size, std::int64_t nowMs, UaRequestSink& sink);
+  // Sends a response body (type id and structure) in chunks; a response larger than the
+  // client accepts is replaced by a ServiceFault with Bad_ResponseTooLarge.
+  void SendResponse(std::uint32_t requestId, std::uint32_t requestHandle,
+                    const std::vector<std::uint8_t>& body);
+  // False when a hello, a chunk or a message stayed unfinished too long, or the channel's token
+  // expired without renewal; an Error message is queued.
+  bool CheckTimeouts(std::int64_t nowMs);
+  // The earliest time CheckTimeouts may have something to do.
+  std::int64_t NextDeadline() const;
+
+  const std::uint8_t* OutgoingData() const { return out_.data() + outPos_; }
+  std::size_t OutgoingSize() const { return out_.size() - outPos_; }
+  void ConsumeOutgoing(std::size_t n);
+
+ private:
+  struct Partial {
+    std::vector<std::uint8_t> body;
+    std::uint32_t chunks = 0;
+    std::int64_t startedMs = 0;
+  };
+  enum class State { ExpectHello, Acknowledged };
+
+  bool HandleChunk(const std::uint8_t* chunk, std::size_t size, std::int64_t nowMs,
+                   UaRequestSink& sink);
+  bool HandleHello(UaBinaryReader& r);
+  bool HandleOpen(UaBinaryReader& r, std::int64_t nowMs);
+  bool HandleMessage(char chunkType, UaBinaryReader& r, std::int64_t nowMs, UaRequestSink& sink);
+  bool CheckSequence(std::uint32_t seq);
+  bool Fail(UaStatusCode code, const char* reason);
+  void WriteChunkHeader(std::vector<std::uint8_t>& out, const char* type, char chunkType) const;
+
+  std::uint64_t id_;
+  std::uint32_t channelId_;
+  UaConnectionLimits limits_;
+  State state_ = State::ExpectHello;
+  std::int64_t connectedMs_;
+  std::uint32_t receiveBufferSize_;
+  std::uint32_t sendBufferSize_;
+  std::uint32_t peerMaxMessageSize_ = 0;  // 0: no limit
+  std::uint32_t peerMaxChunkCount = 0;
+  bool channelOpen_ = false;
+  std::uint32_t tokenId_ = 0;
+  std::uint32_t previousTokenId_ = 0;
+  std::int64_t tokenExpiresMs_ = 0;
+  bool haveSequence_ = false;
+  std::uint32_t lastSequence_ = 0;
+  std::uint32_t sendSequence_ = 0;
+  std::map<std::uint32_t, Partial> partials_;
+  std::vector<std::uint8_t> in_;
+  std::int64_t inSinceMs_ = 0;  // when the unfinished chunk in in_ began
+  std::vector<std::uint8_t> out_;
+  std::size_t outPos_ = 0;
+};

@@ -1,0 +1,64 @@
+// UaMonitoredItem: one monitored attribute of a subscription, sampled at its interval and
+// queueing the changes it sees.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+
+#include "platform/variant.h"
+#include "toolkit/c_tag.h"
+#include "toolkit/opcua/ua_types.h"
+
+class UaAddressSpace;
+
+// DataChangeFilter triggers; without a filter, value, quality and time stamp changes report.
+enum class UaDataChangeTrigger : std::uint32_t {
+  Status = 0,
+  StatusValue = 1,
+  StatusValueTimestamp = 2
+};
+enum class UaMonitoringMode : std::uint32_t { Disabled = 0, Sampling = 1, Reporting = 2 };
+enum class UaTimestampsToReturn : std::uint32_t { Source = 0, Server = 1, Both = 2, Neither = 3 };
+
+class UaMonitoredItem {
+ public:
+  UaMonitoredItem(std::uint32_t id, UaNodeId nodeId, std::uint32_t attributeId, CTag* tag);
+  ~UaMonitoredItem();
+  UaMonitoredItem(const UaMonitoredItem&) = delete;
+  UaMonitoredItem& operator=(const UaMonitoredItem&) = delete;
+
+  std::uint32_t Id() const { return id_; }
+  bool HasTag() const { return tag_ != nullptr; }
+
+  // Samples now; queues a notification when the watched state changed since the last sample.
+  // Items with a tag compare its fields in place (the caller holds the tag lock) and copy
+  // nothing unless something changed; other items read through the address space.
+  void Sample(UaAddressSpace& space);
+  bool HasNotifications() const { return !queue_.empty(); }
+  std::size_t QueuedCount() const { return queue_.size(); }
+  // Takes the oldest queued value.
+  UaDataValue TakeNotification();
+
+  std::uint32_t clientHandle = 0;
+  UaMonitoringMode mode = UaMonitoringMode::Reporting;
+  double samplingIntervalMs = 0;
+  std::int64_t nextSampleMs = 0;
+  std::uint32_t queueSize = 1;
+  bool discardOldest = true;
+  UaDataChangeTrigger trigger = UaDataChangeTrigger::StatusValueTimestamp;
+  UaTimestampsToReturn timestamps = UaTimestampsToReturn::Both;
+
+ private:
+  void Enqueue(UaDataValue value);
+
+  std::uint32_t id_;
+  UaNodeId nodeId_;
+  std::uint32_t attributeId_;
+  CTag* tag_;  // with a client reference while the item lives
+  bool sampled_ = false;
+  Variant lastValue_;
+  std::uint16_t lastQuality_ = 0;
+  FileTime lastTimestamp_;
+  UaDataValue lastGeneric_;
+  std::deque<UaDataValue> queue_;
+};

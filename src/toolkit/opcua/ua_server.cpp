@@ -1,0 +1,260 @@
+// UaServer: listening socket, epoll event loop, connections and timers.
+#include "toolkit/opcua/ua_server.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "toolkit/opcua/ua_connection.h"
+#include "toolkit/opcua/ua_service_handler.h"
+
+namespace {
+// A client that does not read its responses may hold at most this much unsent data.
+constexpr std::size_t kMaxUnsentBytes = 64 * 1024 * 1024;
+}  // namespace
+
+class UaServer::Loop : public UaConnectionDirectory {
+ public:
+  Loop(COPCCallback& callback, const UaServerOptions& options, int listenFd, std::string url)
+      : options_(options), handler_(callback, options, *this), listenFd_(listenFd) {
+    handler_.SetEndpointUrl(std::move(url));
+    limits_.maxMessageSize = options.maxMessageSize;
+    limits_.maxChunkCount = options.maxChunkCount;
+    limits_.incompleteTimeoutMs = options.incompleteMessageTimeoutMs;
+    epollFd_ = epoll_create1(EPOLL_CLOEXEC);
+    wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    Watch(listenFd_, EPOLLIN, 0);
+    Watch(wakeFd_, EPOLLIN, 1);
+  }
+
+  ~Loop() override {
+    for (auto& [id, c] : connections_) close(c.fd);
+    close(listenFd_);
+    close(wakeFd_);
+    close(epollFd_);
+  }
+
+  UaConnection* FindConnection(std::uint64_t id) override {
+    auto it = connections_.find(id);
+    return it == connections_.end() ? nullptr : it->second.connection.get();
+  }
+
+  void RequestStop() {
+    stop_ = true;
+    std::uint64_t one = 1;
+    [[maybe_unused]] auto n = write(wakeFd_, &one, sizeof one);
+  }
+
+  void Run() {
+    epoll_event events[64];
+    while (!stop_) {
+      std::int64_t now = UaSteadyMs();
+      int timeout = TimeoutMs(now);
+      int n = epoll_wait(epollFd_, events, 64, timeout);
+      if (n < 0 && errno != EINTR) break;
+      for (int k = 0; k < n; ++k) {
+        std::uint64_t key = events[k].data.u64;
+        if (key == 0) {
+          Accept();
+        } else if (key != 1) {
+          Serve(key, events[k].events);
+        }
+      }
+      now = UaSteadyMs();
+      handler_.OnTimer(now);
+      CheckConnections(now);
+      FlushAll();
+    }
+    handler_.CloseAllSessions();
+    FlushAll();
+  }
+
+ private:
+  struct Entry {
+    int fd = -1;
+    std::unique_ptr<UaConnection> connection;
+    bool wantWrite = false;
+  };
+
+  void Watch(int fd, std::uint32_t events, std::uint64_t key) {
+    epoll_event ev{};
+    ev.events = events;
+    ev.data.u64 = key;
+    epoll_ctl(epollFd_, EPOLL_CTL_ADD, fd, &ev);
+  }
+
+  int TimeoutMs(std::int64_t now) {
+    std::int64_t next = handler_.NextDueMs();
+    for (auto& [id, c] : connections_) next = std::min(next, c.connection->NextDeadline());
+    if (next == INT64_MAX) return 1000;
+    return static_cast<int>(std::clamp<std::int64_t>(next - now, 0, 1000));
+  }
+
+  void Accept() {
+    while (true) {
+      int fd = accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+      if (fd < 0) return;
+      if (connections_.size() >= options_.maxConnections) {
+        close(fd);
+        continue;
+      }
+      int one = 1;
+      setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+      std::uint64_t id = nextId_++;
+      Entry& e = connections_[id];
+      e.fd = fd;
+      e.connection = std::make_unique<UaConnection>(id, nextChannelId_++, limits_, UaSteadyMs());
+      Watch(fd, EPOLLIN | EPOLLRDHUP, id);
+    }
+  }
+
+  void Serve(std::uint64_t id, std::uint32_t events) {
+    auto it = connections_.find(id);
+    if (it == connections_.end()) return;
+    Entry& e = it->second;
+    bool keep = true;
+    if (events & (EPOLLIN | EPOLLRDHUP | EPOLLHUP | EPOLLERR)) {
+      std::uint8_t buffer[65536];
+      while (keep) {
+        ssize_t got = recv(e.fd, buffer, sizeof buffer, 0);
+        if (got > 0) {
+          keep =
+              e.connection->Receive(buffer, static_cast<std::size_t>(got), UaSteadyMs(), handler_);
+          continue;
+        }
+        if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) keep = false;
+        break;
+      }
+    }
+    if (keep) keep = Flush(e);
+    if (!keep) Drop(id);
+  }
+
+  // Sends what the connection has queued; false when the peer is gone or reads too little.
+  bool Flush(Entry& e) {
+    UaConnection& c = *e.connection;
+    while (c.OutgoingSize() > 0) {
+      ssize_t sent = send(e.fd, c.OutgoingData(), c.OutgoingSize(), MSG_NOSIGNAL);
+      if (sent > 0) {
+        c.ConsumeOutgoing(static_cast<std::size_t>(sent));
+        continue;
+      }
+      if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
+      if (sent < 0 && errno == EINTR) continue;
+      return false;
+    }
+    bool pending = c.OutgoingSize() > 0;
+    if (pending && c.OutgoingSize() > kMaxUnsentBytes) return false;
+    if (pending != e.wantWrite) {
+      epoll_event ev{};
+      ev.events = EPOLLIN | EPOLLRDHUP | (pending ? EPOLLOUT : 0u);
+      ev.data.u64 = e.connection->Id();
+      epoll_ctl(epollFd_, EPOLL_CTL_MOD, e.fd, &ev);
+      e.wantWrite = pending;
+    }
+    return true;
+  }
+
+  void FlushAll() {
+    std::vector<std::uint64_t> dead;
+    for (auto& [id, e] : connections_) {
+      if (e.connection->OutgoingSize() > 0 && !Flush(e)) dead.push_back(id);
+    }
+    for (std::uint64_t id : dead) Drop(id);
+  }
+
+  void CheckConnections(std::int64_t now) {
+    std::vector<std::uint64_t> dead;
+    for (auto& [id, e] : connections_) {
+      if (!e.connection->CheckTimeouts(now)) dead.push_back(id);
+    }
+    for (std::uint64_t id : dead) Drop(id);
+  }
+
+  // Closes a connection after a last attempt to send what it has queued (an Error message).
+  void Drop(std::uint64_t id) {
+    auto it = connections_.find(id);
+    if (it == connections_.end()) return;
+    Entry& e = it->second;
+    UaConnection& c = *e.connection;
+    if (c.OutgoingSize() > 0) {
+      [[maybe_unused]] auto n = send(e.fd, c.OutgoingData(), c.OutgoingSize(), MSG_NOSIGNAL);
+    }
+    epoll_ctl(epollFd_, EPOLL_CTL_DEL, e.fd, nullptr);
+    close(e.fd);
+    connections_.erase(it);
+    handler_.OnConnectionClosed(id);
+  }
+
+  const UaServerOptions& options_;
+  UaServiceHandler handler_;
+  UaConnectionLimits limits_;
+  int listenFd_;
+  int epollFd_ = -1;
+  int wakeFd_ = -1;
+  std::atomic<bool> stop_{false};
+  std::map<std::uint64_t, Entry> connections_;
+  std::uint64_t nextId_ = 2;  // 0 and 1 are the listening socket and the wake-up event
+  std::uint32_t nextChannelId_ = 1;
+};
+
+UaServer::UaServer(COPCCallback& callback, UaServerOptions options)
+    : callback_(callback), options_(std::move(options)) {}
+
+UaServer::~UaServer() {
+  Stop();
+}
+
+std::string UaServer::EndpointUrl() const {
+  std::string host = "127.0.0.1";
+  if (options_.listenAny) {
+    char name[256] = {};
+    if (gethostname(name, sizeof name - 1) == 0 && name[0] != '\0') host = name;
+  }
+  return "opc.tcp://" + host + ":" + std::to_string(port_);
+}
+
+bool UaServer::Start(std::string* error) {
+  if (loop_) return true;
+  int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (fd < 0) {
+    if (error) *error = std::string("OPC UA server: cannot create a socket: ") + strerror(errno);
+    return false;
+  }
+  int one = 1;
+  setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(options_.port);
+  address.sin_addr.s_addr = htonl(options_.listenAny ? INADDR_ANY : INADDR_LOOPBACK);
+  if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      listen(fd, 128) != 0) {
+    if (error) {
+      *error = "OPC UA server: cannot listen on port " + std::to_string(options_.port) + ": " +
+               strerror(errno);
+    }
+    close(fd);
+    return false;
+  }
+  socklen_t length = sizeof address;
+  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  port_ = ntohs(address.sin_port);
+  loop_ = std::make_unique<Loop>(callback_, options_, fd, EndpointUrl());
+  thread_ = std::thread([this] { loop_->Run(); });
+  return true;
+}
+
+void UaServer::Stop() {
+  if (!loop_) return;
+  loop_->RequestStop();
+  if (thread_.joinable()) thread_.join();
+  loop_.reset();
+}

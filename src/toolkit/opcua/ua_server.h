@@ -1,0 +1,38 @@
+// UaServer: the OPC UA server over opc.tcp. One thread runs an epoll event loop that serves
+// every client connection, the sessions' timers and the subscriptions' publishing.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "toolkit/c_opc_callback.h"
+#include "toolkit/opcua/ua_server_options.h"
+
+class UaServer {
+ public:
+  UaServer(COPCCallback& callback, UaServerOptions options);
+  ~UaServer();
+  UaServer(const UaServer&) = delete;
+  UaServer& operator=(const UaServer&) = delete;
+
+  // Binds the port and starts the serving thread. False with a message in `error` when the
+  // port cannot be bound (for instance because it is taken).
+  bool Start(std::string* error);
+  // Ends all sessions and connections and joins the serving thread.
+  void Stop();
+  // The bound port (the chosen one when the options asked for port 0).
+  std::uint16_t Port() const { return port_; }
+  std::string EndpointUrl() const;
+
+ private:
+  class Loop;
+  COPCCallback& callback_;
+  UaServerOptions options_;
+  std::unique_ptr<Loop> loop_;
+  std::thread thread_;
+  std::uint16_t port_ = 0;
+};

@@ -1,0 +1,43 @@
+// UaSession: a client session with its subscriptions, queued Publish requests and browse
+// continuation points.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "toolkit/opcua/ua_address_space.h"
+#include "toolkit/opcua/ua_subscription.h"
+
+struct UaPendingPublish {
+  std::uint64_t connectionId = 0;
+  std::uint32_t requestId = 0;
+  std::uint32_t requestHandle = 0;
+  std::int64_t deadlineMs = INT64_MAX;  // from the request's timeout hint
+  std::vector<UaStatusCode> acknowledgeResults;
+};
+
+// References of a browse not yet returned, waiting for BrowseNext.
+struct UaBrowseContinuation {
+  std::vector<UaReference> references;
+  std::size_t next = 0;
+  std::uint32_t maxReferences = 0;
+  std::uint32_t resultMask = 0;
+};
+
+struct UaSession {
+  UaNodeId id;
+  UaNodeId authenticationToken;
+  std::string name;
+  double timeoutMs = 0;
+  std::int64_t lastActivityMs = 0;
+  bool activated = false;
+  std::uint64_t connectionId = 0;
+  std::map<std::uint32_t, std::unique_ptr<UaSubscription>> subscriptions;
+  std::deque<UaPendingPublish> publishQueue;
+  std::map<std::string, UaBrowseContinuation> continuations;
+  std::uint32_t nextContinuation = 1;
+};

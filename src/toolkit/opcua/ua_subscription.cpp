@@ -1,0 +1,132 @@
+// UaSubscription: sampling, notification messages and the retransmission queue.
+#include "toolkit/opcua/ua_subscription.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "toolkit/opcua/ua_node_ids.h"
+#include "toolkit/opcua/ua_service_header.h"
+
+namespace {
+constexpr std::size_t kMaxRetransmission = 32;
+}  // namespace
+
+void UaSubscription::Revise(double intervalMs, std::uint32_t lifetime, std::uint32_t keepAlive,
+                            double minIntervalMs) {
+  if (!std::isfinite(intervalMs) || intervalMs < minIntervalMs) intervalMs = minIntervalMs;
+  publishingIntervalMs = std::min(intervalMs, 3600000.0);
+  maxKeepAliveCount = std::clamp<std::uint32_t>(keepAlive, 1, 10000);
+  // The lifetime must cover at least three keep-alive periods.
+  lifetimeCount = std::max<std::uint32_t>(lifetime, 3 * maxKeepAliveCount);
+}
+
+std::uint32_t UaSubscription::TakeSequenceNumber() {
+  std::uint32_t n = nextSequenceNumber_++;
+  if (nextSequenceNumber_ == 0) nextSequenceNumber_ = 1;  // 0 is never used
+  return n;
+}
+
+void UaSubscription::SampleDue(UaAddressSpace& space, std::int64_t nowMs) {
+  for (auto& [id, item] : items) {
+    if (item->nextSampleMs > nowMs) continue;
+    item->Sample(space);
+    auto step = std::max<std::int64_t>(1, std::llround(item->samplingIntervalMs));
+    item->nextSampleMs += step;
+    if (item->nextSampleMs <= nowMs) item->nextSampleMs = nowMs + step;
+  }
+}
+
+std::int64_t UaSubscription::NextDueMs() const {
+  std::int64_t next = nextPublishMs;
+  for (const auto& [id, item] : items) {
+    if (item->mode != UaMonitoringMode::Disabled) next = std::min(next, item->nextSampleMs);
+  }
+  return next;
+}
+
+bool UaSubscription::HasNotifications() const {
+  for (const auto& [id, item] : items) {
+    if (item->mode == UaMonitoringMode::Reporting && item->HasNotifications()) return true;
+  }
+  return false;
+}
+
+void UaSubscription::WriteNotificationMessage(UaBinaryWriter& w, bool keepAlive, bool& more) {
+  more = false;
+  if (keepAlive) {
+    w.UInt32(nextSequenceNumber_);
+    w.DateTime(UaNow());
+    w.ArrayLength(0);
+    return;
+  }
+  std::vector<std::uint8_t> message;
+  UaBinaryWriter m(message);
+  std::uint32_t sequence = TakeSequenceNumber();
+  m.UInt32(sequence);
+  m.DateTime(UaNow());
+  m.ArrayLength(1);
+  m.ExtensionObjectWith(ua_id::DataChangeNotification, [&] {
+    std::size_t countAt = m.Size();
+    m.Int32(0);
+    std::uint32_t count = 0;
+    for (auto& [id, item] : items) {
+      if (item->mode != UaMonitoringMode::Reporting) continue;
+      while (item->HasNotifications()) {
+        if (maxNotificationsPerPublish != 0 && count >= maxNotificationsPerPublish) {
+          more = true;
+          break;
+        }
+        UaDataValue dv = item->TakeNotification();
+        if (item->timestamps == UaTimestampsToReturn::Server ||
+            item->timestamps == UaTimestampsToReturn::Neither) {
+          dv.hasSourceTimestamp = false;
+        }
+        if (item->timestamps == UaTimestampsToReturn::Server ||
+            item->timestamps == UaTimestampsToReturn::Both) {
+          dv.hasServerTimestamp = true;
+          dv.serverTimestamp = UaNow();
+        }
+        m.UInt32(item->clientHandle);
+        m.DataValue(dv);
+        ++count;
+      }
+      if (more) break;
+    }
+    m.PatchUInt32(countAt, count);
+    m.ArrayLength(0);  // diagnostic infos
+  });
+  w.Raw(message.data(), message.size());
+  retransmission_.push_back({sequence, std::move(message)});
+  if (retransmission_.size() > kMaxRetransmission) retransmission_.pop_front();
+}
+
+void UaSubscription::WriteStatusChange(UaBinaryWriter& w, UaStatusCode status) {
+  w.UInt32(TakeSequenceNumber());
+  w.DateTime(UaNow());
+  w.ArrayLength(1);
+  w.ExtensionObjectWith(ua_id::StatusChangeNotification, [&] {
+    w.UInt32(status);
+    w.EmptyDiagnosticInfo();
+  });
+}
+
+void UaSubscription::WriteAvailableSequenceNumbers(UaBinaryWriter& w) const {
+  w.ArrayLength(retransmission_.size());
+  for (const Sent& s : retransmission_) w.UInt32(s.sequenceNumber);
+}
+
+UaStatusCode UaSubscription::Acknowledge(std::uint32_t sequenceNumber) {
+  auto it = std::find_if(retransmission_.begin(), retransmission_.end(),
+                         [&](const Sent& s) { return s.sequenceNumber == sequenceNumber; });
+  if (it == retransmission_.end()) return ua_status::BadSequenceNumberUnknown;
+  retransmission_.erase(it);
+  return ua_status::Good;
+}
+
+const std::vector<std::uint8_t>* UaSubscription::Retransmission(
+    std::uint32_t sequenceNumber) const {
+  for (const Sent& s : retransmission_) {
+    if (s.sequenceNumber == sequenceNumber) return &s.message;
+  }
+  return nullptr;
+}

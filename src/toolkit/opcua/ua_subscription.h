@@ -1,0 +1,65 @@
+// UaSubscription: monitored items, the publishing cycle's counters and the retransmission queue.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "toolkit/opcua/ua_binary_writer.h"
+#include "toolkit/opcua/ua_monitored_item.h"
+
+class UaSubscription {
+ public:
+  UaSubscription(std::uint32_t id, std::int64_t nowMs) : nextPublishMs(nowMs), id_(id) {}
+
+  std::uint32_t Id() const { return id_; }
+
+  // Sets interval and counters from the client's request, revised to the server's limits.
+  void Revise(double intervalMs, std::uint32_t lifetimeCount, std::uint32_t maxKeepAliveCount,
+              double minIntervalMs);
+
+  // Samples the items that are due (the caller holds the tag lock when any item has a tag).
+  void SampleDue(UaAddressSpace& space, std::int64_t nowMs);
+  std::int64_t NextDueMs() const;
+  bool HasNotifications() const;
+
+  // Writes a NotificationMessage: queued data changes (at most maxNotificationsPerPublish, then
+  // `more` is set) under a new sequence number, kept for Republish; or, for a keep-alive, no
+  // data and the next sequence number without using it up.
+  void WriteNotificationMessage(UaBinaryWriter& w, bool keepAlive, bool& more);
+  // A StatusChangeNotification (the subscription timed out) under a new sequence number.
+  void WriteStatusChange(UaBinaryWriter& w, UaStatusCode status);
+  void WriteAvailableSequenceNumbers(UaBinaryWriter& w) const;
+  UaStatusCode Acknowledge(std::uint32_t sequenceNumber);
+  // The encoded NotificationMessage kept for `sequenceNumber`, or null.
+  const std::vector<std::uint8_t>* Retransmission(std::uint32_t sequenceNumber) const;
+
+  std::map<std::uint32_t, std::unique_ptr<UaMonitoredItem>> items;
+  std::uint32_t nextItemId = 1;
+  bool anyTagItems = false;
+
+  double publishingIntervalMs = 1000;
+  std::uint32_t lifetimeCount = 10000;
+  std::uint32_t maxKeepAliveCount = 10;
+  std::uint32_t maxNotificationsPerPublish = 0;  // 0: no limit
+  bool publishingEnabled = true;
+  std::uint8_t priority = 0;
+
+  std::int64_t nextPublishMs;
+  std::uint32_t keepAliveCounter = 0;
+  std::uint32_t lifetimeCounter = 0;
+  bool late = false;  // a message is due but no Publish request was waiting
+
+ private:
+  struct Sent {
+    std::uint32_t sequenceNumber;
+    std::vector<std::uint8_t> message;
+  };
+  std::uint32_t TakeSequenceNumber();
+
+  std::uint32_t id_;
+  std::uint32_t nextSequenceNumber_ = 1;
+  std::deque<Sent> retransmission_;
+};
