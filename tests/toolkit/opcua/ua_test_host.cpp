@@ -1,6 +1,8 @@
 // A test host: serves a fake name space with every canonical item type through the OPC UA
 // server on the port given on the command line, for the interop tests. Prints "listening <port>"
-// when ready; a line "set <itemId> <number>" on stdin updates an item as a telegram would.
+// when ready; on stdin, "set <itemId> <number>" updates an item as a telegram would and
+// "sessions" prints the number of open sessions.
+#include <atomic>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -35,6 +37,9 @@ int main(int argc, char** argv) {
   UaServerOptions options;
   options.port = argc > 1 ? static_cast<std::uint16_t>(std::stoi(argv[1])) : 0;
   options.minSessionTimeoutMs = 500;
+  std::atomic<int> sessions{0};
+  options.onSessionOpened = [&sessions] { ++sessions; };
+  options.onSessionClosed = [&sessions] { --sessions; };
   FakeItemTree tree;
   Populate(tree);
   UaServer server(tree, options);
@@ -48,7 +53,10 @@ int main(int argc, char** argv) {
   std::string command, itemId;
   double value = 0;
   while (std::cin >> command) {
-    if (command == "set" && std::cin >> itemId >> value) {
+    if (command == "sessions") {
+      std::printf("sessions %d\n", sessions.load());
+      std::fflush(stdout);
+    } else if (command == "set" && std::cin >> itemId >> value) {
       CTag* tag = tree.FindTag(itemId.c_str(), nullptr, 0);
       if (tag == nullptr) continue;
       Variant converted;
