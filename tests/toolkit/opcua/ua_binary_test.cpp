@@ -1,0 +1,96 @@
+// UA Binary encoding round trips and the decoder's refusal of lengths it cannot hold.
+#include <gtest/gtest.h>
+
+#include "toolkit/opcua/ua_binary_reader.h"
+#include "toolkit/opcua/ua_binary_writer.h"
+
+namespace {
+std::vector<std::uint8_t> Encode(const UaVariant& v) {
+  std::vector<std::uint8_t> out;
+  UaBinaryWriter(out).Variant(v);
+  return out;
+}
+
+UaVariant Decode(const std::vector<std::uint8_t>& bytes) {
+  UaBinaryReader r(bytes.data(), bytes.size());
+  UaVariant v = r.Variant();
+  EXPECT_EQ(r.Remaining(), 0u);
+  return v;
+}
+}  // namespace
+
+TEST(UaBinary, VariantsAndNodeIdsRoundTrip) {
+  std::vector<UaVariant> values = {
+      UaVariant::Boolean(true),
+      UaVariant::Byte(200),
+      UaVariant::Int16(-1234),
+      UaVariant::Int32(-123456789),
+      UaVariant::UInt32(4000000000u),
+      UaVariant::Float(21.5f),
+      UaVariant::Double(-0.125),
+      UaVariant::String("Grüße"),
+      UaVariant::ByteString(std::string("\0\x41", 2)),
+      UaVariant::DateTime(133000000000000000LL),
+      UaVariant::NodeId(UaNodeId::String(1, "Lights.1/0/1")),
+      UaVariant::NodeId(UaNodeId::Numeric(0, 85)),
+      UaVariant::NodeId(UaNodeId::Numeric(3, 70000)),
+      UaVariant::QualifiedName({1, "Name"}),
+      UaVariant::LocalizedText({"en", "Text"}),
+      UaVariant::Array(UaType::String, {UaVariant::String("a"), UaVariant::String("")}),
+      UaVariant{},
+  };
+  for (const UaVariant& v : values) EXPECT_TRUE(Decode(Encode(v)) == v);
+  // Numeric ids take the smallest form: two bytes for ns 0 below 256.
+  std::vector<std::uint8_t> out;
+  UaBinaryWriter(out).NodeId(UaNodeId::Numeric(0, 85));
+  EXPECT_EQ(out, (std::vector<std::uint8_t>{0x00, 85}));
+}
+
+TEST(UaBinary, DataValueKeepsOnlyItsPresentFields) {
+  UaDataValue dv = UaDataValue::Of(UaVariant::Int16(5));
+  dv.hasStatus = true;
+  dv.status = ua_status::Uncertain;
+  dv.hasSourceTimestamp = true;
+  dv.sourceTimestamp = 42;
+  std::vector<std::uint8_t> out;
+  UaBinaryWriter(out).DataValue(dv);
+  EXPECT_EQ(out[0], 0x07);
+  UaBinaryReader r(out.data(), out.size());
+  UaDataValue back = r.DataValue();
+  EXPECT_TRUE(back.value == dv.value);
+  EXPECT_EQ(back.status, ua_status::Uncertain);
+  EXPECT_EQ(back.sourceTimestamp, 42);
+  EXPECT_FALSE(back.hasServerTimestamp);
+}
+
+TEST(UaBinary, RefusesLengthsBeyondTheDataAndDeepNesting) {
+  // A string claiming 1000 bytes with 2 present.
+  std::vector<std::uint8_t> shortString = {0xE8, 0x03, 0x00, 0x00, 'a', 'b'};
+  UaBinaryReader s(shortString.data(), shortString.size());
+  EXPECT_THROW(s.String(), UaDecodeError);
+  // An array of 2^30 Int32s in a few bytes is refused before anything is allocated.
+  std::vector<std::uint8_t> hugeArray = {0x86, 0x00, 0x00, 0x00, 0x40, 1, 2, 3, 4};
+  EXPECT_THROW(Decode(hugeArray), UaDecodeError);
+  // Lengths below -1 are invalid.
+  std::vector<std::uint8_t> negative = {0xFE, 0xFF, 0xFF, 0xFF};
+  UaBinaryReader n(negative.data(), negative.size());
+  EXPECT_THROW(n.String(), UaDecodeError);
+  // Variants nested in arrays of Variants stop at the depth limit instead of the stack's end.
+  std::vector<std::uint8_t> nested;
+  for (int k = 0; k < 100; ++k) {
+    nested.insert(nested.end(), {0x98, 0x01, 0x00, 0x00, 0x00});
+  }
+  nested.push_back(0);
+  try {
+    Decode(nested);
+    FAIL() << "nesting accepted";
+  } catch (const UaDecodeError& e) {
+    EXPECT_EQ(e.status, ua_status::BadEncodingLimitsExceeded);
+  }
+  // Unknown built-in types and NodeId encodings are refused.
+  std::vector<std::uint8_t> badType = {0x3F};
+  EXPECT_THROW(Decode(badType), UaDecodeError);
+  std::vector<std::uint8_t> badNodeId = {0x07, 0x00};
+  UaBinaryReader b(badNodeId.data(), badNodeId.size());
+  EXPECT_THROW(b.NodeId(), UaDecodeError);
+}
