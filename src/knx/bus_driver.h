@@ -37,8 +37,9 @@ class BusDriver {
   // previous listener is running any more, so the caller may destroy it afterwards.
   virtual void SetListener(BusDriverListener* listener) = 0;
 
-  // Queue a telegram; return a DeviceWriteError code. The confirmation follows through the
-  // listener. `shortForm`: the value (data[0], 6 bits) travels inside the APCI octet.
+  // Queue a telegram; return a DeviceWriteError code (or, below zero, a failing HRESULT when
+  // the call itself failed). The confirmation follows through the listener. `shortForm`: the
+  // value (data[0], 6 bits) travels inside the APCI octet.
   virtual std::int32_t SendGroupRead(std::uint16_t groupAddress, std::int32_t priority,
                                      std::int32_t routingCounter) = 0;
   virtual std::int32_t SendGroupWrite(std::uint16_t groupAddress, std::int32_t priority,
