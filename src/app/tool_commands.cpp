@@ -9,10 +9,11 @@ int RunEisType(ToolArgs args, std::ostream& out, std::ostream& err);
 int RunEncode(ToolArgs args, std::ostream& out, std::ostream& err);
 int RunDecode(ToolArgs args, std::ostream& out, std::ostream& err);
 int RunPaParse(ToolArgs args, std::ostream& out, std::ostream& err);
+int RunDump(ToolArgs args, std::ostream& out, std::ostream& err);
 
 namespace {
 
-constexpr std::array<ToolCommand, 6> kCommands{{
+constexpr std::array<ToolCommand, 7> kCommands{{
     {"ga-parse", "TEXT", "the group address of an address text, in decimal", RunGaParse},
     {"ga-format", "VALUE --levels 2|3", "a group address (decimal or 0x hex) as text", RunGaFormat},
     {"eis-type", "TEXT",
@@ -24,6 +25,8 @@ constexpr std::array<ToolCommand, 6> kCommands{{
      "the value text and quality an item of that type gets from received bytes", RunDecode},
     {"pa-parse", "TEXT", "a physical address text as a number, or its negative error code",
      RunPaParse},
+    {"dump", "FILE",
+     "a project's groups, items, devices and counters, one TAB-separated record a line", RunDump},
 }};
 
 }  // namespace

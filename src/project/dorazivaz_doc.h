@@ -65,7 +65,7 @@ class CDORAzivazDoc : public OpcDocument, public ItemLifecycle {
     MainThread& mainThread;
     SettingsStore& settings;
     // String table entries of the language in use (names of the special items); none: empty.
-    std::function<std::string(unsigned)> strings;
+    std::function<std::string(unsigned)> strings = {};
     DocumentViews* views = nullptr;               // null when headless
     FileDialogs* fileDialogs = nullptr;           // null when headless
     GroupAddressDialog* addressDialog = nullptr;  // null: the new item command does nothing
@@ -171,6 +171,9 @@ class CDORAzivazDoc : public OpcDocument, public ItemLifecycle {
 
   AutoResetEvent* DeviceCheckQuitEvent() { return m_deviceCheckQuit.get(); }
   AutoResetEvent* BusWorkerQuitEvent() { return m_busWorkerQuit.get(); }
+  // Whether the worker threads were started (and not yet awaited).
+  bool DeviceCheckThreadRunning() const { return m_deviceCheckThread.joinable(); }
+  bool BusWorkerThreadRunning() const { return m_busWorkerThread.joinable(); }
 
   // Simulation mode, the stop flag of the bus worker, the initial-read flag.
   bool Simulation() const { return m_simulation; }
