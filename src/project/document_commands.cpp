@@ -4,6 +4,8 @@
 #include "project/default_address_text.h"
 #include "project/document_views.h"
 #include "project/dorazivaz_doc.h"
+#include "project/esf_import.h"
+#include "project/ets4_conversion.h"
 #include "project/group_address_dialog.h"
 #include "project/group_item.h"
 #include "project/group_node.h"
@@ -23,6 +25,8 @@ void CDORAzivazDoc::SetCommand(unsigned id, std::function<void()> handler) {
 }
 
 void CDORAzivazDoc::RegisterOwnCommands() {
+  SetCommand(kCmdImportEsf, [this] { OnImportEsf(*this); });
+  SetCommand(kCmdConvertEts4, [this] { OnConvertEts4(*this); });
   SetCommand(kCmdNewGroupItem, [this] { OnNewGroupItem(); });
 }
 
