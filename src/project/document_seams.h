@@ -35,4 +35,7 @@ struct DocumentSeams {
   std::function<void(CDORAzivazDoc&)> recomputeFailedDevices;
   // "Check Device": a client wrote `value`; check the text and queue the device.
   std::function<void(CDORAzivazDoc&, GroupItem&, const Variant&)> checkDeviceWrite;
+  // An item is about to be destroyed (under the tag lock, after it left the pending list and
+  // the request queue): forget every other reference to it.
+  std::function<void(CDORAzivazDoc&, GroupItem&)> itemDestroying;
 };

@@ -204,4 +204,5 @@ void CDORAzivazDoc::OnItemDestroying(GroupItem& item) {
     std::erase(m_pending, &item);
   }
   RemoveRequests(item);
+  if (m_seams.itemDestroying) m_seams.itemDestroying(*this, item);
 }
