@@ -10,10 +10,12 @@ int RunEncode(ToolArgs args, std::ostream& out, std::ostream& err);
 int RunDecode(ToolArgs args, std::ostream& out, std::ostream& err);
 int RunPaParse(ToolArgs args, std::ostream& out, std::ostream& err);
 int RunDump(ToolArgs args, std::ostream& out, std::ostream& err);
+int RunImportEsf(ToolArgs args, std::ostream& out, std::ostream& err);
+int RunConvertEts4(ToolArgs args, std::ostream& out, std::ostream& err);
 
 namespace {
 
-constexpr std::array<ToolCommand, 7> kCommands{{
+constexpr std::array<ToolCommand, 9> kCommands{{
     {"ga-parse", "TEXT", "the group address of an address text, in decimal", RunGaParse},
     {"ga-format", "VALUE --levels 2|3", "a group address (decimal or 0x hex) as text", RunGaFormat},
     {"eis-type", "TEXT",
@@ -27,6 +29,11 @@ constexpr std::array<ToolCommand, 7> kCommands{{
      RunPaParse},
     {"dump", "FILE",
      "a project's groups, items, devices and counters, one TAB-separated record a line", RunDump},
+    {"import-esf", "IN.esf OUT.zlv", "imports an ESF export and saves it as a project file",
+     RunImportEsf},
+    {"convert-ets4", "FILE",
+     "converts an ETS4 export from UTF-8 in place, keeping the original as .ets4backup",
+     RunConvertEts4},
 }};
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "platform/current_language.h"
 #include "project/equal_no_case.h"
+#include "project/esf_import.h"
 
 namespace {
 
@@ -45,11 +46,12 @@ ToolDocument::~ToolDocument() {
 }
 
 bool ToolDocument::Open(const std::string& path) {
-  // ESF exports are read by the ESF import, which registers itself here when it is built.
+  // An ESF export is imported in memory; the import prints its own failure messages.
   const auto dot = path.rfind('.');
   if (dot != std::string::npos && EqualNoCase(std::string_view(path).substr(dot), ".esf")) {
-    m_err << "zelvox-tool: " << path << ": reading ESF exports is not available yet\n";
-    return false;
+    const EsfImportResult result = ImportEsfFile(*m_doc, path, nullptr);
+    if (result == EsfImportResult::kNotOpened) m_err << "zelvox-tool: cannot read " << path << '\n';
+    return result == EsfImportResult::kImported;
   }
   if (m_doc->LoadProject(path)) return true;
   m_err << "zelvox-tool: cannot read " << path << '\n';

@@ -23,8 +23,8 @@ class ToolDocument {
 
   CDORAzivazDoc& Doc() { return *m_doc; }
 
-  // Reads a project file (.zlv) into the document; an ESF export (.esf) is refused until the
-  // ESF import exists. False, with the reason on `err`, when the file cannot be read.
+  // Reads a project file (.zlv), or imports an ESF export (.esf), into the document. False,
+  // with the reason on `err`, when the file cannot be read or the import fails.
   bool Open(const std::string& path);
 
  private:
