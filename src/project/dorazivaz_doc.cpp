@@ -64,6 +64,8 @@ CDORAzivazDoc::~CDORAzivazDoc() {
 void CDORAzivazDoc::StopDeviceCheckThread() {
   if (!m_deviceCheckQuit) return;
   m_deviceCheckQuit->Set();
+  // A check that is running would hold the thread until the bus gives up on the device.
+  if (m_seams.cancelCheck) m_seams.cancelCheck(*this);
   if (m_deviceCheckThread.joinable()) m_deviceCheckThread.join();
 }
 

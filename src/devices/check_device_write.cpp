@@ -1,0 +1,25 @@
+// CheckDeviceWrite: storing the written address and queueing its check.
+#include "devices/check_device_write.h"
+
+#include <mutex>
+
+#include "devices/check_queue.h"
+#include "devices/device_address_text.h"
+#include "platform/clock.h"
+#include "platform/code_page.h"
+#include "project/dorazivaz_doc.h"
+#include "project/group_item.h"
+
+void CheckDeviceWrite(CDORAzivazDoc& doc, GroupItem& item, const Variant& value) {
+  std::lock_guard tagLock(doc.TagLock());
+  item.m_value = value;
+  item.m_timestamp = TimeStampNow();
+  if (value.vt() != VT_BSTR) return;
+  const auto address = CheckDeviceAddressText(Utf16ToAnsi(value.bstrVal()));
+  if (!address) {
+    item.m_quality = OPC_QUALITY_BAD;
+    return;
+  }
+  QueueDeviceCheck(doc, FormatPhysicalAddress(*address));
+  item.m_quality = OPC_QUALITY_GOOD;
+}

@@ -1,0 +1,54 @@
+// FailedDevices: listing failed devices and rebuilding the "Failed Devices" value.
+#include "devices/failed_devices.h"
+
+#include <algorithm>
+#include <mutex>
+#include <vector>
+
+#include "opc/special_item_kind.h"
+#include "platform/clock.h"
+#include "platform/code_page.h"
+#include "project/dorazivaz_doc.h"
+#include "project/group_item.h"
+#include "project/group_node.h"
+
+bool ListFailedDevice(CDORAzivazDoc& doc, const std::string& address) {
+  std::lock_guard lock(doc.FailedListLock());
+  auto& list = doc.FailedDeviceList();
+  if (std::find(list.begin(), list.end(), address) != list.end()) return false;
+  list.push_back(address);
+  return true;
+}
+
+bool UnlistFailedDevice(CDORAzivazDoc& doc, const std::string& address) {
+  std::lock_guard lock(doc.FailedListLock());
+  return std::erase(doc.FailedDeviceList(), address) != 0;
+}
+
+bool ClearFailedDevices(CDORAzivazDoc& doc) {
+  std::lock_guard lock(doc.FailedListLock());
+  auto& list = doc.FailedDeviceList();
+  const bool changed = !list.empty();
+  list.clear();
+  return changed;
+}
+
+void RecomputeFailedDevices(CDORAzivazDoc& doc) {
+  std::lock_guard tagLock(doc.TagLock());
+  // Found through the name space, which only changes under the tag lock: the document's own
+  // pointer to the item is reset by the main thread while it clears the project.
+  GroupItem* item = nullptr;
+  for (const auto& candidate : doc.Root().m_items) {
+    if (candidate->m_eis == kFailedDevicesItem) item = candidate.get();
+  }
+  if (item == nullptr) return;
+  std::vector<Variant> elements;
+  {
+    std::lock_guard lock(doc.FailedListLock());
+    for (const std::string& address : doc.FailedDeviceList())
+      elements.push_back(Variant::Bstr(AnsiToUtf16(address)));
+  }
+  item->m_value = Variant::Array(VT_BSTR, std::move(elements));
+  item->m_timestamp = TimeStampNow();
+  item->m_quality = OPC_QUALITY_GOOD;
+}
