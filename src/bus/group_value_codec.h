@@ -1,6 +1,7 @@
 // EncodeGroupValue and DecodeGroupValue: a group item's value to bus data and back.
 #pragma once
 
+#include <memory>
 #include <mutex>
 
 #include "bus/bus_value_coding.h"
@@ -22,4 +23,4 @@ bool DecodeGroupValue(std::recursive_mutex& tagLock, const Variant& data, GroupI
 EisCoding CodingOf(const GroupItem& item);
 
 // The day names of the time texts in the current language (strings 138 to 145).
-DayNames CurrentDayNames();
+std::shared_ptr<const DayNames> CurrentDayNames();

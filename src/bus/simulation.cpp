@@ -53,7 +53,7 @@ Variant TimeValue() {
   const std::uint8_t bytes[3] = {static_cast<std::uint8_t>((Random(8) << 5) | Random(24)),
                                  static_cast<std::uint8_t>(Random(60)),
                                  static_cast<std::uint8_t>(Random(60))};
-  return Text(FormatTimeText(bytes, CurrentDayNames()));
+  return Text(FormatTimeText(bytes, *CurrentDayNames()));
 }
 
 Variant DateValue() {
