@@ -1,0 +1,263 @@
+// UaTestClient: a minimal blocking OPC UA client for tests and benchmarks.
+#include "ua_test_client.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "toolkit/opcua/ua_binary_writer.h"
+#include "toolkit/opcua/ua_node_ids.h"
+
+namespace {
+void WriteRequestHeader(UaBinaryWriter& w, const UaNodeId& token, std::uint32_t handle) {
+  w.NodeId(token);
+  w.DateTime(0);
+  w.UInt32(handle);
+  w.UInt32(0);
+  w.NullString();
+  w.UInt32(10000);
+  w.NullExtensionObject();
+}
+}  // namespace
+
+UaTestClient::~UaTestClient() {
+  if (fd_ >= 0) close(fd_);
+}
+
+bool UaTestClient::SendAll(const std::vector<std::uint8_t>& bytes) {
+  std::size_t sent = 0;
+  while (sent < bytes.size()) {
+    ssize_t n = send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+    if (n <= 0) return false;
+    sent += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+bool UaTestClient::ReceiveChunk(std::string& type, std::vector<std::uint8_t>& payload) {
+  std::uint8_t header[8];
+  std::size_t got = 0;
+  while (got < 8) {
+    ssize_t n = recv(fd_, header + got, 8 - got, 0);
+    if (n <= 0) return false;
+    got += static_cast<std::size_t>(n);
+  }
+  type.assign(reinterpret_cast<const char*>(header), 4);
+  std::uint32_t size = header[4] | (header[5] << 8) | (header[6] << 16) |
+                       (static_cast<std::uint32_t>(header[7]) << 24);
+  if (size < 8) return false;
+  payload.resize(size - 8);
+  got = 0;
+  while (got < payload.size()) {
+    ssize_t n = recv(fd_, payload.data() + got, payload.size() - got, 0);
+    if (n <= 0) return false;
+    got += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+bool UaTestClient::ConnectTcp(std::uint16_t port) {
+  fd_ = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return false;
+  int one = 1;
+  setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  return true;
+}
+
+bool UaTestClient::Connect(std::uint16_t port) {
+  if (!ConnectTcp(port)) return false;
+  std::vector<std::uint8_t> hello;
+  UaBinaryWriter h(hello);
+  h.Raw("HELF", 4);
+  h.UInt32(0);
+  h.UInt32(0);
+  h.UInt32(65535);
+  h.UInt32(65535);
+  h.UInt32(0);
+  h.UInt32(0);
+  h.String("opc.tcp://127.0.0.1");
+  h.PatchUInt32(4, static_cast<std::uint32_t>(hello.size()));
+  std::string type;
+  std::vector<std::uint8_t> payload;
+  if (!SendAll(hello) || !ReceiveChunk(type, payload) || type != "ACKF") return false;
+
+  std::vector<std::uint8_t> open;
+  UaBinaryWriter o(open);
+  o.Raw("OPNF", 4);
+  o.UInt32(0);
+  o.UInt32(0);
+  o.String("http://opcfoundation.org/UA/SecurityPolicy#None");
+  o.NullString();
+  o.NullString();
+  o.UInt32(++sequence_);
+  o.UInt32(++requestId_);
+  o.NodeId(UaNodeId::Numeric(0, ua_id::OpenSecureChannelRequest));
+  WriteRequestHeader(o, {}, requestId_);
+  o.UInt32(0);
+  o.UInt32(0);
+  o.UInt32(1);
+  o.NullString();
+  o.UInt32(600000);
+  o.PatchUInt32(4, static_cast<std::uint32_t>(open.size()));
+  if (!SendAll(open) || !ReceiveChunk(type, payload) || type != "OPNF") return false;
+  try {
+    UaBinaryReader r(payload.data(), payload.size());
+    r.UInt32();
+    r.String();
+    r.ByteString();
+    r.ByteString();
+    r.UInt32();
+    r.UInt32();
+    r.NodeId();
+    r.DateTime();
+    r.UInt32();
+    if (r.UInt32() != ua_status::Good) return false;
+    r.SkipDiagnosticInfo();
+    for (std::uint32_t n = r.ArrayLength(4); n > 0; --n) r.String();
+    r.ExtensionObject();
+    r.UInt32();
+    channelId_ = r.UInt32();
+    tokenId_ = r.UInt32();
+  } catch (const UaDecodeError&) {
+    return false;
+  }
+  return true;
+}
+
+bool UaTestClient::SendRequest(std::uint32_t requestType, const std::vector<std::uint8_t>& body) {
+  std::vector<std::uint8_t> msg;
+  UaBinaryWriter w(msg);
+  w.Raw("MSGF", 4);
+  w.UInt32(0);
+  w.UInt32(channelId_);
+  w.UInt32(tokenId_);
+  w.UInt32(++sequence_);
+  w.UInt32(++requestId_);
+  w.NodeId(UaNodeId::Numeric(0, requestType));
+  WriteRequestHeader(w, authenticationToken_, requestId_);
+  w.Raw(body.data(), body.size());
+  w.PatchUInt32(4, static_cast<std::uint32_t>(msg.size()));
+  return SendAll(msg);
+}
+
+std::uint32_t UaTestClient::ReceiveResponse(std::vector<std::uint8_t>& response,
+                                            UaStatusCode* serviceResult) {
+  std::vector<std::uint8_t> whole;
+  std::string type;
+  std::vector<std::uint8_t> payload;
+  do {
+    if (!ReceiveChunk(type, payload) || type.substr(0, 3) != "MSG" || payload.size() < 16) {
+      return 0;
+    }
+    whole.insert(whole.end(), payload.begin() + 16, payload.end());
+  } while (type[3] == 'C');
+  try {
+    UaBinaryReader r(whole.data(), whole.size());
+    std::uint32_t responseType = r.NodeId().numeric;
+    r.DateTime();
+    r.UInt32();
+    UaStatusCode result = r.UInt32();
+    if (serviceResult) *serviceResult = result;
+    r.SkipDiagnosticInfo();
+    for (std::uint32_t n = r.ArrayLength(4); n > 0; --n) r.String();
+    r.ExtensionObject();
+    response.assign(r.Current(), r.Current() + r.Remaining());
+    return responseType;
+  } catch (const UaDecodeError&) {
+    return 0;
+  }
+}
+
+std::uint32_t UaTestClient::Call(std::uint32_t requestType, const std::vector<std::uint8_t>& body,
+                                 std::vector<std::uint8_t>& response, UaStatusCode* serviceResult) {
+  if (!SendRequest(requestType, body)) return 0;
+  return ReceiveResponse(response, serviceResult);
+}
+
+bool UaTestClient::OpenSession() {
+  std::vector<std::uint8_t> body, response;
+  UaBinaryWriter w(body);
+  w.NullString();  // application description
+  w.NullString();
+  w.LocalizedText({});
+  w.UInt32(1);
+  w.NullString();
+  w.NullString();
+  w.ArrayLength(0);
+  w.NullString();  // server URI
+  w.String("opc.tcp://127.0.0.1");
+  w.String("test");
+  w.NullString();
+  w.NullString();
+  w.Double(60000);
+  w.UInt32(0);
+  if (Call(ua_id::CreateSessionRequest, body, response) != ua_id::CreateSessionResponse) {
+    return false;
+  }
+  UaBinaryReader r(response.data(), response.size());
+  r.NodeId();
+  authenticationToken_ = r.NodeId();
+  body.clear();
+  w.NullString();  // client signature
+  w.NullString();
+  w.ArrayLength(0);
+  w.ArrayLength(0);
+  w.NodeId(UaNodeId::Numeric(0, ua_id::AnonymousIdentityToken));
+  w.Byte(1);
+  w.UInt32(4 + 9);
+  w.String("anonymous");
+  w.NullString();
+  w.NullString();
+  return Call(ua_id::ActivateSessionRequest, body, response) == ua_id::ActivateSessionResponse;
+}
+
+bool UaTestClient::CloseSession() {
+  std::vector<std::uint8_t> body{1}, response;
+  return Call(ua_id::CloseSessionRequest, body, response) == ua_id::CloseSessionResponse;
+}
+
+std::vector<std::uint8_t> UaTestClient::ReadRequestBody(const std::vector<UaNodeId>& nodes,
+                                                        double maxAge) {
+  std::vector<std::uint8_t> body;
+  UaBinaryWriter w(body);
+  w.Double(maxAge);
+  w.UInt32(0);  // source time stamps
+  w.ArrayLength(nodes.size());
+  for (const UaNodeId& n : nodes) {
+    w.NodeId(n);
+    w.UInt32(13);
+    w.NullString();
+    w.QualifiedName({});
+  }
+  return body;
+}
+
+std::optional<std::vector<UaDataValue>> UaTestClient::Read(const std::vector<UaNodeId>& nodes,
+                                                           double maxAge) {
+  std::vector<std::uint8_t> response;
+  if (Call(ua_id::ReadRequest, ReadRequestBody(nodes, maxAge), response) != ua_id::ReadResponse) {
+    return std::nullopt;
+  }
+  UaBinaryReader r(response.data(), response.size());
+  std::vector<UaDataValue> values(r.ArrayLength(1));
+  for (UaDataValue& v : values) v = r.DataValue();
+  return values;
+}
+
+std::string UaTestClient::SendRawAndReadUntilClosed(const std::vector<std::uint8_t>& bytes) {
+  SendAll(bytes);
+  std::string out;
+  char buffer[4096];
+  while (true) {
+    ssize_t n = recv(fd_, buffer, sizeof buffer, 0);
+    if (n <= 0) break;
+    out.append(buffer, static_cast<std::size_t>(n));
+  }
+  return out;
+}

@@ -1,0 +1,53 @@
+// UaTestClient: a minimal blocking OPC UA client over loopback (Hello, secure channel with
+// policy None, session, Read, Write) for the server's tests and benchmarks.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "toolkit/opcua/ua_binary_reader.h"
+#include "toolkit/opcua/ua_types.h"
+
+class UaTestClient {
+ public:
+  UaTestClient() = default;
+  ~UaTestClient();
+  UaTestClient(const UaTestClient&) = delete;
+  UaTestClient& operator=(const UaTestClient&) = delete;
+
+  // TCP connect to 127.0.0.1 only.
+  bool ConnectTcp(std::uint16_t port);
+  // TCP connect, Hello and OpenSecureChannel; false on any failure.
+  bool Connect(std::uint16_t port);
+  // CreateSession and ActivateSession (anonymous).
+  bool OpenSession();
+  bool CloseSession();
+  // Sends raw bytes (for bad input) and reads whatever the server answers until it closes.
+  std::string SendRawAndReadUntilClosed(const std::vector<std::uint8_t>& bytes);
+
+  // A service call: `body` holds the request after its header; the response body (after the
+  // response header) goes to `response`. Returns the response type id, 0 on failure.
+  std::uint32_t Call(std::uint32_t requestType, const std::vector<std::uint8_t>& body,
+                     std::vector<std::uint8_t>& response, UaStatusCode* serviceResult = nullptr);
+  // Sends a request without waiting; ReceiveResponse collects one answer.
+  bool SendRequest(std::uint32_t requestType, const std::vector<std::uint8_t>& body);
+  std::uint32_t ReceiveResponse(std::vector<std::uint8_t>& response, UaStatusCode* serviceResult);
+
+  std::optional<std::vector<UaDataValue>> Read(const std::vector<UaNodeId>& nodes,
+                                               double maxAge = 1000);
+  static std::vector<std::uint8_t> ReadRequestBody(const std::vector<UaNodeId>& nodes,
+                                                   double maxAge);
+
+ private:
+  bool SendAll(const std::vector<std::uint8_t>& bytes);
+  bool ReceiveChunk(std::string& type, std::vector<std::uint8_t>& payload);
+
+  int fd_ = -1;
+  std::uint32_t channelId_ = 0;
+  std::uint32_t tokenId_ = 0;
+  std::uint32_t sequence_ = 0;
+  std::uint32_t requestId_ = 0;
+  UaNodeId authenticationToken_;
+};
