@@ -171,17 +171,20 @@ void Simulation::SwitchOn() {
 void Simulation::SwitchOff() {
   m_doc.SetSimulationFlag(false);
   if (m_views) m_views->ShowSimulationState(false);
-  std::lock_guard tagLock(m_doc.TagLock());
-  const auto walk = [this](auto& self, GroupNode& node) -> void {
-    for (const auto& child : node.m_children) self(self, *child);
-    for (const auto& item : node.m_items) {
-      item->m_written = 0;
-      item->m_timestamp = TimeStampNow();
-      item->m_value.Clear();
-      item->m_quality = OPC_QUALITY_UNCERTAIN;
-      if (m_views) m_views->RefreshItemRow(*item);
-    }
-  };
-  walk(walk, m_doc.Root());
+  {
+    std::lock_guard tagLock(m_doc.TagLock());
+    const auto walk = [this](auto& self, GroupNode& node) -> void {
+      for (const auto& child : node.m_children) self(self, *child);
+      for (const auto& item : node.m_items) {
+        item->m_written = 0;
+        item->m_timestamp = TimeStampNow();
+        item->m_value.Clear();
+        item->m_quality = OPC_QUALITY_UNCERTAIN;
+        if (m_views) m_views->RefreshItemRow(*item);
+      }
+    };
+    walk(walk, m_doc.Root());
+  }
+  // The reset takes the device list lock, which comes before the tag lock.
   if (m_resetDeviceCheck) m_resetDeviceCheck(m_doc);
 }
