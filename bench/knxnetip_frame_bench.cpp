@@ -16,7 +16,7 @@ void BM_EncodeGroupWrite(benchmark::State& state) {
   for (auto _ : state) {
     auto cemi =
         EncodeCemi(MakeLDataReq(0x0a04, true, 3, kDefaultHopCount,
-                                EncodeTpdu(MakeGroupValueTpdu(kGroupValueWrite, false, value))));
+                                EncodeTpdu(MakeGroupValueTpdu(APciValueWrite, false, value))));
     auto datagram = EncodeTunnellingRequest(TunnellingRequest{1, sequence++, std::move(cemi)});
     benchmark::DoNotOptimize(datagram);
   }

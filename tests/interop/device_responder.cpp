@@ -42,13 +42,13 @@ void DeviceResponder::OnTunnelCemi(const Bytes& cemi) {
   }
   auto tpdu = DecodeTpdu(frame->tpdu);
   // T_Connect needs no answer; a descriptor read is acknowledged and answered with mask 07B0.
-  if (!tpdu || tpdu->kind != TpduKind::ConnectedData || tpdu->apci != kDeviceDescriptorRead) {
+  if (!tpdu || tpdu->kind != TpduKind::ConnectedData || tpdu->apci != APciMaskVersionRead) {
     return;
   }
   Reply(frame->destination, frame->source,
         EncodeTpdu(MakeControlTpdu(TpduKind::Ack, tpdu->sequence)));
   Reply(frame->destination, frame->source,
-        EncodeTpdu(MakeConnectedTpdu(0, kDeviceDescriptorResponse, {0x07, 0xB0})));
+        EncodeTpdu(MakeConnectedTpdu(0, APciMaskVersionResponse, {0x07, 0xB0})));
   std::lock_guard lock(mutex_);
   ++answered_;
 }

@@ -16,8 +16,8 @@ std::optional<GroupTelegram> GroupTelegramOf(const CemiLData& frame) {
   if (!frame.GroupDestination()) return std::nullopt;
   auto tpdu = DecodeTpdu(frame.tpdu);
   if (!tpdu || tpdu->kind != TpduKind::Data) return std::nullopt;
-  if (tpdu->apci != kGroupValueRead && tpdu->apci != kGroupValueResponse &&
-      tpdu->apci != kGroupValueWrite) {
+  if (tpdu->apci != APciValueRead && tpdu->apci != APciValueResponse &&
+      tpdu->apci != APciValueWrite) {
     return std::nullopt;
   }
   GroupTelegram telegram;
@@ -68,7 +68,7 @@ void KnxNetIpBusDriver::SetListener(BusDriverListener* listener) {
 
 std::int32_t KnxNetIpBusDriver::SendGroupRead(std::uint16_t groupAddress, std::int32_t priority,
                                               std::int32_t routingCounter) {
-  auto tpdu = EncodeTpdu(MakeGroupValueTpdu(kGroupValueRead, false, {}));
+  auto tpdu = EncodeTpdu(MakeGroupValueTpdu(APciValueRead, false, {}));
   return SendCemi(MakeLDataReq(groupAddress, true, static_cast<std::uint8_t>(priority),
                                static_cast<std::uint8_t>(routingCounter), std::move(tpdu)));
 }
@@ -80,7 +80,7 @@ std::int32_t KnxNetIpBusDriver::SendGroupWrite(std::uint16_t groupAddress, std::
   if (!shortForm && (data.empty() || data.size() > kMaxGroupData)) {
     return DeviceWriteErrorInvalidMessage;
   }
-  auto tpdu = EncodeTpdu(MakeGroupValueTpdu(kGroupValueWrite, shortForm, data));
+  auto tpdu = EncodeTpdu(MakeGroupValueTpdu(APciValueWrite, shortForm, data));
   return SendCemi(MakeLDataReq(groupAddress, true, static_cast<std::uint8_t>(priority),
                                static_cast<std::uint8_t>(routingCounter), std::move(tpdu)));
 }
@@ -112,7 +112,7 @@ std::optional<std::uint16_t> KnxNetIpBusDriver::CheckDevice(std::uint16_t indivi
   const bool sent =
       SendToDevice(individualAddress, EncodeTpdu(MakeControlTpdu(TpduKind::Connect))) ==
           DeviceWriteErrorNoError &&
-      SendToDevice(individualAddress, EncodeTpdu(MakeConnectedTpdu(0, kDeviceDescriptorRead))) ==
+      SendToDevice(individualAddress, EncodeTpdu(MakeConnectedTpdu(0, APciMaskVersionRead))) ==
           DeviceWriteErrorNoError;
   if (!sent) {
     std::lock_guard lock(checkMutex_);
@@ -174,7 +174,7 @@ void KnxNetIpBusDriver::OnTunnelSendFailed(const Bytes& cemi) {
 
 void KnxNetIpBusDriver::OnIndividualFrame(const CemiLData& frame) {
   auto tpdu = DecodeTpdu(frame.tpdu);
-  if (!tpdu || tpdu->kind != TpduKind::ConnectedData || tpdu->apci != kDeviceDescriptorResponse) {
+  if (!tpdu || tpdu->kind != TpduKind::ConnectedData || tpdu->apci != APciMaskVersionResponse) {
     return;
   }
   std::lock_guard lock(checkMutex_);

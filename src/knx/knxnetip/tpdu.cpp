@@ -12,10 +12,10 @@ bool IsFourBitService(std::uint16_t apci) {
 
 }  // namespace
 
-Tpdu MakeGroupValueTpdu(Apci apci, bool shortForm, const Bytes& data) {
+Tpdu MakeGroupValueTpdu(ApciCode apci, bool shortForm, const Bytes& data) {
   Tpdu tpdu;
   tpdu.apci = apci;
-  if (apci == kGroupValueRead) return tpdu;
+  if (apci == APciValueRead) return tpdu;
   if (shortForm) {
     tpdu.shortData = data.empty() ? 0 : static_cast<std::uint8_t>(data[0] & 0x3F);
   } else {
@@ -25,7 +25,7 @@ Tpdu MakeGroupValueTpdu(Apci apci, bool shortForm, const Bytes& data) {
 }
 
 Bytes GroupValueData(const Tpdu& tpdu) {
-  if (tpdu.apci == kGroupValueRead) return tpdu.data;
+  if (tpdu.apci == APciValueRead) return tpdu.data;
   if (tpdu.data.empty()) return Bytes{tpdu.shortData};
   return tpdu.data;
 }

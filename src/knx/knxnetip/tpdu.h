@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "knx/apci_code.h"
 #include "knx/knxnetip/bytes.h"
 
 namespace knxnetip {
@@ -18,14 +19,8 @@ enum class TpduKind : std::uint8_t {
   Nak,            // T_Nak
 };
 
-// APCI codes used here (the same numbers the bus component names).
-enum Apci : std::uint16_t {
-  kGroupValueRead = 0x000,
-  kGroupValueResponse = 0x040,
-  kGroupValueWrite = 0x080,
-  kDeviceDescriptorRead = 0x300,
-  kDeviceDescriptorResponse = 0x340,
-};
+// The device check reads device descriptor 0, the mask version: A_DeviceDescriptor_Read and
+// _Response are the APCI codes APciMaskVersionRead and APciMaskVersionResponse.
 
 struct Tpdu {
   TpduKind kind = TpduKind::Data;
@@ -41,7 +36,7 @@ struct Tpdu {
 
 // A group value service: with shortForm the first data byte's six low bits travel inside the
 // APCI octet (a missing byte counts as 0); otherwise the data follow the APCI.
-Tpdu MakeGroupValueTpdu(Apci apci, bool shortForm, const Bytes& data);
+Tpdu MakeGroupValueTpdu(ApciCode apci, bool shortForm, const Bytes& data);
 // The group data as delivered to the system: the six-bit value of a short frame as one byte,
 // else the octets after the APCI (empty for a read).
 Bytes GroupValueData(const Tpdu& tpdu);

@@ -138,7 +138,7 @@ TEST(CemiFrames, DecodesConfirmAndIndicationFields) {
 TEST(CemiFrames, BuildsRequests) {
   // Group write of 1 to 1/2/3, low priority, hop count 6: the frame knxtool sends.
   auto write = MakeLDataReq(0x0a03, true, 3, kDefaultHopCount,
-                            EncodeTpdu(MakeGroupValueTpdu(kGroupValueWrite, true, {1})));
+                            EncodeTpdu(MakeGroupValueTpdu(APciValueWrite, true, {1})));
   EXPECT_EQ(EncodeCemi(write), Hex("1100bce000000a03010081"));
   // Individual destination 1.1.5, system priority, out-of-range fields masked.
   auto connect =
@@ -147,24 +147,24 @@ TEST(CemiFrames, BuildsRequests) {
 }
 
 TEST(Tpdus, GroupValueServicesShortAndLong) {
-  EXPECT_EQ(EncodeTpdu(MakeGroupValueTpdu(kGroupValueRead, false, {})), Hex("0000"));
-  EXPECT_EQ(EncodeTpdu(MakeGroupValueTpdu(kGroupValueResponse, true, {0x3f})), Hex("007f"));
+  EXPECT_EQ(EncodeTpdu(MakeGroupValueTpdu(APciValueRead, false, {})), Hex("0000"));
+  EXPECT_EQ(EncodeTpdu(MakeGroupValueTpdu(APciValueResponse, true, {0x3f})), Hex("007f"));
   // Only six bits fit into the short form.
-  EXPECT_EQ(EncodeTpdu(MakeGroupValueTpdu(kGroupValueWrite, true, {0xc1})), Hex("0081"));
-  EXPECT_EQ(EncodeTpdu(MakeGroupValueTpdu(kGroupValueWrite, false, {0x0c, 0x1a})), Hex("00800c1a"));
-  EXPECT_EQ(EncodeTpdu(MakeGroupValueTpdu(kGroupValueWrite, false, {0x01})), Hex("008001"));
+  EXPECT_EQ(EncodeTpdu(MakeGroupValueTpdu(APciValueWrite, true, {0xc1})), Hex("0081"));
+  EXPECT_EQ(EncodeTpdu(MakeGroupValueTpdu(APciValueWrite, false, {0x0c, 0x1a})), Hex("00800c1a"));
+  EXPECT_EQ(EncodeTpdu(MakeGroupValueTpdu(APciValueWrite, false, {0x01})), Hex("008001"));
 
   auto shortWrite = DecodeTpdu(Hex("0081"));
   ASSERT_TRUE(shortWrite);
-  EXPECT_EQ(shortWrite->apci, kGroupValueWrite);
+  EXPECT_EQ(shortWrite->apci, APciValueWrite);
   EXPECT_EQ(GroupValueData(*shortWrite), Hex("01"));
   auto longResponse = DecodeTpdu(Hex("00400c1a"));
   ASSERT_TRUE(longResponse);
-  EXPECT_EQ(longResponse->apci, kGroupValueResponse);
+  EXPECT_EQ(longResponse->apci, APciValueResponse);
   EXPECT_EQ(GroupValueData(*longResponse), Hex("0c1a"));
   auto read = DecodeTpdu(Hex("0000"));
   ASSERT_TRUE(read);
-  EXPECT_EQ(read->apci, kGroupValueRead);
+  EXPECT_EQ(read->apci, APciValueRead);
   EXPECT_TRUE(GroupValueData(*read).empty());
   EXPECT_FALSE(DecodeTpdu(Hex("00")));
   EXPECT_FALSE(DecodeTpdu(Hex("")));
@@ -174,7 +174,7 @@ TEST(Tpdus, ConnectionOrientedServices) {
   EXPECT_EQ(EncodeTpdu(MakeControlTpdu(TpduKind::Connect)), Hex("80"));
   EXPECT_EQ(EncodeTpdu(MakeControlTpdu(TpduKind::Disconnect)), Hex("81"));
   EXPECT_EQ(EncodeTpdu(MakeControlTpdu(TpduKind::Ack, 5)), Hex("d6"));
-  EXPECT_EQ(EncodeTpdu(MakeConnectedTpdu(0, kDeviceDescriptorRead)), Hex("4300"));
+  EXPECT_EQ(EncodeTpdu(MakeConnectedTpdu(0, APciMaskVersionRead)), Hex("4300"));
 
   auto ack = DecodeTpdu(Hex("c6"));
   ASSERT_TRUE(ack);
@@ -188,7 +188,7 @@ TEST(Tpdus, ConnectionOrientedServices) {
   ASSERT_TRUE(response);
   EXPECT_EQ(response->kind, TpduKind::ConnectedData);
   EXPECT_EQ(response->sequence, 2);
-  EXPECT_EQ(response->apci, kDeviceDescriptorResponse);
+  EXPECT_EQ(response->apci, APciMaskVersionResponse);
   EXPECT_EQ(response->data, Hex("0701"));
   EXPECT_EQ(EncodeTpdu(*response), Hex("4b400701"));
   // Control frames carry nothing after the TPCI; 0x82 is no known control.
