@@ -22,7 +22,7 @@ class Simulation {
   Simulation(CDORAzivazDoc& doc, RowRefreshQueue& rows) : m_doc(doc), m_rows(rows) {}
 
   // The main window (null headless) and the reset of the device check results, which
-  // switching off runs under the tag lock.
+  // switching off runs after it released the tag lock.
   void SetViews(BusViews* views) { m_views = views; }
   void SetDeviceCheckReset(std::function<void(CDORAzivazDoc&)> reset) {
     m_resetDeviceCheck = std::move(reset);

@@ -77,15 +77,17 @@ void DeviceCheckThread::TakeDeliveredService() {
 }
 
 bool DeviceCheckThread::OnQuitEvent() {
+  // Read before the drop: once the flag is clear, the main thread reconnects and clears the
+  // restart request, and a later read would end the thread.
+  const bool restart = m_handOff != nullptr && m_handOff->RestartRequested();
   std::shared_ptr<DeviceCheckService> dropped;
   {
     std::lock_guard lock(m_mutex);
     dropped = std::move(m_service);
   }
   dropped.reset();
-  if (m_handOff == nullptr) return false;
-  m_handOff->DeviceServiceDropped();
-  return m_handOff->RestartRequested();
+  if (m_handOff != nullptr) m_handOff->DeviceServiceDropped();
+  return restart;
 }
 
 std::optional<std::string> DeviceCheckThread::NextRoundAddress(CDORAzivazDoc& doc) {

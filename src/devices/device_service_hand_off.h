@@ -18,7 +18,7 @@ class DeviceServiceHandOff {
   // The thread has dropped its service: clear the "device service delivered" flag.
   virtual void DeviceServiceDropped() = 0;
   // True while the interface is being switched: the quit event then means "drop the service
-  // and go on" instead of "end".
+  // and go on" instead of "end". The thread reads it before it drops its service.
   virtual bool RestartRequested() = 0;
 
  protected:

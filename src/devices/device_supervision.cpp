@@ -80,7 +80,12 @@ void DeviceSupervision::RegisterCommands(CDORAzivazDoc& doc) {
 
 void InstallDeviceCheck(DocumentSeams& seams, std::shared_ptr<DeviceSupervision> supervision) {
   seams.deviceCheckThread = [supervision](CDORAzivazDoc& doc) { supervision->RunThread(doc); };
-  seams.cancelCheck = [supervision](CDORAzivazDoc&) { supervision->Thread().CancelCheck(); };
+  // The bus link may have supplied its own cancel (of the service it keeps); both end the
+  // same check, so neither wiring order loses one.
+  seams.cancelCheck = [supervision, previous = seams.cancelCheck](CDORAzivazDoc& doc) {
+    if (previous) previous(doc);
+    supervision->Thread().CancelCheck();
+  };
   seams.recomputeFailedDevices = [](CDORAzivazDoc& doc) { RecomputeFailedDevices(doc); };
   seams.checkDeviceWrite = [](CDORAzivazDoc& doc, GroupItem& item, const Variant& value) {
     CheckDeviceWrite(doc, item, value);
