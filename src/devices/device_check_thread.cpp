@@ -51,7 +51,10 @@ void DeviceCheckThread::Run(CDORAzivazDoc& doc) {
       m_roundStart = start;
       address = NextRoundAddress(doc);
     }
-    if (address) ApplyAnswer(doc, *address, Check(doc, *address));
+    if (address) {
+      const std::uint64_t cancels = Cancels();
+      ApplyAnswer(doc, *address, Check(doc, *address), cancels);
+    }
     if (m_clock.Wait(quit, WaitMs(doc, m_clock.NowMs())) && !OnQuitEvent()) return;
   }
 }
@@ -122,9 +125,11 @@ std::string DeviceCheckThread::Check(CDORAzivazDoc& doc, const std::string& addr
 }
 
 void DeviceCheckThread::ApplyAnswer(CDORAzivazDoc& doc, const std::string& address,
-                                    const std::string& answer) {
+                                    const std::string& answer, std::uint64_t cancelsBefore) {
   std::lock_guard lock(doc.DeviceListLock());
-  if (doc.Stopping()) return;
+  // A cancelled check says nothing about the device: the project is being cleared, the
+  // interval switched off, or the document closed.
+  if (doc.Stopping() || Cancels() != cancelsBefore) return;
   // An address that is no device of the project (a client's) was checked, but changes nothing.
   DeviceRecord* device = doc.Devices().Find(address);
   if (device == nullptr) return;
@@ -149,7 +154,13 @@ void DeviceCheckThread::ApplyAnswer(CDORAzivazDoc& doc, const std::string& addre
 
 void DeviceCheckThread::CancelCheck() {
   std::lock_guard lock(m_mutex);
+  ++m_cancels;
   if (m_service) m_service->CancelCheck();
+}
+
+std::uint64_t DeviceCheckThread::Cancels() {
+  std::lock_guard lock(m_mutex);
+  return m_cancels;
 }
 
 void DeviceCheckThread::SetPingTime(CDORAzivazDoc& doc, std::int32_t seconds) {

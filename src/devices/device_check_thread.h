@@ -38,7 +38,8 @@ class DeviceCheckThread {
   // Returns when the document's quit event is set while no restart is requested; the quit
   // event set during a restart only drops the service.
   void Run(CDORAzivazDoc& doc);
-  // Main thread: ends a check that is running (project cleared, interval 0, shutdown).
+  // Main thread: ends a check that is running (project cleared, interval 0, shutdown); the
+  // result of a check that was running then is dropped.
   void CancelCheck();
   // Main thread: the interval of the round in seconds; also stored in the document's settings.
   void SetPingTime(CDORAzivazDoc& doc, std::int32_t seconds);
@@ -49,15 +50,19 @@ class DeviceCheckThread {
   bool OnQuitEvent();
   std::optional<std::string> NextRoundAddress(CDORAzivazDoc& doc);
   std::string Check(CDORAzivazDoc& doc, const std::string& address);
-  void ApplyAnswer(CDORAzivazDoc& doc, const std::string& address, const std::string& answer);
+  // Drops the answer when CancelCheck was called since `cancelsBefore` was read.
+  void ApplyAnswer(CDORAzivazDoc& doc, const std::string& address, const std::string& answer,
+                   std::uint64_t cancelsBefore);
+  std::uint64_t Cancels();
   std::uint32_t WaitMs(CDORAzivazDoc& doc, std::int64_t now) const;
 
   DeviceCheckClock& m_clock;
   DeviceServiceHandOff* m_handOff;
   std::function<void(DeviceStateMessage)> m_post;
 
-  std::mutex m_mutex;  // guards m_service and the document's PingTime setting
+  std::mutex m_mutex;  // guards m_service, m_cancels and the document's PingTime setting
   std::shared_ptr<DeviceCheckService> m_service;
+  std::uint64_t m_cancels = 0;
   std::atomic<std::int32_t> m_pingTime{0};
 
   // Used by the thread alone.
