@@ -28,11 +28,7 @@ std::string ConvertEts4Text(std::string_view utf8) {
 }
 
 std::string Ets4BackupPath(std::string_view path) {
-  const std::size_t slash = path.rfind('/');
-  const std::size_t dot = path.rfind('.');
-  const bool hasExtension =
-      dot != std::string_view::npos && (slash == std::string_view::npos || dot > slash);
-  return std::string(hasExtension ? path.substr(0, dot) : path) + ".ets4backup";
+  return std::filesystem::path(path).replace_extension(".ets4backup").string();
 }
 
 bool ConvertEts4File(const std::string& path) {

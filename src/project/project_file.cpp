@@ -3,7 +3,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 
 #include "devices/device_list.h"
@@ -13,6 +12,7 @@
 #include "project/decimal_value.h"
 #include "project/document_views.h"
 #include "project/dorazivaz_doc.h"
+#include "project/file_text.h"
 #include "project/group_address.h"
 #include "project/group_node.h"
 #include "project/listeners.h"
@@ -65,22 +65,6 @@ class LineSplitter {
  private:
   std::string_view m_rest;
 };
-
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string text;
-  in.seekg(0, std::ios::end);
-  const auto size = in.tellg();
-  if (size > 0) {
-    text.resize(static_cast<std::size_t>(size));
-    in.seekg(0);
-    in.read(text.data(), size);
-    text.resize(static_cast<std::size_t>(in.gcount()));
-  }
-  if (in.bad()) return std::nullopt;
-  return text;
-}
 
 // Cuts `text` at the first `c`: returns the part before it and leaves the part after it in
 // `text`. None, and `text` unchanged, when there is no `c`.
@@ -271,7 +255,7 @@ struct DevicePart {
 
 bool CDORAzivazDoc::LoadProject(const std::string& path) {
   RecordStartFile(m_services.settings, path);
-  const std::optional<std::string> text = ReadWholeFile(path);
+  const std::optional<std::string> text = ReadFileText(path);
   if (!text) return false;
 
   LineSplitter lines(*text);
@@ -295,7 +279,7 @@ bool CDORAzivazDoc::LoadProject(const std::string& path) {
   }
 
   const std::string devicePath = DeviceFilePath(path);
-  const std::optional<std::string> deviceText = ReadWholeFile(devicePath);
+  const std::optional<std::string> deviceText = ReadFileText(devicePath);
   if (!deviceText) {
     m_services.prompt.Show(kStrNoDeviceFile, devicePath);
   } else {
