@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 
+#include "devices/device_service_hand_off.h"
 #include "knx/bus_component.h"
 #include "knx/guid.h"
 #include "platform/hresult.h"
@@ -55,7 +56,7 @@ std::string HresultInsert(HRESULT hr);
 // and the threads take the new services from the streams in their next loop. A thread that
 // holds nothing is not woken: it has nothing to drop, and a wake-up that it saw only after the
 // restart flag was cleared again would end it.
-class BusConnection {
+class BusConnection : public DeviceServiceHandOff {
  public:
   explicit BusConnection(const BusComponent& component = BusComponent::Default());
   ~BusConnection();
@@ -99,6 +100,11 @@ class BusConnection {
   void DropDeviceProxy() { m_deviceServiceDelivered = false; }
 
   bool Restarting() const { return m_restart; }
+
+  // DeviceServiceHandOff, for the device check thread.
+  std::shared_ptr<DeviceCheckService> TakeDeviceService() override { return TakeDeviceStream(); }
+  void DeviceServiceDropped() override { DropDeviceProxy(); }
+  bool RestartRequested() override { return Restarting(); }
 
  private:
   void Report(CDORAzivazDoc& doc, bool silent, unsigned id, const std::string& insert = {});
