@@ -12,10 +12,11 @@ int RunPaParse(ToolArgs args, std::ostream& out, std::ostream& err);
 int RunDump(ToolArgs args, std::ostream& out, std::ostream& err);
 int RunImportEsf(ToolArgs args, std::ostream& out, std::ostream& err);
 int RunConvertEts4(ToolArgs args, std::ostream& out, std::ostream& err);
+int RunInterface(ToolArgs args, std::ostream& out, std::ostream& err);
 
 namespace {
 
-constexpr std::array<ToolCommand, 9> kCommands{{
+constexpr std::array<ToolCommand, 10> kCommands{{
     {"ga-parse", "TEXT", "the group address of an address text, in decimal", RunGaParse},
     {"ga-format", "VALUE --levels 2|3", "a group address (decimal or 0x hex) as text", RunGaFormat},
     {"eis-type", "TEXT",
@@ -34,6 +35,9 @@ constexpr std::array<ToolCommand, 9> kCommands{{
     {"convert-ets4", "FILE",
      "converts an ETS4 export from UTF-8 in place, keeping the original as .ets4backup",
      RunConvertEts4},
+    {"interface", "[set NAME PARAMETER]",
+     "the bus interfaces, their connection parameters and the default; or sets the default",
+     RunInterface},
 }};
 
 }  // namespace
