@@ -1,30 +1,13 @@
 // Speed and memory of saving and loading a project of 65,536 group items.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
-#include <stdlib.h>
-
-#include <filesystem>
 #include <fstream>
 #include <string>
 
-#include "opc/opc_server_callback.h"
-#include "platform/event_loop.h"
-#include "platform/prompt.h"
-#include "platform/settings_store.h"
-#include "project/dorazivaz_doc.h"
+#include "project/headless_document.h"
 #include "project/project_file.h"
 
 namespace {
-
-class SilentPrompt : public Prompt {
- public:
-  PromptAnswer Ask(unsigned, std::string_view, PromptKind, PromptButtons) override {
-    return PromptAnswer::Ok;
-  }
-  PromptAnswer AskText(std::string_view, PromptKind, PromptButtons) override {
-    return PromptAnswer::Ok;
-  }
-};
 
 // Every three-level address once: 32 main groups of 8 middle groups of 256 items, every other
 // item with two links, every third marked for the initial read; 1,024 devices.
@@ -55,26 +38,15 @@ void WriteBigProject(const std::string& path) {
   std::ofstream(DeviceFilePath(path), std::ios::binary) << devices;
 }
 
+// A headless document with the big project in its private folder.
 struct BenchDocument {
-  BenchDocument() : dir(MakeDir()), settings(dir + "/settings") {
-    doc =
-        std::make_unique<CDORAzivazDoc>(CDORAzivazDoc::Services{callback, prompt, loop, settings});
+  BenchDocument() : headless(prompt), doc(&headless.Doc()), dir(headless.Dir()) {
     WriteBigProject(dir + "/big.zlv");
   }
-  ~BenchDocument() {
-    doc.reset();
-    std::filesystem::remove_all(dir);
-  }
-  static std::string MakeDir() {
-    char pattern[] = "/tmp/zelvox-bench-XXXXXX";
-    return mkdtemp(pattern);
-  }
-  std::string dir;
-  SettingsStore settings;
-  OpcServerCallback callback;
   SilentPrompt prompt;
-  EventLoop loop;
-  std::unique_ptr<CDORAzivazDoc> doc;
+  HeadlessDocument headless;
+  CDORAzivazDoc* doc;
+  std::string dir;
 };
 
 // Each iteration clears the project loaded before, as opening another project does.
