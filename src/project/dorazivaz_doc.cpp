@@ -93,7 +93,11 @@ std::string CDORAzivazDoc::String(unsigned id) const {
 }
 
 bool CDORAzivazDoc::OnNewDocument() {
-  return DeleteContents();
+  if (!DeleteContents()) return false;
+  // A new project has no file yet and nothing to save.
+  m_pathName.clear();
+  SetModifiedFlag(false);
+  return true;
 }
 
 bool CDORAzivazDoc::DeleteContents() {

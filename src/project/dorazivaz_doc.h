@@ -57,7 +57,7 @@ inline constexpr const char* kBusWorkerQuitEventName = "DOR_AZIVAZ_QUIT_THREAD2"
 //
 // Lock order: device list lock, tag lock, then one of the pending, queue, check queue or
 // failed list locks; never two of the last four at a time.
-class CDORAzivazDoc : public OpcDocument, public ItemLifecycle {
+class CDORAzivazDoc final : public OpcDocument, public ItemLifecycle {
  public:
   struct Services {
     OpcServerCallback& callback;
@@ -86,7 +86,7 @@ class CDORAzivazDoc : public OpcDocument, public ItemLifecycle {
   // Clears the project. Refused with message 191 while a client holds any item below the
   // root: then nothing changes and the result is false.
   bool DeleteContents();
-  // The framework's new-document step: clears the project.
+  // The framework's new-document step: clears the project and forgets its file.
   bool OnNewDocument();
   // Opens a project file: clears the project (a refusal stops the open), then loads.
   // Returns false when the project could not be cleared or the file could not be read.

@@ -150,6 +150,10 @@ TEST_F(DocumentTest, NewGroupItemProposesTheGroupsAddressAndCountsOnOk) {
   }
   EXPECT_TRUE(dialog.proposed.empty());
   EXPECT_EQ(d.Counters().groupAddresses, 1);
+
+  EXPECT_TRUE(d.OnNewDocument());
+  EXPECT_FALSE(d.IsModified());
+  EXPECT_EQ(d.Counters().groupAddresses, 0);
 }
 
 TEST_F(DocumentTest, CommandTableRunsRegisteredHandlers) {
