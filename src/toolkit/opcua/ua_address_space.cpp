@@ -416,11 +416,15 @@ UaDataValue UaAddressSpace::ReadItem(const std::string& itemId, std::uint32_t at
   if (attribute != ua_attr::Value) {
     return ReadCommon(ItemInfo(itemId, *tag, attribute == ua_attr::Description), attribute);
   }
-  if ((tag->m_accessRights & OPC_READABLE) == 0) {
+  return ReadTagValue(*tag, maxAge);
+}
+
+UaDataValue UaAddressSpace::ReadTagValue(CTag& tag, double maxAge) {
+  if ((tag.m_accessRights & OPC_READABLE) == 0) {
     return UaDataValue::Status(ua_status::BadNotReadable);
   }
-  if (maxAge == 0) callback_.ReadTagFromDevice(tag);
-  return TagDataValue(*tag);
+  if (maxAge == 0) callback_.ReadTagFromDevice(&tag);
+  return TagDataValue(tag);
 }
 
 UaDataValue UaAddressSpace::ReadProperty(const std::string& itemId, std::uint32_t propertyId,
@@ -442,6 +446,15 @@ UaDataValue UaAddressSpace::ReadProperty(const std::string& itemId, std::uint32_
 }
 
 UaDataValue UaAddressSpace::Read(const UaNodeId& id, std::uint32_t attribute, double maxAge) {
+  // The common case, an item's value, takes one lookup under one lock.
+  if (attribute == ua_attr::Value && id.ns == kItemNamespace && id.kind == UaNodeId::Kind::String) {
+    if (auto text = ExactAnsi(id.text)) {
+      std::lock_guard guard(callback_.GetTagLock());
+      if (CTag* tag = callback_.FindTag(text->c_str(), nullptr, 0)) {
+        return ReadTagValue(*tag, maxAge);
+      }
+    }
+  }
   Resolved r = Resolve(id);
   switch (r.kind) {
     case Kind::Unknown:

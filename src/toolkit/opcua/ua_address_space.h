@@ -102,6 +102,8 @@ class UaAddressSpace {
                       std::vector<std::string>& items);
   std::vector<PropertyInfo> Properties(const std::string& itemId);
   UaNodeInfo ItemInfo(const std::string& itemId, const CTag& tag, bool withDescription);
+  // The tag's value (the caller holds the tag lock); maxAge 0 asks the device first.
+  UaDataValue ReadTagValue(CTag& tag, double maxAge);
   UaDataValue ReadItem(const std::string& itemId, std::uint32_t attribute, double maxAge);
   UaDataValue ReadProperty(const std::string& itemId, std::uint32_t propertyId,
                            std::uint32_t attribute);

@@ -34,12 +34,13 @@ void UaMonitoredItem::Sample(UaAddressSpace& space) {
     dv.hasSourceTimestamp = true;
     dv.sourceTimestamp = UaNow();
   }
-  bool same = sampled_ && dv.status == lastGeneric_.status &&
-              dv.hasValue == lastGeneric_.hasValue &&
-              (trigger == UaDataChangeTrigger::Status || dv.value == lastGeneric_.value);
+  if (!lastGeneric_) lastGeneric_ = std::make_unique<UaDataValue>();
+  UaDataValue& last = *lastGeneric_;
+  bool same = sampled_ && dv.status == last.status && dv.hasValue == last.hasValue &&
+              (trigger == UaDataChangeTrigger::Status || dv.value == last.value);
   if (same) return;
   sampled_ = true;
-  lastGeneric_ = dv;
+  last = dv;
   Enqueue(std::move(dv));
 }
 
@@ -50,7 +51,7 @@ void UaMonitoredItem::Enqueue(UaDataValue value) {
   }
   if (queue_.size() >= queueSize) {
     if (discardOldest) {
-      queue_.pop_front();
+      queue_.erase(queue_.begin());
     } else {
       queue_.pop_back();
     }
@@ -60,6 +61,7 @@ void UaMonitoredItem::Enqueue(UaDataValue value) {
 
 UaDataValue UaMonitoredItem::TakeNotification() {
   UaDataValue v = std::move(queue_.front());
-  queue_.pop_front();
+  queue_.erase(queue_.begin());
+  if (queue_.empty()) std::vector<UaDataValue>().swap(queue_);
   return v;
 }

@@ -3,7 +3,8 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
+#include <memory>
+#include <vector>
 
 #include "platform/variant.h"
 #include "toolkit/c_tag.h"
@@ -59,6 +60,8 @@ class UaMonitoredItem {
   Variant lastValue_;
   std::uint16_t lastQuality_ = 0;
   FileTime lastTimestamp_;
-  UaDataValue lastGeneric_;
-  std::deque<UaDataValue> queue_;
+  std::unique_ptr<UaDataValue> lastGeneric_;  // items without a tag only
+  // Oldest first; kept small (usually one entry) and freed when emptied, so that an idle item
+  // holds no queue memory.
+  std::vector<UaDataValue> queue_;
 };

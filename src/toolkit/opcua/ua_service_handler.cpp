@@ -54,13 +54,19 @@ void UaServiceHandler::Fault(Context& ctx, UaStatusCode status) {
 
 void UaServiceHandler::OnServiceRequest(UaConnection& connection, std::uint32_t requestId,
                                         UaBinaryReader& r) {
-  Context ctx{connection, requestId, {}, UaSteadyMs()};
   std::uint32_t type = 0;
+  UaRequestHeader header;
   try {
     UaNodeId typeId = r.NodeId();
     if (typeId.ns != 0 || typeId.kind != UaNodeId::Kind::Numeric) throw UaDecodeError{};
     type = typeId.numeric;
-    ctx.header = ReadRequestHeader(r);
+    header = ReadRequestHeader(r);
+  } catch (const UaDecodeError& e) {
+    connection.SendResponse(requestId, 0, MakeServiceFault(0, e.status));
+    return;
+  }
+  Context ctx{connection, requestId, std::move(header), UaSteadyMs()};
+  try {
     using namespace ua_id;
     switch (type) {
       case GetEndpointsRequest:

@@ -90,6 +90,7 @@ FakeItem& FakeItemTree::Add(const std::string& folderPath, const std::string& le
   item->m_value = std::move(value);
   item->m_quality = OPC_QUALITY_GOOD;
   item->m_timestamp = TimeStampNow();
+  byId_[item->itemId] = item.get();
   node->items.push_back(std::move(item));
   return *node->items.back();
 }
@@ -103,16 +104,8 @@ void FakeItemTree::Update(FakeItem& item, Variant value) {
 
 FakeItem* FakeItemTree::Find(const std::string& itemId) {
   std::lock_guard guard(lock_);
-  std::vector<FakeNode*> stack{&root};
-  while (!stack.empty()) {
-    FakeNode* n = stack.back();
-    stack.pop_back();
-    for (auto& i : n->items) {
-      if (i->itemId == itemId) return i.get();
-    }
-    for (auto& c : n->children) stack.push_back(c.get());
-  }
-  return nullptr;
+  auto it = byId_.find(itemId);
+  return it == byId_.end() ? nullptr : it->second;
 }
 
 HRESULT FakeItemTree::QueryPropertyCount(const char* itemId, std::uint32_t* count, CTag** tag) {

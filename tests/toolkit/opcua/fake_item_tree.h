@@ -5,6 +5,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "toolkit/c_opc_callback.h"
@@ -53,4 +54,5 @@ class FakeItemTree : public COPCCallback {
  private:
   FakeItem* Find(const std::string& itemId);
   std::recursive_mutex lock_;
+  std::unordered_map<std::string, FakeItem*> byId_;
 };

@@ -7,6 +7,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "toolkit/opcua/ua_binary_writer.h"
 #include "toolkit/opcua/ua_node_ids.h"
 
@@ -131,18 +133,28 @@ bool UaTestClient::Connect(std::uint16_t port) {
 }
 
 bool UaTestClient::SendRequest(std::uint32_t requestType, const std::vector<std::uint8_t>& body) {
+  std::vector<std::uint8_t> request;
+  UaBinaryWriter r(request);
+  r.NodeId(UaNodeId::Numeric(0, requestType));
+  WriteRequestHeader(r, authenticationToken_, ++requestId_);
+  r.Raw(body.data(), body.size());
+  // Chunks of at most the 65535 bytes the server accepts.
+  constexpr std::size_t kPerChunk = 65535 - 24;
   std::vector<std::uint8_t> msg;
-  UaBinaryWriter w(msg);
-  w.Raw("MSGF", 4);
-  w.UInt32(0);
-  w.UInt32(channelId_);
-  w.UInt32(tokenId_);
-  w.UInt32(++sequence_);
-  w.UInt32(++requestId_);
-  w.NodeId(UaNodeId::Numeric(0, requestType));
-  WriteRequestHeader(w, authenticationToken_, requestId_);
-  w.Raw(body.data(), body.size());
-  w.PatchUInt32(4, static_cast<std::uint32_t>(msg.size()));
+  for (std::size_t offset = 0; offset < request.size(); offset += kPerChunk) {
+    std::size_t n = std::min(kPerChunk, request.size() - offset);
+    std::size_t start = msg.size();
+    UaBinaryWriter w(msg);
+    w.Raw("MSG", 3);
+    w.Byte(offset + n == request.size() ? 'F' : 'C');
+    w.UInt32(0);
+    w.UInt32(channelId_);
+    w.UInt32(tokenId_);
+    w.UInt32(++sequence_);
+    w.UInt32(requestId_);
+    w.Raw(request.data() + offset, n);
+    w.PatchUInt32(start + 4, static_cast<std::uint32_t>(msg.size() - start));
+  }
   return SendAll(msg);
 }
 
