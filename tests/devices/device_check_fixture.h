@@ -263,6 +263,17 @@ class DeviceCheckTest : public ::testing::Test {
     std::lock_guard lock(doc->DeviceListLock());
     return d->state;
   }
+  // Hands the running thread a service and waits until it has taken it.
+  bool Deliver(std::shared_ptr<DeviceCheckService> service) {
+    {
+      std::lock_guard lock(handOff.mutex);
+      handOff.stream = std::move(service);
+    }
+    return Eventually([&] {
+      std::lock_guard lock(handOff.mutex);
+      return handOff.stream == nullptr;
+    });
+  }
   // Polls (really, at most 5 s) until `condition` holds.
   static bool Eventually(const std::function<bool()>& condition) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
