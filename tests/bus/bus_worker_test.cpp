@@ -50,8 +50,10 @@ TEST_F(WorkerTest, SendsOneRequestPerStepWithItsPause) {
 
   for (auto [choice, pause] : {std::pair{0, 1000u}, {2, 250u}, {7, 40u}}) {
     s.initSpeedCombobox = choice;
-    std::lock_guard lock(doc->QueueLock());
-    doc->Requests().push_back({byteCounter, kRequestRead, 1, {}});
+    {
+      std::lock_guard lock(doc->QueueLock());
+      doc->Requests().push_back({byteCounter, kRequestRead, 1, {}});
+    }
     EXPECT_EQ(Worker().Step(), pause) << choice;
   }
   EXPECT_TRUE(prompt.records.empty());
