@@ -73,8 +73,9 @@ void DeviceSupervision::RegisterCommands(CDORAzivazDoc& doc) {
                                                          {kCmdCheckInterval60, 60},
                                                          {kCmdCheckInterval120, 120}};
   for (const auto& [id, seconds] : intervals) {
-    doc.SetCommand(
-        id, command([d, seconds](DeviceSupervision& s) { s.SetCheckInterval(*d, seconds); }));
+    doc.SetCommand(id, command([d, seconds = seconds](DeviceSupervision& s) {
+                     s.SetCheckInterval(*d, seconds);
+                   }));
   }
 }
 
