@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "toolkit/opcua/ua_binary_writer.h"
 #include "toolkit/opcua/ua_connection.h"
 #include "toolkit/opcua/ua_node_ids.h"
 #include "toolkit/opcua/ua_service_handler.h"
+#include "ua_test_messages.h"
 
 namespace {
 struct NoConnections : UaConnectionDirectory {
@@ -15,39 +15,9 @@ struct NoConnections : UaConnectionDirectory {
 };
 
 std::vector<std::uint8_t> Preamble() {
-  std::vector<std::uint8_t> m;
-  UaBinaryWriter w(m);
-  w.Raw("HELF", 4);
-  w.UInt32(32);
-  w.UInt32(0);
-  w.UInt32(65535);
-  w.UInt32(65535);
-  w.UInt32(0);
-  w.UInt32(0);
-  w.NullString();
-  std::size_t open = m.size();
-  w.Raw("OPNF", 4);
-  w.UInt32(0);
-  w.UInt32(0);
-  w.String("http://opcfoundation.org/UA/SecurityPolicy#None");
-  w.NullString();
-  w.NullString();
-  w.UInt32(1);
-  w.UInt32(1);
-  w.NodeId(UaNodeId::Numeric(0, ua_id::OpenSecureChannelRequest));
-  w.NodeId({});
-  w.DateTime(0);
-  w.UInt32(1);
-  w.UInt32(0);
-  w.NullString();
-  w.UInt32(0);
-  w.NullExtensionObject();
-  w.UInt32(0);
-  w.UInt32(0);
-  w.UInt32(1);
-  w.NullString();
-  w.UInt32(60000);
-  w.PatchUInt32(open + 4, static_cast<std::uint32_t>(m.size() - open));
+  std::vector<std::uint8_t> m = UaHelloMessage(65535, 65535);
+  std::vector<std::uint8_t> open = UaOpenMessage(1, 1);
+  m.insert(m.end(), open.begin(), open.end());
   return m;
 }
 }  // namespace

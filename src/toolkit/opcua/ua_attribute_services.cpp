@@ -21,9 +21,7 @@ void UaServiceHandler::Read(Context& ctx, UaBinaryReader& r) {
   if (SessionFor(ctx, true) == nullptr) return;
   if (!(maxAge >= 0)) return Fault(ctx, ua_status::BadMaxAgeInvalid);
   if (timestamps > 3) return Fault(ctx, ua_status::BadTimestampsToReturnInvalid);
-  if (nodes.empty()) return Fault(ctx, ua_status::BadNothingToDo);
-  if (nodes.size() > options_.maxNodesPerRequest)
-    return Fault(ctx, ua_status::BadTooManyOperations);
+  if (!CheckOperationCount(ctx, nodes.size())) return;
 
   auto ttr = static_cast<UaTimestampsToReturn>(timestamps);
   bool source = ttr == UaTimestampsToReturn::Source || ttr == UaTimestampsToReturn::Both;
@@ -65,13 +63,9 @@ void UaServiceHandler::Write(Context& ctx, UaBinaryReader& r) {
     n.value = r.DataValue();
   }
   if (SessionFor(ctx, true) == nullptr) return;
-  if (nodes.empty()) return Fault(ctx, ua_status::BadNothingToDo);
-  if (nodes.size() > options_.maxNodesPerRequest)
-    return Fault(ctx, ua_status::BadTooManyOperations);
+  if (!CheckOperationCount(ctx, nodes.size())) return;
   Out out;
-  UaBinaryWriter w(out);
-  w.NodeId(UaNodeId::Numeric(0, ua_id::WriteResponse));
-  WriteResponseHeader(w, ctx.header.requestHandle);
+  UaBinaryWriter w = BeginResponse(out, ctx, ua_id::WriteResponse);
   w.ArrayLength(nodes.size());
   for (const WriteValue& n : nodes) {
     UaStatusCode status;

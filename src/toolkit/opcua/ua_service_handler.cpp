@@ -121,6 +121,26 @@ void UaServiceHandler::OnServiceRequest(UaConnection& connection, std::uint32_t 
   }
 }
 
+UaBinaryWriter UaServiceHandler::BeginResponse(Out& out, const Context& ctx,
+                                               std::uint32_t responseType) {
+  UaBinaryWriter w(out);
+  w.NodeId(UaNodeId::Numeric(0, responseType));
+  WriteResponseHeader(w, ctx.header.requestHandle);
+  return w;
+}
+
+bool UaServiceHandler::CheckOperationCount(Context& ctx, std::size_t count) {
+  if (count == 0) {
+    Fault(ctx, ua_status::BadNothingToDo);
+    return false;
+  }
+  if (count > options_.maxNodesPerRequest) {
+    Fault(ctx, ua_status::BadTooManyOperations);
+    return false;
+  }
+  return true;
+}
+
 UaSession* UaServiceHandler::SessionFor(Context& ctx, bool mustBeActive) {
   const UaNodeId& token = ctx.header.authenticationToken;
   auto it = token.kind == UaNodeId::Kind::Opaque ? sessions_.find(token.text) : sessions_.end();
@@ -176,9 +196,7 @@ void UaServiceHandler::GetEndpoints(Context& ctx, UaBinaryReader& r) {
   for (std::uint32_t n = r.ArrayLength(4); n > 0; --n) r.String();
   for (std::uint32_t n = r.ArrayLength(4); n > 0; --n) r.String();
   Out out;
-  UaBinaryWriter w(out);
-  w.NodeId(UaNodeId::Numeric(0, ua_id::GetEndpointsResponse));
-  WriteResponseHeader(w, ctx.header.requestHandle);
+  UaBinaryWriter w = BeginResponse(out, ctx, ua_id::GetEndpointsResponse);
   WriteEndpoints(w);
   Respond(ctx, out);
 }
@@ -191,9 +209,7 @@ void UaServiceHandler::FindServers(Context& ctx, UaBinaryReader& r) {
   if (uris > 0) match = false;
   for (; uris > 0; --uris) match = match || r.String() == options_.applicationUri;
   Out out;
-  UaBinaryWriter w(out);
-  w.NodeId(UaNodeId::Numeric(0, ua_id::FindServersResponse));
-  WriteResponseHeader(w, ctx.header.requestHandle);
+  UaBinaryWriter w = BeginResponse(out, ctx, ua_id::FindServersResponse);
   w.ArrayLength(match ? 1 : 0);
   if (match) WriteApplicationDescription(w);
   Respond(ctx, out);
@@ -221,9 +237,7 @@ void UaServiceHandler::CreateSession(Context& ctx, UaBinaryReader& r) {
   std::string nonce = RandomBytes(32);
 
   Out out;
-  UaBinaryWriter w(out);
-  w.NodeId(UaNodeId::Numeric(0, ua_id::CreateSessionResponse));
-  WriteResponseHeader(w, ctx.header.requestHandle);
+  UaBinaryWriter w = BeginResponse(out, ctx, ua_id::CreateSessionResponse);
   w.NodeId(session->id);
   w.NodeId(session->authenticationToken);
   w.Double(session->timeoutMs);
@@ -263,9 +277,7 @@ void UaServiceHandler::ActivateSession(Context& ctx, UaBinaryReader& r) {
   }
   session->activated = true;
   Out out;
-  UaBinaryWriter w(out);
-  w.NodeId(UaNodeId::Numeric(0, ua_id::ActivateSessionResponse));
-  WriteResponseHeader(w, ctx.header.requestHandle);
+  UaBinaryWriter w = BeginResponse(out, ctx, ua_id::ActivateSessionResponse);
   w.ByteString(RandomBytes(32));
   w.ArrayLength(0);
   w.ArrayLength(0);
@@ -280,9 +292,7 @@ void UaServiceHandler::CloseSessionService(Context& ctx, UaBinaryReader& r) {
     return Fault(ctx, ua_status::BadSecureChannelIdInvalid);
   }
   Out out;
-  UaBinaryWriter w(out);
-  w.NodeId(UaNodeId::Numeric(0, ua_id::CloseSessionResponse));
-  WriteResponseHeader(w, ctx.header.requestHandle);
+  BeginResponse(out, ctx, ua_id::CloseSessionResponse);
   CloseSession(sessions_.find(session->authenticationToken.text));
   Respond(ctx, out);
 }
@@ -318,12 +328,10 @@ void UaServiceHandler::RegisterNodes(Context& ctx, UaBinaryReader& r, bool regis
   std::vector<UaNodeId> nodes(r.ArrayLength(2));
   for (UaNodeId& n : nodes) n = r.NodeId();
   if (SessionFor(ctx, true) == nullptr) return;
-  if (nodes.empty()) return Fault(ctx, ua_status::BadNothingToDo);
+  if (!CheckOperationCount(ctx, nodes.size())) return;
   Out out;
-  UaBinaryWriter w(out);
-  w.NodeId(UaNodeId::Numeric(
-      0, registering ? ua_id::RegisterNodesResponse : ua_id::UnregisterNodesResponse));
-  WriteResponseHeader(w, ctx.header.requestHandle);
+  UaBinaryWriter w = BeginResponse(
+      out, ctx, registering ? ua_id::RegisterNodesResponse : ua_id::UnregisterNodesResponse);
   if (registering) {
     // Registered ids are the nodes' own ids: lookups are cheap enough as they are.
     w.ArrayLength(nodes.size());

@@ -53,6 +53,12 @@ class UaServiceHandler : public UaRequestSink {
 
   void Respond(Context& ctx, const Out& body);
   void Fault(Context& ctx, UaStatusCode status);
+  // The response's type id and header, ready for its body.
+  UaBinaryWriter BeginResponse(Out& out, const Context& ctx, std::uint32_t responseType);
+  // Faults a request with no operations or more than the limit; false then.
+  bool CheckOperationCount(Context& ctx, std::size_t count);
+  // The request's session; faults and returns null when it is unknown, not activated (if
+  // required) or bound to another channel.
   UaSession* SessionFor(Context& ctx, bool mustBeActive);
   void CloseSession(std::map<std::string, std::unique_ptr<UaSession>>::iterator it);
 
@@ -86,6 +92,9 @@ class UaServiceHandler : public UaRequestSink {
   void Republish(Context& ctx, UaBinaryReader& r);
 
   UaSubscription* FindSubscription(UaSession& session, std::uint32_t id);
+  // The subscription of the request's session; faults and returns null when there is none.
+  UaSubscription* SubscriptionFor(Context& ctx, std::uint32_t id);
+  double RevisedSamplingInterval(double requested, const UaSubscription& sub);
   void SampleSubscription(UaSubscription& sub, std::int64_t nowMs);
   // Runs the publishing cycle of each due subscription of `session`; returns false for
   // subscriptions that expired (they are removed).

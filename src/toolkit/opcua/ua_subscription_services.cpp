@@ -50,6 +50,22 @@ UaStatusCode ParseFilter(const UaExtensionObject& filter, std::uint32_t attribut
 }
 }  // namespace
 
+UaSubscription* UaServiceHandler::SubscriptionFor(Context& ctx, std::uint32_t id) {
+  UaSession* session = SessionFor(ctx, true);
+  if (session == nullptr) return nullptr;
+  UaSubscription* sub = FindSubscription(*session, id);
+  if (sub == nullptr) Fault(ctx, ua_status::BadSubscriptionIdInvalid);
+  return sub;
+}
+
+double UaServiceHandler::RevisedSamplingInterval(double requested, const UaSubscription& sub) {
+  // A negative interval asks for the publishing interval; the served system revises the rest.
+  double interval =
+      std::isfinite(requested) && requested >= 0 ? requested : sub.publishingIntervalMs;
+  auto rate = static_cast<std::uint32_t>(std::llround(std::min(interval, 3600000.0)));
+  return std::max(1.0, static_cast<double>(callback_.ReviseUpdateRate(rate)));
+}
+
 UaSubscription* UaServiceHandler::FindSubscription(UaSession& session, std::uint32_t id) {
   auto it = session.subscriptions.find(id);
   return it == session.subscriptions.end() ? nullptr : it->second.get();
@@ -77,9 +93,7 @@ void UaServiceHandler::CreateSubscription(Context& ctx, UaBinaryReader& r) {
   // The first cycle tells the client the subscription works, with data or a keep-alive.
   sub->keepAliveCounter = sub->maxKeepAliveCount - 1;
   Out out;
-  UaBinaryWriter w(out);
-  w.NodeId(UaNodeId::Numeric(0, ua_id::CreateSubscriptionResponse));
-  WriteResponseHeader(w, ctx.header.requestHandle);
+  UaBinaryWriter w = BeginResponse(out, ctx, ua_id::CreateSubscriptionResponse);
   w.UInt32(id);
   w.Double(sub->publishingIntervalMs);
   w.UInt32(sub->lifetimeCount);
@@ -95,19 +109,15 @@ void UaServiceHandler::ModifySubscription(Context& ctx, UaBinaryReader& r) {
   std::uint32_t keepAlive = r.UInt32();
   std::uint32_t maxNotifications = r.UInt32();
   std::uint8_t priority = r.Byte();
-  UaSession* session = SessionFor(ctx, true);
-  if (session == nullptr) return;
-  UaSubscription* sub = FindSubscription(*session, id);
-  if (sub == nullptr) return Fault(ctx, ua_status::BadSubscriptionIdInvalid);
+  UaSubscription* sub = SubscriptionFor(ctx, id);
+  if (sub == nullptr) return;
   sub->Revise(interval, lifetime, keepAlive, options_.minPublishingIntervalMs);
   sub->maxNotificationsPerPublish = maxNotifications;
   sub->priority = priority;
   sub->nextPublishMs = std::min<std::int64_t>(sub->nextPublishMs,
                                               ctx.nowMs + std::llround(sub->publishingIntervalMs));
   Out out;
-  UaBinaryWriter w(out);
-  w.NodeId(UaNodeId::Numeric(0, ua_id::ModifySubscriptionResponse));
-  WriteResponseHeader(w, ctx.header.requestHandle);
+  UaBinaryWriter w = BeginResponse(out, ctx, ua_id::ModifySubscriptionResponse);
   w.Double(sub->publishingIntervalMs);
   w.UInt32(sub->lifetimeCount);
   w.UInt32(sub->maxKeepAliveCount);
@@ -120,11 +130,9 @@ void UaServiceHandler::SetPublishingMode(Context& ctx, UaBinaryReader& r) {
   for (auto& id : ids) id = r.UInt32();
   UaSession* session = SessionFor(ctx, true);
   if (session == nullptr) return;
-  if (ids.empty()) return Fault(ctx, ua_status::BadNothingToDo);
+  if (!CheckOperationCount(ctx, ids.size())) return;
   Out out;
-  UaBinaryWriter w(out);
-  w.NodeId(UaNodeId::Numeric(0, ua_id::SetPublishingModeResponse));
-  WriteResponseHeader(w, ctx.header.requestHandle);
+  UaBinaryWriter w = BeginResponse(out, ctx, ua_id::SetPublishingModeResponse);
   w.ArrayLength(ids.size());
   for (std::uint32_t id : ids) {
     UaSubscription* sub = FindSubscription(*session, id);
@@ -140,11 +148,9 @@ void UaServiceHandler::DeleteSubscriptions(Context& ctx, UaBinaryReader& r) {
   for (auto& id : ids) id = r.UInt32();
   UaSession* session = SessionFor(ctx, true);
   if (session == nullptr) return;
-  if (ids.empty()) return Fault(ctx, ua_status::BadNothingToDo);
+  if (!CheckOperationCount(ctx, ids.size())) return;
   Out out;
-  UaBinaryWriter w(out);
-  w.NodeId(UaNodeId::Numeric(0, ua_id::DeleteSubscriptionsResponse));
-  WriteResponseHeader(w, ctx.header.requestHandle);
+  UaBinaryWriter w = BeginResponse(out, ctx, ua_id::DeleteSubscriptionsResponse);
   w.ArrayLength(ids.size());
   {
     std::lock_guard guard(callback_.GetTagLock());
@@ -177,19 +183,12 @@ void UaServiceHandler::CreateMonitoredItems(Context& ctx, UaBinaryReader& r) {
     c.mode = r.UInt32();
     c.parameters = ReadMonitoringParameters(r);
   }
-  UaSession* session = SessionFor(ctx, true);
-  if (session == nullptr) return;
-  UaSubscription* sub = FindSubscription(*session, subscriptionId);
-  if (sub == nullptr) return Fault(ctx, ua_status::BadSubscriptionIdInvalid);
+  UaSubscription* sub = SubscriptionFor(ctx, subscriptionId);
+  if (sub == nullptr) return;
   if (timestamps > 3) return Fault(ctx, ua_status::BadTimestampsToReturnInvalid);
-  if (requests.empty()) return Fault(ctx, ua_status::BadNothingToDo);
-  if (requests.size() > options_.maxNodesPerRequest) {
-    return Fault(ctx, ua_status::BadTooManyOperations);
-  }
+  if (!CheckOperationCount(ctx, requests.size())) return;
   Out out;
-  UaBinaryWriter w(out);
-  w.NodeId(UaNodeId::Numeric(0, ua_id::CreateMonitoredItemsResponse));
-  WriteResponseHeader(w, ctx.header.requestHandle);
+  UaBinaryWriter w = BeginResponse(out, ctx, ua_id::CreateMonitoredItemsResponse);
   w.ArrayLength(requests.size());
   std::lock_guard guard(callback_.GetTagLock());
   for (CreateRequest& c : requests) {
@@ -225,12 +224,7 @@ void UaServiceHandler::CreateMonitoredItems(Context& ctx, UaBinaryReader& r) {
     item->mode = static_cast<UaMonitoringMode>(c.mode);
     item->trigger = trigger;
     item->timestamps = static_cast<UaTimestampsToReturn>(timestamps);
-    double interval = c.parameters.samplingInterval;
-    if (!std::isfinite(interval) || interval < 0) interval = sub->publishingIntervalMs;
-    interval = std::min(interval, 3600000.0);
-    item->samplingIntervalMs = std::max(
-        1.0, static_cast<double>(
-                 callback_.ReviseUpdateRate(static_cast<std::uint32_t>(std::llround(interval)))));
+    item->samplingIntervalMs = RevisedSamplingInterval(c.parameters.samplingInterval, *sub);
     item->queueSize = std::clamp<std::uint32_t>(c.parameters.queueSize, 1, kMaxQueueSize);
     item->discardOldest = c.parameters.discardOldest;
     // The first value goes out at once; later samples line up with the publishing cycle
@@ -258,16 +252,12 @@ void UaServiceHandler::ModifyMonitoredItems(Context& ctx, UaBinaryReader& r) {
     id = r.UInt32();
     p = ReadMonitoringParameters(r);
   }
-  UaSession* session = SessionFor(ctx, true);
-  if (session == nullptr) return;
-  UaSubscription* sub = FindSubscription(*session, subscriptionId);
-  if (sub == nullptr) return Fault(ctx, ua_status::BadSubscriptionIdInvalid);
+  UaSubscription* sub = SubscriptionFor(ctx, subscriptionId);
+  if (sub == nullptr) return;
   if (timestamps > 3) return Fault(ctx, ua_status::BadTimestampsToReturnInvalid);
-  if (requests.empty()) return Fault(ctx, ua_status::BadNothingToDo);
+  if (!CheckOperationCount(ctx, requests.size())) return;
   Out out;
-  UaBinaryWriter w(out);
-  w.NodeId(UaNodeId::Numeric(0, ua_id::ModifyMonitoredItemsResponse));
-  WriteResponseHeader(w, ctx.header.requestHandle);
+  UaBinaryWriter w = BeginResponse(out, ctx, ua_id::ModifyMonitoredItemsResponse);
   w.ArrayLength(requests.size());
   for (auto& [id, p] : requests) {
     auto it = sub->items.find(id);
@@ -285,12 +275,7 @@ void UaServiceHandler::ModifyMonitoredItems(Context& ctx, UaBinaryReader& r) {
       item.trigger = trigger;
       item.clientHandle = p.clientHandle;
       item.timestamps = static_cast<UaTimestampsToReturn>(timestamps);
-      double interval = std::isfinite(p.samplingInterval) && p.samplingInterval >= 0
-                            ? std::min(p.samplingInterval, 3600000.0)
-                            : sub->publishingIntervalMs;
-      item.samplingIntervalMs = std::max(
-          1.0, static_cast<double>(
-                   callback_.ReviseUpdateRate(static_cast<std::uint32_t>(std::llround(interval)))));
+      item.samplingIntervalMs = RevisedSamplingInterval(p.samplingInterval, *sub);
       item.queueSize = std::clamp<std::uint32_t>(p.queueSize, 1, kMaxQueueSize);
       item.discardOldest = p.discardOldest;
     }
@@ -308,16 +293,12 @@ void UaServiceHandler::SetMonitoringMode(Context& ctx, UaBinaryReader& r) {
   std::uint32_t mode = r.UInt32();
   std::vector<std::uint32_t> ids(r.ArrayLength(4));
   for (auto& id : ids) id = r.UInt32();
-  UaSession* session = SessionFor(ctx, true);
-  if (session == nullptr) return;
-  UaSubscription* sub = FindSubscription(*session, subscriptionId);
-  if (sub == nullptr) return Fault(ctx, ua_status::BadSubscriptionIdInvalid);
+  UaSubscription* sub = SubscriptionFor(ctx, subscriptionId);
+  if (sub == nullptr) return;
   if (mode > 2) return Fault(ctx, ua_status::BadMonitoringModeInvalid);
-  if (ids.empty()) return Fault(ctx, ua_status::BadNothingToDo);
+  if (!CheckOperationCount(ctx, ids.size())) return;
   Out out;
-  UaBinaryWriter w(out);
-  w.NodeId(UaNodeId::Numeric(0, ua_id::SetMonitoringModeResponse));
-  WriteResponseHeader(w, ctx.header.requestHandle);
+  UaBinaryWriter w = BeginResponse(out, ctx, ua_id::SetMonitoringModeResponse);
   w.ArrayLength(ids.size());
   for (std::uint32_t id : ids) {
     auto it = sub->items.find(id);
@@ -332,15 +313,11 @@ void UaServiceHandler::DeleteMonitoredItems(Context& ctx, UaBinaryReader& r) {
   std::uint32_t subscriptionId = r.UInt32();
   std::vector<std::uint32_t> ids(r.ArrayLength(4));
   for (auto& id : ids) id = r.UInt32();
-  UaSession* session = SessionFor(ctx, true);
-  if (session == nullptr) return;
-  UaSubscription* sub = FindSubscription(*session, subscriptionId);
-  if (sub == nullptr) return Fault(ctx, ua_status::BadSubscriptionIdInvalid);
-  if (ids.empty()) return Fault(ctx, ua_status::BadNothingToDo);
+  UaSubscription* sub = SubscriptionFor(ctx, subscriptionId);
+  if (sub == nullptr) return;
+  if (!CheckOperationCount(ctx, ids.size())) return;
   Out out;
-  UaBinaryWriter w(out);
-  w.NodeId(UaNodeId::Numeric(0, ua_id::DeleteMonitoredItemsResponse));
-  WriteResponseHeader(w, ctx.header.requestHandle);
+  UaBinaryWriter w = BeginResponse(out, ctx, ua_id::DeleteMonitoredItemsResponse);
   w.ArrayLength(ids.size());
   {
     std::lock_guard guard(callback_.GetTagLock());
@@ -382,16 +359,12 @@ void UaServiceHandler::Publish(Context& ctx, UaBinaryReader& r) {
 void UaServiceHandler::Republish(Context& ctx, UaBinaryReader& r) {
   std::uint32_t subscriptionId = r.UInt32();
   std::uint32_t sequence = r.UInt32();
-  UaSession* session = SessionFor(ctx, true);
-  if (session == nullptr) return;
-  UaSubscription* sub = FindSubscription(*session, subscriptionId);
-  if (sub == nullptr) return Fault(ctx, ua_status::BadSubscriptionIdInvalid);
+  UaSubscription* sub = SubscriptionFor(ctx, subscriptionId);
+  if (sub == nullptr) return;
   const std::vector<std::uint8_t>* message = sub->Retransmission(sequence);
   if (message == nullptr) return Fault(ctx, ua_status::BadMessageNotAvailable);
   Out out;
-  UaBinaryWriter w(out);
-  w.NodeId(UaNodeId::Numeric(0, ua_id::RepublishResponse));
-  WriteResponseHeader(w, ctx.header.requestHandle);
+  UaBinaryWriter w = BeginResponse(out, ctx, ua_id::RepublishResponse);
   w.Raw(message->data(), message->size());
   Respond(ctx, out);
 }

@@ -85,14 +85,10 @@ void UaServiceHandler::Browse(Context& ctx, UaBinaryReader& r) {
   }
   UaSession* session = SessionFor(ctx, true);
   if (session == nullptr) return;
-  if (nodes.empty()) return Fault(ctx, ua_status::BadNothingToDo);
-  if (nodes.size() > options_.maxNodesPerRequest)
-    return Fault(ctx, ua_status::BadTooManyOperations);
+  if (!CheckOperationCount(ctx, nodes.size())) return;
 
   Out out;
-  UaBinaryWriter w(out);
-  w.NodeId(UaNodeId::Numeric(0, ua_id::BrowseResponse));
-  WriteResponseHeader(w, ctx.header.requestHandle);
+  UaBinaryWriter w = BeginResponse(out, ctx, ua_id::BrowseResponse);
   w.ArrayLength(nodes.size());
   for (const BrowseDescription& d : nodes) {
     UaBrowseContinuation refs;
@@ -138,11 +134,9 @@ void UaServiceHandler::BrowseNext(Context& ctx, UaBinaryReader& r) {
   for (std::string& p : points) p = r.ByteString();
   UaSession* session = SessionFor(ctx, true);
   if (session == nullptr) return;
-  if (points.empty()) return Fault(ctx, ua_status::BadNothingToDo);
+  if (!CheckOperationCount(ctx, points.size())) return;
   Out out;
-  UaBinaryWriter w(out);
-  w.NodeId(UaNodeId::Numeric(0, ua_id::BrowseNextResponse));
-  WriteResponseHeader(w, ctx.header.requestHandle);
+  UaBinaryWriter w = BeginResponse(out, ctx, ua_id::BrowseNextResponse);
   w.ArrayLength(points.size());
   for (const std::string& p : points) {
     auto it = session->continuations.find(p);
@@ -189,14 +183,10 @@ void UaServiceHandler::TranslateBrowsePaths(Context& ctx, UaBinaryReader& r) {
     }
   }
   if (SessionFor(ctx, true) == nullptr) return;
-  if (paths.empty()) return Fault(ctx, ua_status::BadNothingToDo);
-  if (paths.size() > options_.maxNodesPerRequest)
-    return Fault(ctx, ua_status::BadTooManyOperations);
+  if (!CheckOperationCount(ctx, paths.size())) return;
 
   Out out;
-  UaBinaryWriter w(out);
-  w.NodeId(UaNodeId::Numeric(0, ua_id::TranslateBrowsePathsResponse));
-  WriteResponseHeader(w, ctx.header.requestHandle);
+  UaBinaryWriter w = BeginResponse(out, ctx, ua_id::TranslateBrowsePathsResponse);
   w.ArrayLength(paths.size());
   for (const Path& p : paths) {
     std::vector<UaNodeId> current{p.start};

@@ -5,6 +5,7 @@
 #include "toolkit/opcua/ua_connection.h"
 #include "toolkit/opcua/ua_node_ids.h"
 #include "toolkit/opcua/ua_service_header.h"
+#include "ua_test_messages.h"
 
 namespace {
 struct RecordingSink : UaRequestSink {
@@ -14,49 +15,6 @@ struct RecordingSink : UaRequestSink {
   }
   std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>> requests;
 };
-
-std::vector<std::uint8_t> Hello(std::uint32_t receive, std::uint32_t send) {
-  std::vector<std::uint8_t> m;
-  UaBinaryWriter w(m);
-  w.Raw("HELF", 4);
-  w.UInt32(0);
-  w.UInt32(0);
-  w.UInt32(receive);
-  w.UInt32(send);
-  w.UInt32(0);
-  w.UInt32(0);
-  w.String("opc.tcp://127.0.0.1:4840");
-  w.PatchUInt32(4, static_cast<std::uint32_t>(m.size()));
-  return m;
-}
-
-std::vector<std::uint8_t> Open() {
-  std::vector<std::uint8_t> m;
-  UaBinaryWriter w(m);
-  w.Raw("OPNF", 4);
-  w.UInt32(0);
-  w.UInt32(0);
-  w.String("http://opcfoundation.org/UA/SecurityPolicy#None");
-  w.NullString();
-  w.NullString();
-  w.UInt32(1);  // sequence number
-  w.UInt32(1);  // request id
-  w.NodeId(UaNodeId::Numeric(0, ua_id::OpenSecureChannelRequest));
-  w.NodeId({});
-  w.DateTime(0);
-  w.UInt32(7);
-  w.UInt32(0);
-  w.NullString();
-  w.UInt32(0);
-  w.NullExtensionObject();
-  w.UInt32(0);  // protocol version
-  w.UInt32(0);  // issue
-  w.UInt32(1);  // mode None
-  w.NullString();
-  w.UInt32(60000);
-  w.PatchUInt32(4, static_cast<std::uint32_t>(m.size()));
-  return m;
-}
 
 std::vector<std::uint8_t> Msg(char chunkType, std::uint32_t seq, std::uint32_t requestId,
                               std::size_t bodySize, std::uint32_t channel = 1) {
@@ -99,9 +57,9 @@ class UaConnectionTest : public ::testing::Test {
     return connection.Receive(bytes.data(), bytes.size(), 0, sink);
   }
   void OpenChannel(std::uint32_t clientBuffers = 65535) {
-    ASSERT_TRUE(Feed(Hello(clientBuffers, clientBuffers)));
+    ASSERT_TRUE(Feed(UaHelloMessage(clientBuffers, clientBuffers)));
     ASSERT_EQ(TakeOutput(connection).substr(0, 4), "ACKF");
-    ASSERT_TRUE(Feed(Open()));
+    ASSERT_TRUE(Feed(UaOpenMessage(1, 1)));
     ASSERT_EQ(TakeOutput(connection).substr(0, 4), "OPNF");
   }
   RecordingSink sink;
@@ -110,7 +68,7 @@ class UaConnectionTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(UaConnectionTest, HelloNegotiatesTheSmallerBuffersAndByteWiseDeliveryWorks) {
-  std::vector<std::uint8_t> hello = Hello(8192, 100000);
+  std::vector<std::uint8_t> hello = UaHelloMessage(8192, 100000);
   // Delivered one byte at a time, the Hello is still recognised once complete.
   for (std::size_t k = 0; k + 1 < hello.size(); ++k) {
     ASSERT_TRUE(connection.Receive(&hello[k], 1, 0, sink));

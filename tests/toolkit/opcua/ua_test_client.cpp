@@ -11,6 +11,7 @@
 
 #include "toolkit/opcua/ua_binary_writer.h"
 #include "toolkit/opcua/ua_node_ids.h"
+#include "ua_test_messages.h"
 
 namespace {
 void WriteRequestHeader(UaBinaryWriter& w, const UaNodeId& token, std::uint32_t handle) {
@@ -74,40 +75,15 @@ bool UaTestClient::ConnectTcp(std::uint16_t port) {
 
 bool UaTestClient::Connect(std::uint16_t port) {
   if (!ConnectTcp(port)) return false;
-  std::vector<std::uint8_t> hello;
-  UaBinaryWriter h(hello);
-  h.Raw("HELF", 4);
-  h.UInt32(0);
-  h.UInt32(0);
-  h.UInt32(65535);
-  h.UInt32(65535);
-  h.UInt32(0);
-  h.UInt32(0);
-  h.String("opc.tcp://127.0.0.1");
-  h.PatchUInt32(4, static_cast<std::uint32_t>(hello.size()));
   std::string type;
   std::vector<std::uint8_t> payload;
-  if (!SendAll(hello) || !ReceiveChunk(type, payload) || type != "ACKF") return false;
-
-  std::vector<std::uint8_t> open;
-  UaBinaryWriter o(open);
-  o.Raw("OPNF", 4);
-  o.UInt32(0);
-  o.UInt32(0);
-  o.String("http://opcfoundation.org/UA/SecurityPolicy#None");
-  o.NullString();
-  o.NullString();
-  o.UInt32(++sequence_);
-  o.UInt32(++requestId_);
-  o.NodeId(UaNodeId::Numeric(0, ua_id::OpenSecureChannelRequest));
-  WriteRequestHeader(o, {}, requestId_);
-  o.UInt32(0);
-  o.UInt32(0);
-  o.UInt32(1);
-  o.NullString();
-  o.UInt32(600000);
-  o.PatchUInt32(4, static_cast<std::uint32_t>(open.size()));
-  if (!SendAll(open) || !ReceiveChunk(type, payload) || type != "OPNF") return false;
+  if (!SendAll(UaHelloMessage(65535, 65535)) || !ReceiveChunk(type, payload) || type != "ACKF") {
+    return false;
+  }
+  ++sequence_;
+  if (!SendAll(UaOpenMessage(sequence_, ++requestId_)) || !ReceiveChunk(type, payload) ||
+      type != "OPNF")
+    return false;
   try {
     UaBinaryReader r(payload.data(), payload.size());
     r.UInt32();
