@@ -190,6 +190,9 @@ async function browseAll(session, nodeId, found) {
     s = await session.write({ nodeId: item("Lights.First floor.1/1/5"), attributeId: AttributeIds.Value,
       value: { value: { dataType: DataType.Int16, value: 1 } } });
     assert.strictEqual(s.value, StatusCodes.BadNotWritable.value);
+    s = await session.write({ nodeId: item("Check Device"), attributeId: AttributeIds.Value,
+      value: { value: { dataType: DataType.String, value: "01.01.005" } } });
+    assert.strictEqual(s.value, 0);
     const unknown = await session.read({ nodeId: item("No.Such.Item"), attributeId: AttributeIds.Value });
     assert.strictEqual(unknown.statusCode.value, StatusCodes.BadNodeIdUnknown.value);
   });
