@@ -124,7 +124,10 @@ bool UaAddressSpace::IsSubtypeOf(std::uint32_t type, std::uint32_t base) {
 }
 
 std::string UaAddressSpace::ProjectName() const {
-  return options_.projectName ? options_.projectName() : std::string("Project");
+  if (!options_.projectName) return "Project";
+  // The root's name belongs to the name space, which the tag lock guards.
+  std::lock_guard guard(callback_.GetTagLock());
+  return AnsiToUtf8(options_.projectName());
 }
 
 COPCBrowser* UaAddressSpace::Browser() {

@@ -14,8 +14,9 @@ struct UaServerOptions {
   std::string softwareVersion = "2.1.1";
   // The namespace of the served items (index 1).
   std::string namespaceUri = "urn:Varnok:Zelvox:Items";
-  // The name of the project folder under Objects, asked for whenever a client reads it; the
-  // served system returns its root node's name. Unset: "Project".
+  // The name of the project folder under Objects (Windows-1252), asked for under the tag lock
+  // whenever a client reads it; the served system returns its root node's name.
+  // Unset: "Project".
   std::function<std::string()> projectName;
 
   std::uint32_t maxConnections = 256;
