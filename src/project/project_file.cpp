@@ -146,20 +146,19 @@ bool CDORAzivazDoc::StoreProject(const std::string& path) {
 
 namespace {
 
-// Reads the item lines into the cleared tree below `root`. Stops with message 146 at the
-// first malformed line; what was read before stays.
+// Reads the item lines into the cleared tree below `root`. Stops at the first malformed line;
+// what was read before stays.
 class ItemLineReader {
  public:
   ItemLineReader(CDORAzivazDoc& doc, GroupNode& root) : m_doc(doc), m_root(root) {}
 
-  // False when the line was malformed (the message is shown).
+  // False when the line was malformed; Error() then holds the insert of message 146.
   bool Read(std::string_view line) {
     if (ReadLine(line)) return true;
-    std::string text(line.substr(0, 40));
-    text += "...";
-    m_doc.GetPrompt().Show(kStrBadProjectLine, text);
+    m_error = std::string(line.substr(0, 40)) + "...";
     return false;
   }
+  const std::optional<std::string>& Error() const { return m_error; }
 
  private:
   bool ReadLine(std::string_view line) {
@@ -241,6 +240,7 @@ class ItemLineReader {
   GroupNode* m_middle = nullptr;
   std::int32_t m_middleNumber = 0;
   GroupNode* m_parent = nullptr;
+  std::optional<std::string> m_error;
 };
 
 struct DevicePart {
@@ -264,6 +264,9 @@ bool CDORAzivazDoc::LoadProject(const std::string& path) {
   const std::string_view name = line.substr(0, line.find('\t'));
   GroupNode& root = Root();
   DocumentViews* views = m_services.views;
+  // Messages wait until the locks are released: a message box must not keep clients and
+  // the device check waiting.
+  std::optional<std::string> badLine;
   {
     std::lock_guard tagLock(TagLock());
     root.m_name = name.empty() ? std::string_view("Project") : name;
@@ -271,8 +274,10 @@ bool CDORAzivazDoc::LoadProject(const std::string& path) {
     ItemLineReader reader(*this, root);
     while (lines.Next(line) && reader.Read(line)) {
     }
+    badLine = reader.Error();
     BuildListeners(root);
   }
+  if (badLine) m_services.prompt.Show(kStrBadProjectLine, *badLine);
   if (views) {
     views->ShowNodeContent(root);
     views->ExpandRoot();
@@ -283,21 +288,22 @@ bool CDORAzivazDoc::LoadProject(const std::string& path) {
   if (!deviceText) {
     m_services.prompt.Show(kStrNoDeviceFile, devicePath);
   } else {
-    std::lock_guard deviceLock(m_devices.Lock());
+    std::optional<std::string> badDeviceLine;
+    std::unique_lock deviceLock(m_devices.Lock());
     m_devices.ClearPresence();
     LineSplitter deviceLines(*deviceText);
     while (deviceLines.Next(line)) {
       const auto first = line.find('.');
       const auto last = line.rfind('.');
       if (first == std::string_view::npos || first == last) {
-        m_services.prompt.Show(kStrBadDeviceLine, line);
+        badDeviceLine = line;
         break;
       }
       const DevicePart area{line.substr(0, first), 2, 15};
       const DevicePart lineNo{line.substr(first + 1, last - first - 1), 2, 15};
       const DevicePart device{line.substr(last + 1), 3, 255};
       if (!area.Valid() || !lineNo.Valid() || !device.Valid()) {
-        m_services.prompt.Show(kStrBadDeviceLine, line);
+        badDeviceLine = line;
         break;
       }
       char padded[40];
@@ -311,6 +317,8 @@ bool CDORAzivazDoc::LoadProject(const std::string& path) {
       ++m_counters.devices;
       m_devices.MarkPresent(address);
     }
+    deviceLock.unlock();
+    if (badDeviceLine) m_services.prompt.Show(kStrBadDeviceLine, *badDeviceLine);
   }
 
   if (m_settings.initRead) {
