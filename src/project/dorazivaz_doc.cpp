@@ -101,12 +101,15 @@ bool CDORAzivazDoc::OnNewDocument() {
 }
 
 bool CDORAzivazDoc::DeleteContents() {
+  bool held = false;
   {
     std::lock_guard tagLock(TagLock());
-    if (AnyItemHeldByClient(Root())) {
-      m_services.prompt.Show(kStrClientsHoldItems, {}, PromptKind::Warning);
-      return false;
-    }
+    held = AnyItemHeldByClient(Root());
+  }
+  // Shown without the tag lock: clients go on being served while the message is open.
+  if (held) {
+    m_services.prompt.Show(kStrClientsHoldItems, {}, PromptKind::Warning);
+    return false;
   }
 
   const bool simulation = m_simulation.exchange(false);
