@@ -260,4 +260,30 @@ TEST(DeviceFilePathTest, ReplacesTheFileNamesExtension) {
   EXPECT_EQ(DeviceFilePath("villa.x.zlv"), "villa.x.phd");
 }
 
+TEST_F(ProjectFileTest, SaveModifiedAsksBeforeAProjectIsReplaced) {
+  CDORAzivazDoc& d = Load(kProject, "01.01.005\r\n");
+  prompt.records.clear();
+  EXPECT_TRUE(d.SaveModified());  // nothing to ask
+  EXPECT_TRUE(prompt.records.empty());
+
+  d.Root().m_name = "Renamed";
+  d.SetModifiedFlag();
+  prompt.answer = PromptAnswer::Cancel;
+  EXPECT_FALSE(d.SaveModified());
+  prompt.answer = PromptAnswer::No;
+  EXPECT_TRUE(d.SaveModified());
+  EXPECT_EQ(ReadFile("p.zlv"), kProject);
+  prompt.answer = PromptAnswer::Yes;
+  EXPECT_TRUE(d.SaveModified());
+  EXPECT_EQ(ReadFile("p.zlv").substr(0, 9), "Renamed\r\n");
+  EXPECT_FALSE(d.IsModified());
+  ASSERT_EQ(prompt.records.size(), 3u);
+  EXPECT_EQ(prompt.records[0].insert, Path("p.zlv"));
+
+  // A new project has no file, and without a file dialog there is nowhere to save it.
+  d.OnNewDocument();
+  d.SetModifiedFlag();
+  EXPECT_FALSE(d.SaveModified());
+}
+
 }  // namespace
