@@ -6,7 +6,7 @@
 #include "project/progress_report.h"
 
 // Redraws one line ("[#####.....]  50%") with a carriage return; the end moves to a new line.
-class ToolProgressBar : public ProgressReport {
+class ToolProgressBar final : public ProgressReport {
  public:
   explicit ToolProgressBar(std::ostream& out) : m_out(out) {}
   void BeginProgress() override { SetProgress(0); }
