@@ -1,54 +1,45 @@
-// zelvox: the server. Headless for now: zelvox --headless [--simulate] [--port N] [PROJECT.zlv]
-#include <clocale>
-#include <cstdlib>
+// main() of zelvox: the server; headless as a service, or with its window once there is one.
+#include <filesystem>
 #include <iostream>
 #include <string>
-#include <string_view>
+#include <vector>
 
-#include "app/headless_server.h"
+#include "app/command_line.h"
+#include "app/headless_service.h"
 #include "app/signal_watcher.h"
+#include "app/zelvox_application.h"
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: zelvox --headless [--simulate] [--port N] [--listen-any] [PROJECT.zlv]\n";
-
-bool ParseArguments(int argc, char** argv, HeadlessOptions& options, bool& headless) {
-  options.programPath = argv[0];
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    if (arg == "--headless") {
-      headless = true;
-    } else if (arg == "--simulate") {
-      options.simulate = true;
-    } else if (arg == "--listen-any") {
-      options.listenAny = true;
-    } else if (arg == "--port" && i + 1 < argc) {
-      char* end = nullptr;
-      const long port = std::strtol(argv[++i], &end, 10);
-      if (*end != '\0' || port < 0 || port > 65535) return false;
-      options.port = static_cast<std::uint16_t>(port);
-    } else if (!arg.starts_with("-") && options.projectPath.empty()) {
-      options.projectPath = arg;
-    } else {
-      return false;
-    }
-  }
-  return true;
+// The program's absolute path, written into the registration for a client to start it by.
+std::string ProgramPath(const char* argv0) {
+  std::error_code ec;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (!ec) return exe.string();
+  return std::filesystem::absolute(argv0, ec).string();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::setlocale(LC_ALL, "C");
+  // Before any thread starts, so that only the watcher thread receives the stop signals.
   SignalWatcher::Block();
-  HeadlessOptions options;
-  bool headless = false;
-  if (!ParseArguments(argc, argv, options, headless) || !headless) {
-    std::cerr << kUsage;
-    return 2;
+  const CommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  if (line.help) {
+    std::cout << CommandLineUsage();
+    return kExitOk;
   }
-  HeadlessServer server(options, std::cerr);
-  SignalWatcher signals([&server] { server.Loop().Quit(0); });
-  return server.Run();
+  if (!line.error.empty()) {
+    std::cerr << "zelvox: " << line.error << '\n' << CommandLineUsage();
+    return kExitUsage;
+  }
+  // Registration needs no window; everything else does until the window is built in.
+  if (!line.headless && line.registration == Registration::None) {
+    std::cerr << "zelvox: this build has no main window; start the server with --headless\n"
+              << CommandLineUsage();
+    return kExitUsage;
+  }
+  HeadlessService service(line, ProgramPath(argv[0]), std::cerr);
+  SignalWatcher signals([&service] { service.Stop(); });
+  return service.Run();
 }

@@ -1,0 +1,90 @@
+// ParseCommandLine: the registration scan and the framework-style parse of the arguments.
+#include "app/command_line.h"
+
+#include <charconv>
+#include <filesystem>
+#include <string_view>
+
+#include "project/equal_no_case.h"
+
+namespace {
+
+bool NamesExistingFile(const std::string& arg) {
+  std::error_code ec;
+  return std::filesystem::exists(arg, ec);
+}
+
+// The first "RegServer" or "UnregServer" among the tokens of the arguments.
+Registration ScanRegistration(const std::vector<std::string>& args) {
+  for (const std::string& arg : args) {
+    if (NamesExistingFile(arg)) continue;
+    std::size_t start = 0;
+    while (start <= arg.size()) {
+      std::size_t end = arg.find_first_of("-/ \t", start);
+      if (end == std::string::npos) end = arg.size();
+      const std::string_view token = std::string_view(arg).substr(start, end - start);
+      if (EqualNoCase(token, "RegServer")) return Registration::Register;
+      if (EqualNoCase(token, "UnregServer")) return Registration::Unregister;
+      start = end + 1;
+    }
+  }
+  return Registration::None;
+}
+
+std::optional<std::uint16_t> ParsePort(std::string_view text) {
+  unsigned value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || value > 65535) return {};
+  return static_cast<std::uint16_t>(value);
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args) {
+  CommandLine line;
+  line.registration = ScanRegistration(args);
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const bool longOption = arg.starts_with("--");
+    const bool slashSwitch = arg.starts_with("/") && arg.find('/', 1) == std::string::npos &&
+                             arg.size() > 1 && !NamesExistingFile(arg);
+    if (!longOption && !slashSwitch && !(arg.starts_with("-") && arg.size() > 1)) {
+      if (line.projectFile.empty()) line.projectFile = arg;
+      continue;
+    }
+    std::string_view name = std::string_view(arg).substr(longOption ? 2 : 1);
+    std::optional<std::string_view> value;
+    if (const std::size_t eq = name.find('='); longOption && eq != std::string_view::npos) {
+      value = name.substr(eq + 1);
+      name = name.substr(0, eq);
+    }
+    if (EqualNoCase(name, "Embedding") || EqualNoCase(name, "Automation")) {
+      line.startedByClient = true;
+    } else if (EqualNoCase(name, "headless")) {
+      line.headless = true;
+    } else if (EqualNoCase(name, "simulate")) {
+      line.simulate = true;
+    } else if (EqualNoCase(name, "listen-any")) {
+      line.listenAny = true;
+    } else if (EqualNoCase(name, "help") || name == "h") {
+      line.help = true;
+    } else if (EqualNoCase(name, "opcua-port") || EqualNoCase(name, "port")) {
+      if (!value && i + 1 < args.size()) value = args[++i];
+      line.opcUaPort = value ? ParsePort(*value) : std::nullopt;
+      if (!line.opcUaPort) line.error = "--opcua-port needs a port number from 0 to 65535";
+    } else if (longOption) {
+      line.error = "unknown option '" + arg + "'";
+    }
+  }
+  return line;
+}
+
+const char* CommandLineUsage() {
+  return "usage: zelvox [PROJECT.zlv] [--headless] [--simulate] [--opcua-port N] [--listen-any]\n"
+         "       zelvox /RegServer | /UnregServer\n"
+         "  --headless      run as a service without a window; stop with SIGTERM or SIGINT\n"
+         "  --simulate      switch simulation mode on after the start\n"
+         "  --opcua-port N  serve OPC UA on port N (default 4840; 0 picks a free port)\n"
+         "  --listen-any    listen on all interfaces instead of 127.0.0.1 only\n"
+         "  /Embedding, /Automation  started by an OPC client: ends when no client is left\n";
+}
