@@ -11,7 +11,7 @@ namespace {
 // Widths and precisions beyond this are cut, so a stray "%999999999d" cannot exhaust memory.
 constexpr int kMaxWidth = 1024;
 
-struct Spec {
+struct Conversion {
   std::string flags;
   int width = -1;
   int precision = -1;
@@ -145,27 +145,27 @@ std::optional<double> AsReal(const FormatArg& arg) {
   return std::nullopt;
 }
 
-// Pads a text to the spec's width (left-justified with the '-' flag) after cutting it to the
+// Pads a text to the conversion's width (left-justified with the '-' flag) after cutting it to the
 // precision.
-void AppendPadded(std::string& out, std::string text, const Spec& spec) {
-  if (spec.precision >= 0 && text.size() > static_cast<std::size_t>(spec.precision)) {
-    text.resize(spec.precision);
+void AppendPadded(std::string& out, std::string text, const Conversion& conv) {
+  if (conv.precision >= 0 && text.size() > static_cast<std::size_t>(conv.precision)) {
+    text.resize(conv.precision);
   }
-  const std::size_t width = spec.width > 0 ? static_cast<std::size_t>(spec.width) : 0;
+  const std::size_t width = conv.width > 0 ? static_cast<std::size_t>(conv.width) : 0;
   const std::size_t pad = text.size() < width ? width - text.size() : 0;
-  const bool left = spec.flags.find('-') != std::string::npos;
+  const bool left = conv.flags.find('-') != std::string::npos;
   if (!left) out.append(pad, ' ');
   out += text;
   if (left) out.append(pad, ' ');
 }
 
 // The C format of one conversion, rebuilt from validated parts only.
-std::string CFormat(const Spec& spec, std::string_view length) {
-  std::string f = "%" + spec.flags;
-  if (spec.width >= 0) f += std::to_string(spec.width);
-  if (spec.precision >= 0) f += "." + std::to_string(spec.precision);
+std::string CFormat(const Conversion& conv, std::string_view length) {
+  std::string f = "%" + conv.flags;
+  if (conv.width >= 0) f += std::to_string(conv.width);
+  if (conv.precision >= 0) f += "." + std::to_string(conv.precision);
   f += length;
-  f += spec.conversion;
+  f += conv.conversion;
   return f;
 }
 
@@ -179,10 +179,10 @@ void AppendPrintf(std::string& out, const std::string& format, T value) {
   out += buffer;
 }
 
-void AppendInteger(std::string& out, const Spec& spec, const Integer& v) {
-  const bool isSignedConversion = spec.conversion == 'd' || spec.conversion == 'i';
-  Spec clean = spec;
-  if (spec.conversion != 'o' && spec.conversion != 'x' && spec.conversion != 'X') {
+void AppendInteger(std::string& out, const Conversion& conv, const Integer& v) {
+  const bool isSignedConversion = conv.conversion == 'd' || conv.conversion == 'i';
+  Conversion clean = conv;
+  if (conv.conversion != 'o' && conv.conversion != 'x' && conv.conversion != 'X') {
     std::erase(clean.flags, '#');  // '#' is undefined for decimal conversions
   }
   const std::string format = CFormat(clean, "ll");
@@ -196,10 +196,10 @@ void AppendInteger(std::string& out, const Spec& spec, const Integer& v) {
   }
 }
 
-void AppendConversion(std::string& out, const Spec& spec, const FormatArg& arg) {
-  switch (spec.conversion) {
+void AppendConversion(std::string& out, const Conversion& conv, const FormatArg& arg) {
+  switch (conv.conversion) {
     case 's':
-      AppendPadded(out, AsText(arg), spec);
+      AppendPadded(out, AsText(arg), conv);
       return;
     case 'c': {
       std::string c;
@@ -208,7 +208,7 @@ void AppendConversion(std::string& out, const Spec& spec, const FormatArg& arg) 
       } else if (const auto v = AsInteger(arg)) {
         c = std::string(1, static_cast<char>(v->bits));
       }
-      AppendPadded(out, c, Spec{spec.flags, spec.width, -1, 's'});
+      AppendPadded(out, c, Conversion{conv.flags, conv.width, -1, 's'});
       return;
     }
     case 'd':
@@ -218,14 +218,14 @@ void AppendConversion(std::string& out, const Spec& spec, const FormatArg& arg) 
     case 'x':
     case 'X':
       if (const auto v = AsInteger(arg)) {
-        AppendInteger(out, spec, *v);
+        AppendInteger(out, conv, *v);
       } else {
         out += AsText(arg);  // not a number: inserted as it is
       }
       return;
     default:  // f F e E g G
       if (const auto v = AsReal(arg)) {
-        AppendPrintf(out, CFormat(spec, ""), *v);
+        AppendPrintf(out, CFormat(conv, ""), *v);
       } else {
         out += AsText(arg);  // not a number: inserted as it is
       }
@@ -250,14 +250,14 @@ std::string FormatText(std::string_view format, std::span<const FormatArg> args)
       ++i;
       continue;
     }
-    Spec spec;
+    Conversion conv;
     while (i < format.size() && std::string_view("-+ #0").find(format[i]) != std::string::npos) {
-      spec.flags += format[i++];
+      conv.flags += format[i++];
     }
-    if (i < format.size() && IsDigit(format[i])) spec.width = ReadNumber(format, i);
+    if (i < format.size() && IsDigit(format[i])) conv.width = ReadNumber(format, i);
     if (i < format.size() && format[i] == '.') {
       ++i;
-      spec.precision = ReadNumber(format, i);
+      conv.precision = ReadNumber(format, i);
     }
     while (i < format.size() && std::string_view("hlLjzt").find(format[i]) != std::string::npos) {
       ++i;
@@ -270,8 +270,8 @@ std::string FormatText(std::string_view format, std::span<const FormatArg> args)
       i = end;
       continue;
     }
-    spec.conversion = format[i++];
-    if (next < args.size()) AppendConversion(out, spec, args[next++]);
+    conv.conversion = format[i++];
+    if (next < args.size()) AppendConversion(out, conv, args[next++]);
   }
   return out;
 }
