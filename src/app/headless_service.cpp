@@ -29,15 +29,18 @@ int HeadlessService::Run() {
   }
   const int code = m_loop.Run();
 
+  EndHeadless(app, m_err);
+  return code;
+}
+
+void EndHeadless(ZelvoxApplication& app, std::ostream& err) {
   CDORAzivazDoc* doc = app.Document();
-  if (doc && doc->IsModified()) {
-    app.SaveModified();
+  if (doc && doc->IsModified() && app.SaveModified() && doc->IsModified()) {
     const std::string name = doc->PathName().empty() ? "the new project" : doc->PathName();
-    m_err << "zelvox: the project was changed but not saved; " << AnsiToUtf8(name)
-          << " is left as it was" << std::endl;
+    err << "zelvox: the project was changed but not saved; " << AnsiToUtf8(name)
+        << " is left as it was" << std::endl;
   }
   // Tasks the worker threads post from now on are dropped with the loop: they would refer to
   // a document that is going.
   app.ExitInstance();
-  return code;
 }

@@ -15,6 +15,13 @@
 // (SIGTERM, SIGINT) or, when a client started the program, the first one-second tick at
 // which no OPC client is connected. Then it ends the application: serving stopped, bus
 // worker stopped, device check ended, bus disconnected.
+class ZelvoxApplication;
+
+// Ends `app` the way the service ends: a modified project gets the save question, which the
+// prompt answers No, and `err` says that the project's file is left as it was; then the
+// application ends.
+void EndHeadless(ZelvoxApplication& app, std::ostream& err);
+
 class HeadlessService {
  public:
   HeadlessService(CommandLine line, std::string programPath, std::ostream& err);
