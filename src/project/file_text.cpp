@@ -6,7 +6,7 @@
 
 std::optional<std::string> ReadFileText(const std::string& path) {
   const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                            &std::fclose);
+                                                             &std::fclose);
   if (!file) return std::nullopt;
   // Read in blocks: the size a seek reports is not to be trusted for every kind of file.
   std::string text;
