@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "devices/device_list.h"
+#include "devices/physical_address.h"
 #include "platform/prompt.h"
 #include "platform/settings_store.h"
 #include "project/atomic_file.h"
@@ -98,7 +99,13 @@ std::string ProjectFileText(const GroupNode& root) {
 std::string DeviceFileText(const DeviceList& devices) {
   std::string out;
   for (std::size_t i = 0; i < devices.Size(); ++i) {
-    AppendField(out, devices.At(i).addressText);
+    // Only the zero-padded form loads back. Any other text (a malformed address kept from an
+    // ESF export) would be skipped on loading or, worse, stop it and lose every device after
+    // it, so it is not written.
+    const std::string& text = devices.At(i).addressText;
+    const std::int32_t value = ParsePhysicalAddress(text);
+    if (value < 0 || FormatPhysicalAddress(static_cast<PhysicalAddress>(value)) != text) continue;
+    AppendField(out, text);
     out += "\r\n";
   }
   return out;

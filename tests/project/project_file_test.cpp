@@ -182,6 +182,15 @@ TEST_F(ProjectFileTest, DeviceLinesAreCheckedAndOnlyPaddedOnesLoaded) {
   }
 }
 
+TEST_F(ProjectFileTest, OnlyDeviceTextsThatLoadBackAreStored) {
+  DeviceList devices;
+  for (const char* text : {"1.5", "01.01.005", "1.1.6", "16.01.005", "01.01.007"}) {
+    devices.Add(std::make_unique<DeviceRecord>(text, nullptr, nullptr));
+  }
+  // A malformed text would stop the loading and lose 01.01.007; an unpadded one is skipped.
+  EXPECT_EQ(DeviceFileText(devices), "01.01.005\r\n01.01.007\r\n");
+}
+
 TEST_F(ProjectFileTest, DeviceFileThatCannotBeWrittenLeavesTheProjectFileSaved) {
   CDORAzivazDoc& d = Load(kProject, "01.01.005\r\n");
   std::filesystem::create_directory(Path("out.phd"));
