@@ -105,6 +105,8 @@ class CDORAzivazDoc final : public OpcDocument, public ItemLifecycle {
   bool IsModified() const { return m_modified; }
   void SetModifiedFlag(bool modified = true) { m_modified = modified; }
   const std::string& PathName() const { return m_pathName; }
+  // An empty path makes the next save ask for a file name.
+  void SetPathName(std::string path) { m_pathName = std::move(path); }
 
   // --- Commands -------------------------------------------------------------------------
   // Runs the handler registered for `id`; false when there is none.

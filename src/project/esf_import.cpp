@@ -211,6 +211,9 @@ EsfImportResult ImportEsfText(CDORAzivazDoc& doc, std::string_view text, Progres
   }
   // Adding the export below a project that could not be cleared would mix the two.
   if (!doc.DeleteContents()) return EsfImportResult::kClearRefused;
+  // The imported project is not the file that was open: saving it must ask for a name
+  // instead of overwriting that file.
+  doc.SetPathName({});
   doc.SetModifiedFlag();
   doc.SetEsfLanguage(project->language);
 

@@ -258,6 +258,12 @@ TEST_F(EsfImportTest, SavedImportLoadsBackWithItsDevices) {
   EXPECT_TRUE(prompt.records.empty());
   EXPECT_EQ(Outline(Doc().Root()), imported);
   EXPECT_EQ(Devices(Doc().Devices()), "01.01.001\n01.01.002\n01.01.003\n");
+
+  // Importing again must not leave the loaded file as the target of the next save.
+  ASSERT_TRUE(Doc().OnOpenDocument(projectPath));
+  ASSERT_EQ(Doc().PathName(), projectPath);
+  ASSERT_EQ(Import("lang_en.esf"), EsfImportResult::kImported);
+  EXPECT_EQ(Doc().PathName(), "");
 }
 
 TEST_F(EsfImportTest, ImportCommandAsksToSaveThenForTheFile) {
