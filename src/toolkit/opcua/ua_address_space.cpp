@@ -11,7 +11,16 @@
 namespace {
 // The Windows-1252 form of a node id's text; nullopt when it has characters outside that code
 // page (such a node id names no item).
+bool IsAscii(const std::string& text) {
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
 std::optional<std::string> ExactAnsi(const std::string& utf8) {
+  // Plain ASCII, the usual case, is the same text in both.
+  if (IsAscii(utf8)) return utf8;
   std::string ansi = Utf8ToAnsi(utf8);
   if (AnsiToUtf8(ansi) != utf8) return std::nullopt;
   return ansi;
@@ -451,11 +460,15 @@ UaDataValue UaAddressSpace::ReadProperty(const std::string& itemId, std::uint32_
 UaDataValue UaAddressSpace::Read(const UaNodeId& id, std::uint32_t attribute, double maxAge) {
   // The common case, an item's value, takes one lookup under one lock.
   if (attribute == ua_attr::Value && id.ns == kItemNamespace && id.kind == UaNodeId::Kind::String) {
-    if (auto text = ExactAnsi(id.text)) {
+    std::optional<std::string> converted;
+    const char* text = id.text.c_str();
+    if (!IsAscii(id.text)) {
+      converted = ExactAnsi(id.text);
+      text = converted ? converted->c_str() : nullptr;
+    }
+    if (text != nullptr) {
       std::lock_guard guard(callback_.GetTagLock());
-      if (CTag* tag = callback_.FindTag(text->c_str(), nullptr, 0)) {
-        return ReadTagValue(*tag, maxAge);
-      }
+      if (CTag* tag = callback_.FindTag(text, nullptr, 0)) return ReadTagValue(*tag, maxAge);
     }
   }
   Resolved r = Resolve(id);
