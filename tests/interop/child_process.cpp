@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <csignal>
+#include <thread>
 
 extern char** environ;
 
@@ -28,6 +29,22 @@ int ChildProcess::Stop() {
   if (pid_ <= 0) return -1;
   kill(pid_, SIGTERM);
   return Wait();
+}
+
+int ChildProcess::Stop(std::chrono::milliseconds grace) {
+  if (pid_ <= 0) return -1;
+  kill(pid_, SIGTERM);
+  const auto end = std::chrono::steady_clock::now() + grace;
+  int status = 0;
+  while (waitpid(pid_, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > end) {
+      kill(pid_, SIGKILL);
+      return Wait();
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  pid_ = -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 int ChildProcess::Wait() {

@@ -3,6 +3,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@ class ChildProcess {
   bool Start(const std::vector<std::string>& args, const std::string& outputFile = {});
   // SIGTERM to this process, then waits for it; returns its exit status (-1 if none ran).
   int Stop();
+  // SIGTERM, then SIGKILL when the process has not ended within `grace`; returns its exit
+  // status (128 + signal when killed).
+  int Stop(std::chrono::milliseconds grace);
   // Waits for the process to end by itself; returns its exit status.
   int Wait();
   bool Running() const { return pid_ > 0; }
