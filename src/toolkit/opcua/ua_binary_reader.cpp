@@ -73,6 +73,12 @@ std::string UaBinaryReader::String() {
   return s;
 }
 
+std::vector<std::uint32_t> UaBinaryReader::UInt32Array() {
+  std::vector<std::uint32_t> values(ArrayLength(4));
+  for (std::uint32_t& v : values) v = UInt32();
+  return values;
+}
+
 std::uint32_t UaBinaryReader::ArrayLength(std::size_t minElementSize) {
   std::int32_t len = Int32();
   if (len < 0) {

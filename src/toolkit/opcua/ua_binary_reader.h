@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "toolkit/opcua/ua_types.h"
 
@@ -44,6 +45,7 @@ class UaBinaryReader {
   UaVariant Variant();
   UaDataValue DataValue();
   void SkipDiagnosticInfo();
+  std::vector<std::uint32_t> UInt32Array();
   // An array length: -1 (null) reads as 0. Each element takes at least `minElementSize` bytes,
   // so a length the remaining bytes cannot hold is refused before anything is allocated.
   std::uint32_t ArrayLength(std::size_t minElementSize = 1);

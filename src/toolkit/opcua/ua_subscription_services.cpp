@@ -126,8 +126,7 @@ void UaServiceHandler::ModifySubscription(Context& ctx, UaBinaryReader& r) {
 
 void UaServiceHandler::SetPublishingMode(Context& ctx, UaBinaryReader& r) {
   bool enabled = r.Boolean();
-  std::vector<std::uint32_t> ids(r.ArrayLength(4));
-  for (auto& id : ids) id = r.UInt32();
+  std::vector<std::uint32_t> ids = r.UInt32Array();
   UaSession* session = SessionFor(ctx, true);
   if (session == nullptr) return;
   if (!CheckOperationCount(ctx, ids.size())) return;
@@ -144,8 +143,7 @@ void UaServiceHandler::SetPublishingMode(Context& ctx, UaBinaryReader& r) {
 }
 
 void UaServiceHandler::DeleteSubscriptions(Context& ctx, UaBinaryReader& r) {
-  std::vector<std::uint32_t> ids(r.ArrayLength(4));
-  for (auto& id : ids) id = r.UInt32();
+  std::vector<std::uint32_t> ids = r.UInt32Array();
   UaSession* session = SessionFor(ctx, true);
   if (session == nullptr) return;
   if (!CheckOperationCount(ctx, ids.size())) return;
@@ -291,8 +289,7 @@ void UaServiceHandler::ModifyMonitoredItems(Context& ctx, UaBinaryReader& r) {
 void UaServiceHandler::SetMonitoringMode(Context& ctx, UaBinaryReader& r) {
   std::uint32_t subscriptionId = r.UInt32();
   std::uint32_t mode = r.UInt32();
-  std::vector<std::uint32_t> ids(r.ArrayLength(4));
-  for (auto& id : ids) id = r.UInt32();
+  std::vector<std::uint32_t> ids = r.UInt32Array();
   UaSubscription* sub = SubscriptionFor(ctx, subscriptionId);
   if (sub == nullptr) return;
   if (mode > 2) return Fault(ctx, ua_status::BadMonitoringModeInvalid);
@@ -311,8 +308,7 @@ void UaServiceHandler::SetMonitoringMode(Context& ctx, UaBinaryReader& r) {
 
 void UaServiceHandler::DeleteMonitoredItems(Context& ctx, UaBinaryReader& r) {
   std::uint32_t subscriptionId = r.UInt32();
-  std::vector<std::uint32_t> ids(r.ArrayLength(4));
-  for (auto& id : ids) id = r.UInt32();
+  std::vector<std::uint32_t> ids = r.UInt32Array();
   UaSubscription* sub = SubscriptionFor(ctx, subscriptionId);
   if (sub == nullptr) return;
   if (!CheckOperationCount(ctx, ids.size())) return;
