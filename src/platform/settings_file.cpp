@@ -188,14 +188,15 @@ std::string EnsureSettingsKey(SettingsKeys& keys, std::string_view path) {
 }
 
 std::string FormatSettingsText(const SettingsKeys& keys, std::string_view title) {
-  std::string out = "; " + std::string(title) + "\n";
+  std::string out = "; ";
+  out.append(title).append("\n");
   for (const auto& [folded, key] : keys) {
     if (folded.empty() && key.values.empty()) continue;
-    out += "\n[" + AnsiToUtf8(key.path) + "]\n";
+    out.append("\n[").append(AnsiToUtf8(key.path)).append("]\n");
     for (const auto& [foldedName, value] : key.values) {
       out += value.name.empty() ? std::string("@") : Quote(value.name);
       if (value.isText) {
-        out += "=" + Quote(value.text) + "\n";
+        out.append("=").append(Quote(value.text)).append("\n");
       } else {
         char hex[24];
         std::snprintf(hex, sizeof hex, "=dword:%08x\n", static_cast<std::uint32_t>(value.number));
