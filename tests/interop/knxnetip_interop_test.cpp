@@ -1,6 +1,5 @@
 // The KNXnet/IP driver against knxd as tunnel server, inside a private network namespace.
 #include <gtest/gtest.h>
-#include <net/if.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -8,13 +7,12 @@
 #include <condition_variable>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
-#include <sstream>
 #include <thread>
 
 #include "child_process.h"
 #include "device_responder.h"
+#include "interop_helpers.h"
 #include "knx/bus_errors.h"
 #include "knx/knxnetip/knxnetip_bus_driver.h"
 #include "knx/knxnetip/tunnel_server_address.h"
@@ -24,36 +22,6 @@ using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
 namespace {
-
-// knxd joins KNX multicast on every interface: only run where loopback is all there is.
-// (Asked of the kernel for this process's namespace; /sys shows the namespace it was mounted in.)
-bool OnlyLoopback() {
-  struct if_nameindex* names = if_nameindex();
-  if (names == nullptr) return false;
-  bool onlyLo = true;
-  for (struct if_nameindex* n = names; n->if_index != 0; ++n) {
-    if (std::string(n->if_name) != "lo") onlyLo = false;
-  }
-  if_freenameindex(names);
-  return onlyLo;
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-template <typename Predicate>
-bool Eventually(Predicate done, std::chrono::milliseconds limit = 5s) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(10ms);
-  }
-  return true;
-}
 
 struct Seen {
   GroupTelegram telegram;
@@ -129,14 +97,7 @@ class KnxdTest : public ::testing::Test {
   }
 
   bool StartKnxd() {
-    fs::remove(socket_);
-    if (!knxd_.Start({"knxd", "-e", "1.0.1", "-E", "1.0.10:10", "-u", socket_, "-b", "dummy:", "-T",
-                      "-S", "239.255.36.71:" + std::to_string(kPort)},
-                     (dir_ / "knxd.log").string())) {
-      return false;
-    }
-    // Ready once its client socket exists; the UDP server is up by then as well.
-    return Eventually([&] { return fs::exists(socket_); }) &&
+    return ::StartKnxd(knxd_, socket_, kPort, dir_ / "knxd.log") &&
            (std::this_thread::sleep_for(50ms), true);
   }
   std::string Parameter() const { return "127.0.0.1:" + std::to_string(kPort); }

@@ -1,7 +1,6 @@
 // The headless zelvox server against knxd and knxtool, watched by an OPC UA client, inside a
 // private network namespace.
 #include <gtest/gtest.h>
-#include <net/if.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,13 +10,13 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "child_process.h"
 #include "device_responder.h"
+#include "interop_helpers.h"
 #include "knx/knxnetip/knxnetip_interface.h"
 #include "knx/knxnetip/tunnel_server_address.h"
 #include "platform/settings_store.h"
@@ -36,36 +35,6 @@ namespace {
 constexpr int kKnxdPort = 13672;
 constexpr std::uint16_t kUaPort = 14841;
 constexpr int kResponseTimeout = 1;  // seconds
-
-// knxd joins KNX multicast on every interface: only run where loopback is all there is.
-bool OnlyLoopback() {
-  struct if_nameindex* names = if_nameindex();
-  if (names == nullptr) return false;
-  bool onlyLo = true;
-  for (struct if_nameindex* n = names; n->if_index != 0; ++n) {
-    if (std::string(n->if_name) != "lo") onlyLo = false;
-  }
-  if_freenameindex(names);
-  return onlyLo;
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-template <typename Predicate>
-bool Eventually(Predicate done, std::chrono::milliseconds limit = 5s,
-                std::chrono::milliseconds step = 10ms) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(step);
-  }
-  return true;
-}
 
 // Now as the server's time stamps give it: 100 ns ticks since 1601 (UTC, "UseGMT" on).
 std::int64_t NowTicks() {
@@ -218,15 +187,8 @@ class ZelvoxKnxdTest : public ::testing::Test {
   std::string KnxdParameter() const { return "127.0.0.1:" + std::to_string(kKnxdPort); }
 
   bool StartKnxd() {
-    fs::remove(socket_);
-    if (!knxd_.Start({"knxd", "-e", "1.0.1", "-E", "1.0.10:10", "-u", socket_, "-b", "dummy:", "-T",
-                      "-S", "239.255.36.71:" + std::to_string(kKnxdPort)},
-                     (dir_ / "knxd.log").string())) {
-      return false;
-    }
-    // Ready once its client socket exists; the UDP server is up by then as well.
-    if (!Eventually([&] { return fs::exists(socket_); })) return false;
-    return listener_.Start({"knxtool", "groupsocketlisten", "local:" + socket_}, listen_.string());
+    return ::StartKnxd(knxd_, socket_, kKnxdPort, dir_ / "knxd.log") &&
+           listener_.Start({"knxtool", "groupsocketlisten", "local:" + socket_}, listen_.string());
   }
 
   // Starts the server and opens a UA session; then writes the probe item until knxtool sees
