@@ -47,6 +47,12 @@ int ChildProcess::Stop(std::chrono::milliseconds grace) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
+int ChildProcess::Kill() {
+  if (pid_ <= 0) return -1;
+  kill(pid_, SIGKILL);
+  return Wait();
+}
+
 int ChildProcess::Wait() {
   if (pid_ <= 0) return -1;
   int status = 0;

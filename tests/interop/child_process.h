@@ -22,6 +22,8 @@ class ChildProcess {
   // SIGTERM, then SIGKILL when the process has not ended within `grace`; returns its exit
   // status (128 + signal when killed).
   int Stop(std::chrono::milliseconds grace);
+  // SIGKILL, as in a crash: the process cleans nothing up. Returns 128 + 9.
+  int Kill();
   // Waits for the process to end by itself; returns its exit status.
   int Wait();
   bool Running() const { return pid_ > 0; }

@@ -443,8 +443,9 @@ TEST_F(ZelvoxKnxdTest, CheckDeviceWritesCheckAtOnce) {
 
 TEST_F(ZelvoxKnxdTest, ReconnectsAfterKnxdRestart) {
   ASSERT_NO_FATAL_FAILURE(StartZelvox());
+  // Killed, so knxd closes no tunnel: the server has to notice the loss itself.
   listener_.Stop();
-  ASSERT_EQ(knxd_.Stop(5s), 0);
+  knxd_.Kill();
   ASSERT_TRUE(StartKnxd());
   const auto restarted = std::chrono::steady_clock::now();
   // Writes into the dead tunnel are lost; within 10 s one goes through the new one.
