@@ -74,6 +74,7 @@ constexpr TypeRow kTypes[] = {
     {"1/1/18", "EIS 14 '8Bit Counter' (8 Bit)"},
     {"1/1/19", "EIS 15 'Character String' (14 Byte)"},
     {"1/1/20", "3 Byte"},
+    {"1/1/21", "2 Bit"},
 };
 
 std::string ProjectExport() {
@@ -338,6 +339,8 @@ TEST_F(ZelvoxKnxdTest, ClientWritesReachTheBusForEveryEisType) {
       {"1/1/19", UaVariant::String("Hello"), "48 65 6C 6C 6F 00 00 00 00 00 00 00 00 00 ",
        UaVariant::String("Hello")},
       {"1/1/20", Bytes({1, 2, 3}), "01 02 03 ", Bytes({1, 2, 3})},
+      // A bare "2 Bit" export entry is a 2-bit control value, sent in short form.
+      {"1/1/21", UaVariant::Byte(6), "02", UaVariant::Byte(2)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.address);
