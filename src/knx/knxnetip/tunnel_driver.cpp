@@ -111,7 +111,9 @@ void TunnelDriver::Run() {
     lock.lock();
     if (stopping_) break;
     const TimePoint now = TunnelClock::now();
-    if ((fds[0].revents & POLLIN) != 0) {
+    // A port-unreachable report (no server at the address yet) shows as POLLERR without
+    // POLLIN; receiving takes it off the socket, else poll would report it again at once.
+    if ((fds[0].revents & (POLLIN | POLLERR)) != 0) {
       while (auto datagram = socket_.Receive()) tunnel_->OnDatagram(*datagram, now);
     }
     tunnel_->OnTimer(now);
