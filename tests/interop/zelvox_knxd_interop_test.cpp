@@ -382,6 +382,7 @@ TEST_F(ZelvoxKnxdTest, GroupReadsAnsweredOrTimedOut) {
 
   // A read from the device (maxAge 0) sends group reads; 1/1/1 is answered, 1/1/10 is not.
   const std::size_t from = ReadFile(listen_).size();
+  const auto asked = std::chrono::steady_clock::now();
   ASSERT_TRUE(client_->Read({TypeItem("1/1/1")}, 0));
   ASSERT_TRUE(client_->Read({TypeItem("1/1/10")}, 0));
   ASSERT_TRUE(Listened(" to 1/1/1\n", from));
@@ -394,6 +395,7 @@ TEST_F(ZelvoxKnxdTest, GroupReadsAnsweredOrTimedOut) {
 
   // The unanswered read turns bad after the response time-out...
   EXPECT_TRUE(BadAndEmpty(TypeItem("1/1/10"), std::chrono::seconds(kResponseTimeout + 5)));
+  EXPECT_GE(std::chrono::steady_clock::now() - asked, std::chrono::seconds(kResponseTimeout));
   // ...while the answered one, read earlier and so due earlier, was taken off the wait.
   const UaDataValue answered = ReadItem(TypeItem("1/1/1"));
   EXPECT_EQ(answered.status, ua_status::Good);
