@@ -42,6 +42,7 @@ class GroupItem : public CTag {
   std::vector<std::string> m_linkedAddresses;  // further addresses of the same objects
   void* m_listView = nullptr;                  // the list that shows the item (opaque)
   std::int64_t m_responseDeadline = 0;         // seconds since 1970; 0 when none
+  std::int64_t m_responseSeenAt = 0;  // a response that came while no read was pending; 0 none
   std::int32_t m_initialRead = 0;              // read from the bus when a project is loaded
   std::int32_t m_written = 0;
   std::int32_t m_shown = 0;

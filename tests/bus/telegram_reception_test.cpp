@@ -111,3 +111,24 @@ TEST_F(ReceptionTest, ReadConfirmationsMoveTheItemToTheEndWithANewDeadline) {
   EXPECT_EQ(value->m_responseDeadline, clock.now + 6);
   EXPECT_TRUE(value->m_value.IsEmpty());  // the value is not touched
 }
+
+TEST_F(ReceptionTest, AnAnswerThatOvertakesItsConfirmationIsNotAwaitedAgain) {
+  doc->Settings().responseTimeout = 6;
+  reception().OnGroupValueResponse(0x0A04, 1, 3, Variant::Bytes({0x0C, 0x33}));
+  reception().OnReadConfirm(0x0A04, 2, 3, 0, Variant::Bytes({}));
+  EXPECT_TRUE(doc->PendingResponses().empty());
+  EXPECT_EQ(value->m_quality, OPC_QUALITY_GOOD);
+
+  // An answer seen long before a read is no answer to it: the read waits for its own.
+  reception().OnGroupValueResponse(0x0A04, 3, 3, Variant::Bytes({0x0C, 0x33}));
+  clock.now += 30;
+  reception().OnReadConfirm(0x0A04, 4, 3, 0, Variant::Bytes({}));
+  EXPECT_EQ(doc->PendingResponses(), (std::vector<GroupItem*>{value}));
+  // The early answer is used once only.
+  reception().OnGroupValueResponse(0x0A04, 5, 3, Variant::Bytes({0x0C, 0x33}));
+  EXPECT_TRUE(doc->PendingResponses().empty());
+  reception().OnGroupValueResponse(0x0A04, 6, 3, Variant::Bytes({0x0C, 0x33}));
+  reception().OnReadConfirm(0x0A04, 7, 3, 0, Variant::Bytes({}));
+  reception().OnReadConfirm(0x0A04, 8, 3, 0, Variant::Bytes({}));
+  EXPECT_EQ(doc->PendingResponses(), (std::vector<GroupItem*>{value}));
+}
