@@ -1,0 +1,383 @@
+// Interop scenarios of node-opcua against the real headless zelvox on the in-process virtual
+// bus, all in one process. Usage: node zelvox_opcua_interop.js <zelvox> <zelvox-tool>
+"use strict";
+const { spawn, spawnSync } = require("child_process");
+const fs = require("fs");
+const os = require("os");
+const path = require("path");
+const assert = require("assert");
+const {
+  OPCUAClient, AttributeIds, BrowseDirection, DataType, StatusCodes, TimestampsToReturn,
+  ClientSubscription, ClientMonitoredItem, MessageSecurityMode, SecurityPolicy, coerceNodeId,
+} = require("node-opcua-client");
+const { OPCUACertificateManager } = require("node-opcua-certificate-manager");
+const { BrowseRequest } = require("node-opcua-service-browse");
+
+const [zelvoxProgram, toolProgram] = process.argv.slice(2);
+const tmp = fs.mkdtempSync(path.join(os.tmpdir(), "zelvox-uaz-"));
+const home = path.join(tmp, "home");
+const certificateManager = new OPCUACertificateManager({ rootFolder: path.join(tmp, "pki") });
+const env = { ...process.env, ZELVOX_HOME: home };
+
+// One item per EIS type under "Test.Types": its type text, the bytes the virtual bus answers
+// its group read with, and the UA type and value the client must read.
+const types = [
+  ["1/1/1", "EIS 1 'Switching' (1 Bit)", "01", DataType.Boolean, true],
+  ["1/1/2", "EIS 2 'Dimming - position' (1 Bit)", "01", DataType.Boolean, true],
+  ["1/1/3", "EIS 2 'Dimming - control' (4 Bit)", "0b", DataType.Byte, 11],
+  ["1/1/4", "EIS 2 'Dimming - value' (8 Bit)", "80", DataType.Byte, 50],
+  ["1/1/5", "EIS 3 'Time' (3 Byte)", "6c2238", DataType.String, "Wednesday 12:34:56"],
+  ["1/1/6", "EIS 4 'Date' (3 Byte)", "01030b", DataType.String, "01.03.2011"],
+  ["1/1/7", "EIS 5 'Value' (2 Byte)", "0c33", DataType.Float, 21.5],
+  ["1/1/8", "EIS 6 'Scaling - percent' (8 Bit)", "ff", DataType.Byte, 100],
+  ["1/1/9", "EIS 6 'Scaling - degree' (8 Bit)", "80", DataType.Int16, 181],
+  ["1/1/10", "EIS 7 'Drive control' (1 Bit)", "01", DataType.Boolean, true],
+  ["1/1/11", "EIS 8 'Priority - position' (1 Bit)", "01", DataType.Boolean, true],
+  ["1/1/12", "EIS 8 'Priority - control' (2 Bit)", "03", DataType.Byte, 3],
+  ["1/1/13", "EIS 9 'Float value' (4 Byte)", "3fc00000", DataType.Float, 1.5],
+  ["1/1/14", "EIS 10 '16Bit Counter' (2 Byte)", "fffe", DataType.Int16, -2],
+  ["1/1/15", "EIS 11 '32Bit Counter' (4 Byte)", "01020304", DataType.Int32, 0x01020304],
+  ["1/1/16", "EIS 12 'Access' (4 Byte)", "001234af", DataType.String, "001234 E:1 P:0 D:1 C:0 I:15"],
+  ["1/1/17", "EIS 13 'EIB-ASCII-Char' (8 Bit)", "41", DataType.Byte, 0x41],
+  ["1/1/18", "EIS 14 '8Bit Counter' (8 Bit)", "c8", DataType.Byte, 200],
+  ["1/1/19", "EIS 15 'Character String' (14 Byte)", "4869" + "00".repeat(12), DataType.String, "Hi"],
+  ["1/1/20", "3 Byte", "010203", DataType.ByteString, Buffer.from([1, 2, 3])],
+  ["1/1/21", "2 Bit", "02", DataType.Byte, 2],
+];
+
+// The export: the types of device 1.1.1 (which answers device checks); under "Test.Links" a
+// switch on 1/2/1 and a listener sending on 1/2/2 that also follows 1/2/1, of device 1.1.2
+// (which does not answer).
+function projectExport() {
+  let esf = "Exported from the engineering tool\r\nProject name:;Interop\r\n" +
+    "Maingroup:;Test;1\r\nMiddlegroup:;Types;1/1\r\n";
+  const header = "No.;Physical address;Device;Object;Function;EIS type;Group addresses\r\n";
+  const subgroup = (address, device, type, addresses) => {
+    esf += `Subgroup:;Item ${address};${address}\r\n${header}1;${device};Device;Object;Function;${type};${addresses}\r\n`;
+  };
+  for (const [address, type] of types) subgroup(address, "1.1.1", type, address);
+  esf += "Middlegroup:;Links;1/2\r\n";
+  subgroup("1/2/1", "1.1.2", "EIS 1 'Switching' (1 Bit)", "1/2/1");
+  subgroup("1/2/2", "1.1.2", "EIS 1 'Switching' (1 Bit)", "1/2/2 1/2/1");
+  return esf;
+}
+
+function tool(args) {
+  const r = spawnSync(toolProgram, args, { env, encoding: "utf8" });
+  assert.strictEqual(r.status, 0, `zelvox-tool ${args.join(" ")}: ${r.stdout}${r.stderr}`);
+}
+
+// Imports the project, chooses the virtual bus and quick timings; the project's path.
+function setUp() {
+  fs.mkdirSync(home);
+  const esf = path.join(tmp, "interop.esf");
+  const project = path.join(tmp, "interop.zlv");
+  fs.writeFileSync(esf, projectExport(), "latin1");
+  tool(["import-esf", esf, project]);
+  const answers = types.map(([address, , data]) => `${address}:${data}`)
+    .concat(["1/2/1:00", "1/2/2:00"]).join(",");
+  tool(["interface", "set", "Virtual bus", `answer=${answers};devices=01.01.001;checktimeout=300`]);
+  const dword = (n) => n.toString(16).padStart(8, "0");
+  fs.appendFileSync(path.join(home, "HKCU.reg"), "\n[Software\\Varnok\\Zelvox]\n\n" +
+    "[Software\\Varnok\\Zelvox\\Parameter]\n" +
+    `"ReadSpeed"=dword:${dword(20)}\n"WriteSpeed"=dword:${dword(20)}\n` +
+    `"ResponseTimeout"=dword:${dword(2)}\n"PingTime"=dword:${dword(0)}\n`);
+  return project;
+}
+
+// Starts zelvox on a free port; resolves when it names its endpoint.
+function startZelvox(project) {
+  return new Promise((resolve, reject) => {
+    const child = spawn(zelvoxProgram, ["--headless", "--opcua-port", "0", project],
+      { env, stdio: ["ignore", "ignore", "pipe"] });
+    child.log = "";
+    child.stderr.on("data", (d) => {
+      child.log += d.toString();
+      const m = /serving (opc\.tcp:\/\/127\.0\.0\.1:\d+)/.exec(child.log);
+      if (m && !child.endpoint) {
+        child.endpoint = m[1];
+        resolve(child);
+      }
+    });
+    child.exitCode_ = new Promise((r) => child.on("exit", (code, signal) => r(signal || code)));
+    child.exitCode_.then((code) => reject(new Error(`zelvox exited ${code}:\n${child.log}`)));
+  });
+}
+
+function makeClient(extra = {}) {
+  return OPCUAClient.create({
+    endpointMustExist: false,
+    securityMode: MessageSecurityMode.None,
+    securityPolicy: SecurityPolicy.None,
+    clientCertificateManager: certificateManager,
+    connectionStrategy: { maxRetry: 0 },
+    keepSessionAlive: false,
+    ...extra,
+  });
+}
+
+const results = [];
+async function scenario(name, fn) {
+  try {
+    await fn();
+    results.push([name, "ok"]);
+  } catch (e) {
+    results.push([name, "FAILED: " + (e && e.stack ? e.stack : e)]);
+  }
+}
+
+const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+const item = (id) => `ns=1;s=${id}`;
+const typeItem = (address) => item("Test.Types." + address);
+
+// Polls `probe` until it returns true; the generous deadline allows for a loaded machine.
+async function eventually(probe, what, limitMs = 15000) {
+  const end = Date.now() + limitMs;
+  let last;
+  while (Date.now() < end) {
+    last = await probe();
+    if (last === true) return;
+    await sleep(100);
+  }
+  assert.fail(`${what}: ${last}`);
+}
+
+function sameValue(actual, expected) {
+  return Buffer.isBuffer(expected) ? Buffer.isBuffer(actual) && actual.equals(expected) : actual === expected;
+}
+
+// Waits until the item reads Good with `value` of `type`.
+async function goodValue(session, nodeId, type, value, maxAge = 0) {
+  await eventually(async () => {
+    const dv = await session.read({ nodeId, attributeId: AttributeIds.Value }, maxAge);
+    if (dv.statusCode.value === 0 && dv.value.dataType === type && sameValue(dv.value.value, value)) return true;
+    return `${dv.statusCode.toString()} ${DataType[dv.value.dataType]} ${dv.value.value}`;
+  }, `${nodeId} = ${value}`);
+}
+
+async function browseAll(session, nodeId, found) {
+  const result = await session.browse({
+    nodeId, browseDirection: BrowseDirection.Forward, referenceTypeId: "HierarchicalReferences",
+    includeSubtypes: true, resultMask: 63,
+  });
+  assert.strictEqual(result.statusCode.value, 0, "browse " + nodeId);
+  let refs = result.references;
+  let cp = result.continuationPoint;
+  while (cp && cp.length) {
+    const next = await session.browseNext(cp, false);
+    refs = refs.concat(next.references);
+    cp = next.continuationPoint;
+  }
+  for (const r of refs) {
+    const id = r.nodeId.toString();
+    if (found.has(id)) continue;
+    found.set(id, r.browseName.toString());
+    if (r.nodeClass === 1 || r.nodeClass === 2) await browseAll(session, r.nodeId, found);
+  }
+}
+
+async function write(session, nodeId, dataType, value) {
+  return session.write({ nodeId, attributeId: AttributeIds.Value, value: { value: { dataType, value } } });
+}
+
+// A session of a child process that is then killed; resolves with its authentication token.
+async function vanishedSession(endpoint) {
+  const script = `
+    const { OPCUAClient } = require("node-opcua-client");
+    const { OPCUACertificateManager } = require("node-opcua-certificate-manager");
+    (async () => {
+      const c = OPCUAClient.create({ endpointMustExist: false, requestedSessionTimeout: 1000,
+        clientCertificateManager: new OPCUACertificateManager({ rootFolder: ${JSON.stringify(path.join(tmp, "pki2"))} }),
+        connectionStrategy: { maxRetry: 0 } });
+      await c.connect(${JSON.stringify(endpoint)});
+      const s = await c.createSession();
+      await s.createSubscription2({ requestedPublishingInterval: 100 });
+      console.log("token " + s.authenticationToken.toString());
+    })();`;
+  const child = spawn(process.execPath, ["-e", script], { cwd: __dirname, stdio: ["ignore", "pipe", "inherit"] });
+  let out = "";
+  const token = await new Promise((resolve, reject) => {
+    child.stdout.on("data", (d) => {
+      out += d.toString();
+      const m = /token (\S+)/.exec(out);
+      if (m) resolve(m[1]);
+    });
+    child.on("exit", (code) => reject(new Error("client process exited " + code)));
+  });
+  process.kill(child.pid, "SIGKILL");
+  return coerceNodeId(token);
+}
+
+// Moves the session with `token` to a new client's channel; the status of the attempt.
+async function reactivate(endpoint, token) {
+  const c = makeClient();
+  await c.connect(endpoint);
+  const s = await c.createSession();
+  const own = s.authenticationToken;
+  s.authenticationToken = token;
+  let status = "Good";
+  try {
+    await c.reactivateSession(s);
+    await s.read({ nodeId: typeItem("1/1/7"), attributeId: AttributeIds.Value });
+  } catch (e) {
+    status = e.message;
+  }
+  // Close the client's own session, then whatever it holds now.
+  s.authenticationToken = own;
+  await s.close().catch(() => {});
+  await c.disconnect();
+  return status;
+}
+
+(async () => {
+  const zelvox = await startZelvox(setUp());
+  const endpoint = zelvox.endpoint;
+  const client = makeClient({ requestedSessionTimeout: 60000 });
+  await client.connect(endpoint);
+  const session = await client.createSession();
+
+  await scenario("recursive browse finds every group and item", async () => {
+    const found = new Map();
+    await browseAll(session, "ns=0;i=85", found);
+    assert.strictEqual(found.get(item("Test")), "1:Test");
+    assert.strictEqual(found.get(item("Test.Types")), "1:Types");
+    assert.strictEqual(found.get(item("Test.Links")), "1:Links");
+    for (const [address] of types) assert.strictEqual(found.get(typeItem(address)), "1:" + address);
+    assert.strictEqual(found.get(item("Test.Links.1/2/2")), "1:1/2/2");
+    assert.strictEqual(found.get(item("Failed Devices")), "1:Failed Devices");
+    assert.strictEqual(found.get(item("Check Device")), "1:Check Device");
+  });
+
+  await scenario("BrowseNext pages through a folder with more references than asked for", async () => {
+    const node = { nodeId: item("Test.Types"), browseDirection: BrowseDirection.Forward,
+      referenceTypeId: "ns=0;i=35", includeSubtypes: true, resultMask: 63 };
+    const all = await session.browse(node);
+    const first = await session.performMessageTransaction(new BrowseRequest({
+      requestedMaxReferencesPerNode: 5, nodesToBrowse: [node] }));
+    let names = first.results[0].references.map((r) => r.browseName.name);
+    assert.strictEqual(names.length, 5);
+    let cp = first.results[0].continuationPoint;
+    let pages = 1;
+    while (cp && cp.length) {
+      const next = await session.browseNext(cp, false);
+      assert.strictEqual(next.statusCode.value, 0);
+      names = names.concat(next.references.map((r) => r.browseName.name));
+      cp = next.continuationPoint;
+      pages++;
+    }
+    assert.strictEqual(pages, Math.ceil(types.length / 5));
+    assert.deepStrictEqual(names, all.references.map((r) => r.browseName.name));
+    assert.deepStrictEqual([...names].sort(), types.map(([a]) => a).sort());
+  });
+
+  await scenario("reads of every EIS type: UA type, value, status, source time", async () => {
+    // A read from the device (maxAge 0) sends a group read that the virtual bus answers.
+    for (const [address, , , type, value] of types) {
+      await goodValue(session, typeItem(address), type, value, 0);
+      const dv = await session.read({ nodeId: typeItem(address), attributeId: AttributeIds.Value });
+      assert.ok(dv.sourceTimestamp instanceof Date && Math.abs(dv.sourceTimestamp - Date.now()) < 120000,
+        `${address} source time ${dv.sourceTimestamp}`);
+      const dt = await session.read({ nodeId: typeItem(address), attributeId: AttributeIds.DataType });
+      assert.strictEqual(dt.value.value.value, type, address + " DataType");
+    }
+  });
+
+  await scenario("writes reach the bus; wrong type and unknown node are refused", async () => {
+    // The virtual bus confirms with the data sent, which the server decodes into the item; the
+    // written data also become the answer to the next group read (maxAge 0).
+    const writes = [
+      ["1/1/7", DataType.Float, -30.5],
+      ["1/1/15", DataType.Int32, -2],
+      ["1/1/19", DataType.String, "Hello"],
+      ["1/1/1", DataType.Boolean, false],
+    ];
+    for (const [address, type, value] of writes) {
+      const s = await write(session, typeItem(address), type, value);
+      assert.strictEqual(s.value, 0, address);
+      await goodValue(session, typeItem(address), type, value, 60000);
+      await goodValue(session, typeItem(address), type, value, 0);
+    }
+    let s = await write(session, typeItem("1/1/7"), DataType.String, "not a number");
+    assert.strictEqual(s.value, StatusCodes.BadTypeMismatch.value);
+    s = await write(session, item("Test.No.Such"), DataType.Int16, 1);
+    assert.strictEqual(s.value, StatusCodes.BadNodeIdUnknown.value);
+    const unknown = await session.read({ nodeId: item("Test.No.Such"), attributeId: AttributeIds.Value });
+    assert.strictEqual(unknown.statusCode.value, StatusCodes.BadNodeIdUnknown.value);
+    await goodValue(session, typeItem("1/1/7"), DataType.Float, -30.5, 0);
+  });
+
+  await scenario("subscription: a telegram's change, then keep-alives", async () => {
+    await goodValue(session, item("Test.Links.1/2/2"), DataType.Boolean, false, 0);
+    const sub = ClientSubscription.create(session, {
+      requestedPublishingInterval: 100, requestedMaxKeepAliveCount: 3, requestedLifetimeCount: 100,
+      publishingEnabled: true,
+    });
+    let keepAlives = 0;
+    sub.on("keepalive", () => keepAlives++);
+    await new Promise((r) => sub.once("started", r));
+    const mi = ClientMonitoredItem.create(sub, { nodeId: item("Test.Links.1/2/2"), attributeId: AttributeIds.Value },
+      { samplingInterval: 100, queueSize: 10, discardOldest: true }, TimestampsToReturn.Both);
+    const values = [];
+    mi.on("changed", (dv) => values.push(dv.value.value));
+    await eventually(() => values.length === 1 || values, "initial value");
+    assert.deepStrictEqual(values, [false]);
+    // The telegram on 1/2/1 also updates 1/2/2, which follows that address.
+    assert.strictEqual((await write(session, item("Test.Links.1/2/1"), DataType.Boolean, true)).value, 0);
+    await eventually(() => values.length === 2 || values, "the change");
+    assert.deepStrictEqual(values, [false, true]);
+    const before = keepAlives;
+    await eventually(() => keepAlives >= before + 2 || keepAlives, "keep-alives");
+    assert.deepStrictEqual(values, [false, true]);
+    await mi.terminate();
+    await sub.terminate();
+  });
+
+  await scenario("Check Device takes a text; Failed Devices is a String array", async () => {
+    assert.strictEqual((await write(session, item("Check Device"), DataType.String, "1.1.1")).value, 0);
+    const failed = await session.read({ nodeId: item("Failed Devices"), attributeId: AttributeIds.Value });
+    assert.strictEqual(failed.statusCode.value, 0);
+    assert.strictEqual(failed.value.dataType, DataType.String);
+    assert.strictEqual(failed.value.arrayType, 1);
+    // The silent device is listed after its checks have timed out.
+    assert.strictEqual((await write(session, item("Check Device"), DataType.String, "1.1.2")).value, 0);
+    await eventually(async () => {
+      const dv = await session.read({ nodeId: item("Failed Devices"), attributeId: AttributeIds.Value }, 0);
+      return JSON.stringify(dv.value.value) === '["01.01.002"]' || JSON.stringify(dv.value.value);
+    }, "Failed Devices", 30000);
+  });
+
+  await scenario("20 clients at once", async () => {
+    const clients = [];
+    for (let k = 0; k < 20; k++) clients.push(makeClient());
+    const sessions = await Promise.all(clients.map(async (c) => { await c.connect(endpoint); return c.createSession(); }));
+    const reads = await Promise.all(sessions.map((s) => s.read({ nodeId: typeItem("1/1/14"), attributeId: AttributeIds.Value })));
+    for (const dv of reads) assert.strictEqual(dv.value.value, -2);
+    await Promise.all(sessions.map((s) => s.close()));
+    await Promise.all(clients.map((c) => c.disconnect()));
+  });
+
+  await scenario("a vanished client's session ends after its time-out", async () => {
+    // Within the time-out the session still exists and can move to a new channel...
+    const kept = await vanishedSession(endpoint);
+    assert.strictEqual(await reactivate(endpoint, kept), "Good");
+    // ...after it, it is gone.
+    const lost = await vanishedSession(endpoint);
+    await sleep(3000);
+    assert.match(await reactivate(endpoint, lost), /BadSessionIdInvalid/);
+  });
+
+  await session.close();
+  await client.disconnect();
+  process.kill(zelvox.pid, "SIGTERM");
+  const exit = await Promise.race([zelvox.exitCode_, sleep(15000).then(() => "no exit")]);
+  if (exit === "no exit") process.kill(zelvox.pid, "SIGKILL");
+  results.push(["zelvox ends with 0", exit === 0 ? "ok" : `FAILED: ${exit}\n${zelvox.log}`]);
+  let failed = 0;
+  for (const [name, outcome] of results) {
+    console.log(`${outcome === "ok" ? "ok  " : "FAIL"} ${name}${outcome === "ok" ? "" : "\n" + outcome}`);
+    if (outcome !== "ok") failed++;
+  }
+  if (failed) console.log("--- zelvox\n" + zelvox.log);
+  fs.rmSync(tmp, { recursive: true, force: true });
+  process.exit(failed ? 1 : 0);
+})().catch((e) => { console.error(e); process.exit(1); });
