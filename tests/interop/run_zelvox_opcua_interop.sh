@@ -5,7 +5,7 @@ set -euo pipefail
 command -v node >/dev/null && command -v npm >/dev/null || { echo "node/npm missing: skipped"; exit 77; }
 cd "$(dirname "$0")"
 # The modules are shared with the other node-opcua test; installed again only when the lock
-# file is newer than the last install, so that both tests can run at the same time.
+# file is newer than the last install.
 if [ ! -f node_modules/.package-lock.json ] || [ package-lock.json -nt node_modules/.package-lock.json ]; then
   npm ci --no-audit --no-fund --loglevel=error
 fi

@@ -319,15 +319,17 @@ async function reactivate(endpoint, token) {
       { samplingInterval: 100, queueSize: 10, discardOldest: true }, TimestampsToReturn.Both);
     const values = [];
     mi.on("changed", (dv) => values.push(dv.value.value));
-    await eventually(() => values.length === 1 || values, "initial value");
-    assert.deepStrictEqual(values, [false]);
+    // Answers to the group reads above may still arrive and repeat the initial value.
+    await eventually(() => values.length >= 1 || values, "initial value");
     // The telegram on 1/2/1 also updates 1/2/2, which follows that address.
     assert.strictEqual((await write(session, item("Test.Links.1/2/1"), DataType.Boolean, true)).value, 0);
-    await eventually(() => values.length === 2 || values, "the change");
-    assert.deepStrictEqual(values, [false, true]);
+    await eventually(() => values[values.length - 1] === true || values, "the change");
+    const changed = values.length;
+    assert.deepStrictEqual(values.filter((v, k) => k === 0 || v !== values[k - 1]), [false, true]);
+    // Nothing changes from now on: keep-alives only.
     const before = keepAlives;
     await eventually(() => keepAlives >= before + 2 || keepAlives, "keep-alives");
-    assert.deepStrictEqual(values, [false, true]);
+    assert.strictEqual(values.length, changed);
     await mi.terminate();
     await sub.terminate();
   });
