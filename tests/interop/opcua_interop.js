@@ -8,14 +8,18 @@ const path = require("path");
 const assert = require("assert");
 const {
   OPCUAClient, AttributeIds, BrowseDirection, DataType, StatusCodes, TimestampsToReturn,
-  ClientSubscription, ClientMonitoredItem, MessageSecurityMode, SecurityPolicy,
+  ClientSubscription, ClientMonitoredItem,
 } = require("node-opcua-client");
 const { OPCUACertificateManager } = require("node-opcua-certificate-manager");
 const { BrowseRequest } = require("node-opcua-service-browse");
+const { makeClient: makeClientWith, Scenarios, sleep, browseAll } = require("./interop_client");
 
 const hostBinary = process.argv[2];
 const tmp = fs.mkdtempSync(path.join(os.tmpdir(), "zelvox-opcua-"));
 const certificateManager = new OPCUACertificateManager({ rootFolder: path.join(tmp, "pki") });
+const makeClient = (extra) => makeClientWith(certificateManager, extra);
+const scenarios = new Scenarios();
+const scenario = (name, fn) => scenarios.run(name, fn);
 
 function startHost() {
   return new Promise((resolve, reject) => {
@@ -30,18 +34,6 @@ function startHost() {
       }
     });
     child.on("exit", (code) => reject(new Error("host exited " + code)));
-  });
-}
-
-function makeClient(extra = {}) {
-  return OPCUAClient.create({
-    endpointMustExist: false,
-    securityMode: MessageSecurityMode.None,
-    securityPolicy: SecurityPolicy.None,
-    clientCertificateManager: certificateManager,
-    connectionStrategy: { maxRetry: 0 },
-    keepSessionAlive: false,
-    ...extra,
   });
 }
 
@@ -60,40 +52,8 @@ function hostSessions(host) {
   });
 }
 
-const results = [];
-async function scenario(name, fn) {
-  try {
-    await fn();
-    results.push([name, "ok"]);
-  } catch (e) {
-    results.push([name, "FAILED: " + (e && e.stack ? e.stack : e)]);
-  }
-}
-
-const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 const ns = 1;
 const item = (id) => `ns=${ns};s=${id}`;
-
-async function browseAll(session, nodeId, found) {
-  const result = await session.browse({
-    nodeId, browseDirection: BrowseDirection.Forward, referenceTypeId: "HierarchicalReferences",
-    includeSubtypes: true, resultMask: 63,
-  });
-  assert.strictEqual(result.statusCode.value, 0, "browse " + nodeId);
-  let refs = result.references;
-  let cp = result.continuationPoint;
-  while (cp && cp.length) {
-    const next = await session.browseNext(cp, false);
-    refs = refs.concat(next.references);
-    cp = next.continuationPoint;
-  }
-  for (const r of refs) {
-    const id = r.nodeId.toString();
-    if (found.has(id)) continue;
-    found.set(id, r.browseName.toString());
-    if (r.nodeClass === 1 || r.nodeClass === 2) await browseAll(session, r.nodeId, found);
-  }
-}
 
 (async () => {
   const host = await startHost();
@@ -254,11 +214,7 @@ async function browseAll(session, nodeId, found) {
   await session.close();
   await client.disconnect();
   host.stdin.end();
-  let failed = 0;
-  for (const [name, outcome] of results) {
-    console.log(`${outcome === "ok" ? "ok  " : "FAIL"} ${name}${outcome === "ok" ? "" : "\n" + outcome}`);
-    if (outcome !== "ok") failed++;
-  }
+  const failed = scenarios.report();
   fs.rmSync(tmp, { recursive: true, force: true });
   process.exit(failed ? 1 : 0);
 })().catch((e) => { console.error(e); process.exit(1); });

@@ -8,15 +8,19 @@ const path = require("path");
 const assert = require("assert");
 const {
   OPCUAClient, AttributeIds, BrowseDirection, DataType, StatusCodes, TimestampsToReturn,
-  ClientSubscription, ClientMonitoredItem, MessageSecurityMode, SecurityPolicy, coerceNodeId,
+  ClientSubscription, ClientMonitoredItem, coerceNodeId,
 } = require("node-opcua-client");
 const { OPCUACertificateManager } = require("node-opcua-certificate-manager");
 const { BrowseRequest } = require("node-opcua-service-browse");
+const { makeClient: makeClientWith, Scenarios, sleep, browseAll } = require("./interop_client");
 
 const [zelvoxProgram, toolProgram] = process.argv.slice(2);
 const tmp = fs.mkdtempSync(path.join(os.tmpdir(), "zelvox-uaz-"));
 const home = path.join(tmp, "home");
 const certificateManager = new OPCUACertificateManager({ rootFolder: path.join(tmp, "pki") });
+const makeClient = (extra) => makeClientWith(certificateManager, extra);
+const scenarios = new Scenarios();
+const scenario = (name, fn) => scenarios.run(name, fn);
 const env = { ...process.env, ZELVOX_HOME: home };
 
 // One item per EIS type under "Test.Types": its type text, the bytes the virtual bus answers
@@ -104,29 +108,6 @@ function startZelvox(project) {
   });
 }
 
-function makeClient(extra = {}) {
-  return OPCUAClient.create({
-    endpointMustExist: false,
-    securityMode: MessageSecurityMode.None,
-    securityPolicy: SecurityPolicy.None,
-    clientCertificateManager: certificateManager,
-    connectionStrategy: { maxRetry: 0 },
-    keepSessionAlive: false,
-    ...extra,
-  });
-}
-
-const results = [];
-async function scenario(name, fn) {
-  try {
-    await fn();
-    results.push([name, "ok"]);
-  } catch (e) {
-    results.push([name, "FAILED: " + (e && e.stack ? e.stack : e)]);
-  }
-}
-
-const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 const item = (id) => `ns=1;s=${id}`;
 const typeItem = (address) => item("Test.Types." + address);
 
@@ -153,27 +134,6 @@ async function goodValue(session, nodeId, type, value, maxAge = 0) {
     if (dv.statusCode.value === 0 && dv.value.dataType === type && sameValue(dv.value.value, value)) return true;
     return `${dv.statusCode.toString()} ${DataType[dv.value.dataType]} ${dv.value.value}`;
   }, `${nodeId} = ${value}`);
-}
-
-async function browseAll(session, nodeId, found) {
-  const result = await session.browse({
-    nodeId, browseDirection: BrowseDirection.Forward, referenceTypeId: "HierarchicalReferences",
-    includeSubtypes: true, resultMask: 63,
-  });
-  assert.strictEqual(result.statusCode.value, 0, "browse " + nodeId);
-  let refs = result.references;
-  let cp = result.continuationPoint;
-  while (cp && cp.length) {
-    const next = await session.browseNext(cp, false);
-    refs = refs.concat(next.references);
-    cp = next.continuationPoint;
-  }
-  for (const r of refs) {
-    const id = r.nodeId.toString();
-    if (found.has(id)) continue;
-    found.set(id, r.browseName.toString());
-    if (r.nodeClass === 1 || r.nodeClass === 2) await browseAll(session, r.nodeId, found);
-  }
 }
 
 async function write(session, nodeId, dataType, value) {
@@ -373,12 +333,8 @@ async function reactivate(endpoint, token) {
   process.kill(zelvox.pid, "SIGTERM");
   const exit = await Promise.race([zelvox.exitCode_, sleep(15000).then(() => "no exit")]);
   if (exit === "no exit") process.kill(zelvox.pid, "SIGKILL");
-  results.push(["zelvox ends with 0", exit === 0 ? "ok" : `FAILED: ${exit}\n${zelvox.log}`]);
-  let failed = 0;
-  for (const [name, outcome] of results) {
-    console.log(`${outcome === "ok" ? "ok  " : "FAIL"} ${name}${outcome === "ok" ? "" : "\n" + outcome}`);
-    if (outcome !== "ok") failed++;
-  }
+  scenarios.record("zelvox ends with 0", exit === 0 ? "ok" : `FAILED: ${exit}\n${zelvox.log}`);
+  const failed = scenarios.report();
   if (failed) console.log("--- zelvox\n" + zelvox.log);
   fs.rmSync(tmp, { recursive: true, force: true });
   process.exit(failed ? 1 : 0);

@@ -1,0 +1,73 @@
+// What the node-opcua interop scenarios share: the client settings, the scenario record and
+// its report, and a recursive browse that follows continuation points.
+"use strict";
+const assert = require("assert");
+const {
+  OPCUAClient, BrowseDirection, MessageSecurityMode, SecurityPolicy,
+} = require("node-opcua-client");
+
+// A client for security mode None without retries; its certificates live in `certificateManager`.
+function makeClient(certificateManager, extra = {}) {
+  return OPCUAClient.create({
+    endpointMustExist: false,
+    securityMode: MessageSecurityMode.None,
+    securityPolicy: SecurityPolicy.None,
+    clientCertificateManager: certificateManager,
+    connectionStrategy: { maxRetry: 0 },
+    keepSessionAlive: false,
+    ...extra,
+  });
+}
+
+// Runs named scenarios one after another, keeping each outcome; report() prints them and
+// returns how many failed.
+class Scenarios {
+  constructor() {
+    this.results = [];
+  }
+  async run(name, fn) {
+    try {
+      await fn();
+      this.results.push([name, "ok"]);
+    } catch (e) {
+      this.results.push([name, "FAILED: " + (e && e.stack ? e.stack : e)]);
+    }
+  }
+  record(name, outcome) {
+    this.results.push([name, outcome]);
+  }
+  report() {
+    let failed = 0;
+    for (const [name, outcome] of this.results) {
+      console.log(`${outcome === "ok" ? "ok  " : "FAIL"} ${name}${outcome === "ok" ? "" : "\n" + outcome}`);
+      if (outcome !== "ok") failed++;
+    }
+    return failed;
+  }
+}
+
+const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+
+// Every node below `nodeId` along hierarchical references, as node id -> browse name.
+async function browseAll(session, nodeId, found) {
+  const result = await session.browse({
+    nodeId, browseDirection: BrowseDirection.Forward, referenceTypeId: "HierarchicalReferences",
+    includeSubtypes: true, resultMask: 63,
+  });
+  assert.strictEqual(result.statusCode.value, 0, "browse " + nodeId);
+  let refs = result.references;
+  let cp = result.continuationPoint;
+  while (cp && cp.length) {
+    const next = await session.browseNext(cp, false);
+    refs = refs.concat(next.references);
+    cp = next.continuationPoint;
+  }
+  for (const r of refs) {
+    const id = r.nodeId.toString();
+    if (found.has(id)) continue;
+    found.set(id, r.browseName.toString());
+    if (r.nodeClass === 1 || r.nodeClass === 2) await browseAll(session, r.nodeId, found);
+  }
+}
+
+module.exports = { makeClient, Scenarios, sleep, browseAll };
