@@ -369,15 +369,24 @@ bool UaAddressSpace::References(const UaNodeId& id, std::vector<UaReference>& ou
 
 UaDataValue UaAddressSpace::TagDataValue(const CTag& tag) {
   UaDataValue dv;
-  if (!tag.m_value.IsEmpty()) {
-    dv.hasValue = true;
-    dv.value = ToUaVariant(tag.m_value);
-  }
-  dv.status = StatusOfQuality(tag.m_quality);
-  dv.hasStatus = dv.status != ua_status::Good;
-  dv.hasSourceTimestamp = tag.m_timestamp.ticks != 0;
-  dv.sourceTimestamp = static_cast<UaDateTime>(tag.m_timestamp.ticks);
+  TagDataValue(tag, dv);
   return dv;
+}
+
+void UaAddressSpace::TagDataValue(const CTag& tag, UaDataValue& out) {
+  out.hasValue = !tag.m_value.IsEmpty();
+  if (out.hasValue) {
+    ToUaVariant(tag.m_value, out.value);
+  } else {
+    out.value.type = UaType::Null;
+    out.value.isArray = false;
+  }
+  out.status = StatusOfQuality(tag.m_quality);
+  out.hasStatus = out.status != ua_status::Good;
+  out.hasSourceTimestamp = tag.m_timestamp.ticks != 0;
+  out.sourceTimestamp = static_cast<UaDateTime>(tag.m_timestamp.ticks);
+  out.hasServerTimestamp = false;
+  out.serverTimestamp = 0;
 }
 
 UaDataValue UaAddressSpace::ReadCommon(const UaNodeInfo& info, std::uint32_t attribute) {
@@ -428,15 +437,18 @@ UaDataValue UaAddressSpace::ReadItem(const std::string& itemId, std::uint32_t at
   if (attribute != ua_attr::Value) {
     return ReadCommon(ItemInfo(itemId, *tag, attribute == ua_attr::Description), attribute);
   }
-  return ReadTagValue(*tag, maxAge);
+  UaDataValue dv;
+  ReadTagValue(*tag, maxAge, dv);
+  return dv;
 }
 
-UaDataValue UaAddressSpace::ReadTagValue(CTag& tag, double maxAge) {
+void UaAddressSpace::ReadTagValue(CTag& tag, double maxAge, UaDataValue& out) {
   if ((tag.m_accessRights & OPC_READABLE) == 0) {
-    return UaDataValue::Status(ua_status::BadNotReadable);
+    out = UaDataValue::Status(ua_status::BadNotReadable);
+    return;
   }
   if (maxAge == 0) callback_.ReadTagFromDevice(&tag);
-  return TagDataValue(tag);
+  TagDataValue(tag, out);
 }
 
 UaDataValue UaAddressSpace::ReadProperty(const std::string& itemId, std::uint32_t propertyId,
@@ -457,19 +469,27 @@ UaDataValue UaAddressSpace::ReadProperty(const std::string& itemId, std::uint32_
   return dv;
 }
 
+bool UaAddressSpace::ReadItemValue(const UaNodeId& id, double maxAge, UaDataValue& out) {
+  if (id.ns != kItemNamespace || id.kind != UaNodeId::Kind::String) return false;
+  std::optional<std::string> converted;
+  const char* text = id.text.c_str();
+  if (!IsAscii(id.text)) {
+    converted = ExactAnsi(id.text);
+    if (!converted) return false;
+    text = converted->c_str();
+  }
+  CTag* tag = callback_.FindTag(text, nullptr, 0);
+  if (tag == nullptr) return false;
+  ReadTagValue(*tag, maxAge, out);
+  return true;
+}
+
 UaDataValue UaAddressSpace::Read(const UaNodeId& id, std::uint32_t attribute, double maxAge) {
   // The common case, an item's value, takes one lookup under one lock.
-  if (attribute == ua_attr::Value && id.ns == kItemNamespace && id.kind == UaNodeId::Kind::String) {
-    std::optional<std::string> converted;
-    const char* text = id.text.c_str();
-    if (!IsAscii(id.text)) {
-      converted = ExactAnsi(id.text);
-      text = converted ? converted->c_str() : nullptr;
-    }
-    if (text != nullptr) {
-      std::lock_guard guard(callback_.GetTagLock());
-      if (CTag* tag = callback_.FindTag(text, nullptr, 0)) return ReadTagValue(*tag, maxAge);
-    }
+  if (attribute == ua_attr::Value) {
+    UaDataValue dv;
+    std::lock_guard guard(callback_.GetTagLock());
+    if (ReadItemValue(id, maxAge, dv)) return dv;
   }
   Resolved r = Resolve(id);
   switch (r.kind) {

@@ -54,6 +54,10 @@ class UaAddressSpace {
   bool References(const UaNodeId& id, std::vector<UaReference>& out);
   // One attribute; a Value read with maxAge 0 asks the device for a fresh value first.
   UaDataValue Read(const UaNodeId& id, std::uint32_t attribute, double maxAge);
+  // The common case of Read, an item variable's Value, filled into `out` (reusing its
+  // buffers); false, with `out` untouched, when `id` is not a known item. The caller holds the
+  // tag lock.
+  bool ReadItemValue(const UaNodeId& id, double maxAge, UaDataValue& out);
   UaStatusCode Write(const UaNodeId& id, std::uint32_t attribute, const UaVariant& value);
   // The tag behind an item variable with a client reference taken (Release it); null otherwise.
   CTag* AcquireTag(const UaNodeId& id);
@@ -63,6 +67,7 @@ class UaAddressSpace {
   static bool IsSubtypeOf(std::uint32_t type, std::uint32_t base);
   // An item's value, quality and time stamp as a UA DataValue (caller holds the tag lock).
   static UaDataValue TagDataValue(const CTag& tag);
+  static void TagDataValue(const CTag& tag, UaDataValue& out);
 
  private:
   struct StandardNode {
@@ -103,7 +108,7 @@ class UaAddressSpace {
   std::vector<PropertyInfo> Properties(const std::string& itemId);
   UaNodeInfo ItemInfo(const std::string& itemId, const CTag& tag, bool withDescription);
   // The tag's value (the caller holds the tag lock); maxAge 0 asks the device first.
-  UaDataValue ReadTagValue(CTag& tag, double maxAge);
+  void ReadTagValue(CTag& tag, double maxAge, UaDataValue& out);
   UaDataValue ReadItem(const std::string& itemId, std::uint32_t attribute, double maxAge);
   UaDataValue ReadProperty(const std::string& itemId, std::uint32_t propertyId,
                            std::uint32_t attribute);

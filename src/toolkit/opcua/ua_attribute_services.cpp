@@ -1,42 +1,63 @@
 // UaServiceHandler: Read and Write.
+#include <mutex>
+#include <string>
+
 #include "toolkit/opcua/ua_monitored_item.h"
 #include "toolkit/opcua/ua_node_ids.h"
 #include "toolkit/opcua/ua_service_handler.h"
 
 void UaServiceHandler::Read(Context& ctx, UaBinaryReader& r) {
-  struct ReadValueId {
-    UaNodeId nodeId;
-    std::uint32_t attribute = 0;
-    bool hasIndexRange = false;
+  // Each ReadValueId is decoded twice into one reused NodeId: once here so a malformed request
+  // is refused before anything is read, and again while the response is written.
+  UaNodeId nodeId;
+  std::string indexRange;
+  auto readValueId = [&](UaBinaryReader& from) {
+    from.NodeIdInto(nodeId);
+    std::uint32_t attribute = from.UInt32();
+    from.StringInto(indexRange);
+    from.QualifiedName();  // data encoding: only the default one is offered
+    return attribute;
   };
   double maxAge = r.Double();
   std::uint32_t timestamps = r.UInt32();
-  std::vector<ReadValueId> nodes(r.ArrayLength(9));
-  for (ReadValueId& n : nodes) {
-    n.nodeId = r.NodeId();
-    n.attribute = r.UInt32();
-    n.hasIndexRange = !r.String().empty();
-    r.QualifiedName();  // data encoding: only the default one is offered
-  }
+  std::uint32_t count = r.ArrayLength(9);
+  UaBinaryReader nodes(r.Current(), r.Remaining());
+  for (std::uint32_t i = 0; i < count; ++i) readValueId(r);
   if (SessionFor(ctx, true) == nullptr) return;
   if (!(maxAge >= 0)) return Fault(ctx, ua_status::BadMaxAgeInvalid);
   if (timestamps > 3) return Fault(ctx, ua_status::BadTimestampsToReturnInvalid);
-  if (!CheckOperationCount(ctx, nodes.size())) return;
+  if (!CheckOperationCount(ctx, count)) return;
 
   auto ttr = static_cast<UaTimestampsToReturn>(timestamps);
   bool source = ttr == UaTimestampsToReturn::Source || ttr == UaTimestampsToReturn::Both;
   bool server = ttr == UaTimestampsToReturn::Server || ttr == UaTimestampsToReturn::Both;
   UaDateTime now = UaNow();
   Out out;
-  out.reserve(64 + nodes.size() * 24);
+  out.reserve(64 + std::size_t{count} * 24);
   UaBinaryWriter w(out);
   w.NodeId(UaNodeId::Numeric(0, ua_id::ReadResponse));
   WriteResponseHeader(w, ctx.header.requestHandle);
-  w.ArrayLength(nodes.size());
-  for (const ReadValueId& n : nodes) {
-    UaDataValue dv = n.hasIndexRange ? UaDataValue::Status(ua_status::BadIndexRangeInvalid)
-                                     : space_.Read(n.nodeId, n.attribute, maxAge);
-    bool isValue = n.attribute == ua_attr::Value;
+  w.ArrayLength(count);
+  // Item values are read under one hold of the tag lock per run of them; anything else is read
+  // without it, as it takes the lock itself where needed.
+  std::unique_lock tagLock(callback_.GetTagLock(), std::defer_lock);
+  UaDataValue dv;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    std::uint32_t attribute = readValueId(nodes);
+    bool isValue = attribute == ua_attr::Value;
+    if (!indexRange.empty()) {
+      dv = UaDataValue::Status(ua_status::BadIndexRangeInvalid);
+    } else {
+      bool done = false;
+      if (isValue) {
+        if (!tagLock.owns_lock()) tagLock.lock();
+        done = space_.ReadItemValue(nodeId, maxAge, dv);
+      }
+      if (!done) {
+        if (tagLock.owns_lock()) tagLock.unlock();
+        dv = space_.Read(nodeId, attribute, maxAge);
+      }
+    }
     if (!source || !isValue) dv.hasSourceTimestamp = false;
     if (server && isValue) {
       dv.hasServerTimestamp = true;
@@ -44,6 +65,7 @@ void UaServiceHandler::Read(Context& ctx, UaBinaryReader& r) {
     }
     w.DataValue(dv);
   }
+  if (tagLock.owns_lock()) tagLock.unlock();
   w.ArrayLength(0);
   Respond(ctx, out);
 }

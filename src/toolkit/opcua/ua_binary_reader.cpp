@@ -62,15 +62,21 @@ double UaBinaryReader::Double() {
 }
 
 std::string UaBinaryReader::String() {
+  std::string s;
+  StringInto(s);
+  return s;
+}
+
+void UaBinaryReader::StringInto(std::string& out) {
   std::int32_t len = Int32();
   if (len < 0) {
     if (len != -1) throw UaDecodeError{};
-    return {};
+    out.clear();
+    return;
   }
   Need(static_cast<std::size_t>(len));
-  std::string s(reinterpret_cast<const char*>(data_ + pos_), static_cast<std::size_t>(len));
+  out.assign(reinterpret_cast<const char*>(data_ + pos_), static_cast<std::size_t>(len));
   pos_ += static_cast<std::size_t>(len);
-  return s;
 }
 
 std::vector<std::uint32_t> UaBinaryReader::UInt32Array() {
@@ -90,8 +96,11 @@ std::uint32_t UaBinaryReader::ArrayLength(std::size_t minElementSize) {
   return static_cast<std::uint32_t>(len);
 }
 
-UaNodeId UaBinaryReader::NodeIdBody(std::uint8_t encoding) {
-  UaNodeId id;
+void UaBinaryReader::NodeIdBody(std::uint8_t encoding, UaNodeId& id) {
+  id.ns = 0;
+  id.kind = UaNodeId::Kind::Numeric;
+  id.numeric = 0;
+  id.text.clear();
   switch (encoding & 0x3F) {
     case 0:  // two-byte form
       id.numeric = Byte();
@@ -107,7 +116,7 @@ UaNodeId UaBinaryReader::NodeIdBody(std::uint8_t encoding) {
     case 3:
       id.ns = UInt16();
       id.kind = UaNodeId::Kind::String;
-      id.text = String();
+      StringInto(id.text);
       break;
     case 4:
       id.ns = UInt16();
@@ -119,25 +128,30 @@ UaNodeId UaBinaryReader::NodeIdBody(std::uint8_t encoding) {
     case 5:
       id.ns = UInt16();
       id.kind = UaNodeId::Kind::Opaque;
-      id.text = ByteString();
+      StringInto(id.text);
       break;
     default:
       throw UaDecodeError{};
   }
-  return id;
 }
 
 UaNodeId UaBinaryReader::NodeId() {
+  UaNodeId id;
+  NodeIdInto(id);
+  return id;
+}
+
+void UaBinaryReader::NodeIdInto(UaNodeId& out) {
   std::uint8_t encoding = Byte();
   // The expanded form's flags are only allowed where an ExpandedNodeId is read.
   if ((encoding & 0xC0) != 0) throw UaDecodeError{};
-  return NodeIdBody(encoding);
+  NodeIdBody(encoding, out);
 }
 
 UaExpandedNodeId UaBinaryReader::ExpandedNodeId() {
   std::uint8_t encoding = Byte();
   UaExpandedNodeId e;
-  e.id = NodeIdBody(encoding);
+  NodeIdBody(encoding, e.id);
   if (encoding & 0x80) e.namespaceUri = String();
   if (encoding & 0x40) e.serverIndex = UInt32();
   return e;

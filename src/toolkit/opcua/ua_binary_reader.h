@@ -37,7 +37,11 @@ class UaBinaryReader {
   // String and ByteString; a null one (length -1) reads as empty.
   std::string String();
   std::string ByteString() { return String(); }
+  // Reads a String into `out`, reusing its buffer.
+  void StringInto(std::string& out);
   UaNodeId NodeId();
+  // Reads a NodeId into `out`, reusing its text buffer (no allocation once it is large enough).
+  void NodeIdInto(UaNodeId& out);
   UaExpandedNodeId ExpandedNodeId();
   UaQualifiedName QualifiedName();
   UaLocalizedText LocalizedText();
@@ -52,7 +56,7 @@ class UaBinaryReader {
 
  private:
   UaVariant ScalarOf(UaType type);
-  UaNodeId NodeIdBody(std::uint8_t encoding);
+  void NodeIdBody(std::uint8_t encoding, UaNodeId& id);
   void Need(std::size_t n) const {
     if (n > size_ - pos_) throw UaDecodeError{};
   }

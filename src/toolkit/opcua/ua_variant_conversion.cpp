@@ -10,29 +10,57 @@ namespace {
 constexpr double kTicksPerDay = 864000000000.0;
 constexpr double kDaysFrom1601To1899 = 109205.0;
 
-UaVariant ScalarToUa(const Variant& v) {
+// Sets `out` to the scalar `v`. Only the fields of the new type are written: the others keep
+// their buffers for reuse and mean nothing for that type.
+void ScalarToUa(const Variant& v, UaVariant& out) {
+  out.isArray = false;
   switch (v.vt()) {
     case VT_I2:
-      return UaVariant::Int16(v.iVal());
+      out.type = UaType::Int16;
+      out.i = v.iVal();
+      return;
     case VT_I4:
-      return UaVariant::Int32(v.lVal());
+      out.type = UaType::Int32;
+      out.i = v.lVal();
+      return;
     case VT_R4:
-      return UaVariant::Float(v.fltVal());
+      out.type = UaType::Float;
+      out.d = v.fltVal();
+      return;
     case VT_R8:
-      return UaVariant::Double(v.dblVal());
+      out.type = UaType::Double;
+      out.d = v.dblVal();
+      return;
     case VT_DATE:
-      return UaVariant::DateTime(OleDateToUa(v.date()));
+      out.type = UaType::DateTime;
+      out.i = OleDateToUa(v.date());
+      return;
     case VT_BSTR:
-      return UaVariant::String(Utf16ToUtf8(v.bstrVal()));
+      out.type = UaType::String;
+      out.s = Utf16ToUtf8(v.bstrVal());
+      return;
     case VT_BOOL:
-      return UaVariant::Boolean(v.boolVal() != VARIANT_FALSE);
+      out.type = UaType::Boolean;
+      out.b = v.boolVal() != VARIANT_FALSE;
+      return;
     case VT_UI1:
-      return UaVariant::Byte(v.bVal());
+      out.type = UaType::Byte;
+      out.u = v.bVal();
+      return;
     case VT_UI4:
-      return UaVariant::UInt32(v.ulVal());
+      out.type = UaType::UInt32;
+      out.u = v.ulVal();
+      return;
     default:
-      return {};
+      out.type = UaType::Null;
+      return;
   }
+}
+
+UaVariant ScalarToUa(const Variant& v) {
+  UaVariant u;
+  ScalarToUa(v, u);
+  return u;
 }
 
 std::optional<Variant> ScalarFromUa(const UaVariant& v) {
@@ -134,6 +162,14 @@ UaVariant ToUaVariant(const Variant& value) {
     elements.push_back(std::move(u));
   }
   return UaVariant::Array(type, std::move(elements));
+}
+
+void ToUaVariant(const Variant& value, UaVariant& out) {
+  if (value.IsArray()) {
+    out = ToUaVariant(value);
+    return;
+  }
+  ScalarToUa(value, out);
 }
 
 std::optional<Variant> FromUaVariant(const UaVariant& value) {

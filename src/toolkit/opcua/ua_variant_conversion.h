@@ -10,6 +10,8 @@
 // VT_ARRAY|VT_UI1 is served as a scalar ByteString: the raw bytes of an untyped group value.
 // Other arrays are one-dimensional arrays of their element type.
 UaVariant ToUaVariant(const Variant& value);
+// The same into `out`, reusing its buffers.
+void ToUaVariant(const Variant& value, UaVariant& out);
 // The UA Variant as a Variant for WriteTag; nullopt when no VARTYPE fits it.
 std::optional<Variant> FromUaVariant(const UaVariant& value);
 

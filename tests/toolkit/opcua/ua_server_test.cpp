@@ -76,6 +76,41 @@ TEST(UaServer, ReadsAThousandValuesInOneCallAcrossChunks) {
   EXPECT_EQ(tree.deviceReads, 1000);
 }
 
+// One Read mixing every outcome: what one value leaves behind must not show in the next.
+TEST(UaServer, ReadKeepsEachValueApartInAMixedCall) {
+  FakeItemTree tree;
+  const std::u16string longText(40, u'x');
+  tree.Add("Main", "text", VT_BSTR, Variant::Bstr(longText), "Hall");
+  tree.Add("Main", "number", VT_R4, Variant::R4(2.5f));
+  tree.Add("Main", "empty", VT_I4, Variant());
+  tree.Add("Main", "hidden", VT_I4, Variant::I4(7)).m_accessRights = OPC_WRITEABLE;
+  UaServer server(tree, AnyPort());
+  ASSERT_TRUE(server.Start(nullptr));
+  UaTestClient client;
+  ASSERT_TRUE(client.Connect(server.Port()) && client.OpenSession());
+  auto item = [](const std::string& id) { return UaNodeId::String(kItemNamespace, id); };
+  auto values = client.Read({item("Main.text"), item("Main.hidden"), item("Main.number"),
+                             item("Main.text#101"), item("Main.empty"), item("Main.missing"),
+                             item("Main.text"), UaNodeId::Numeric(0, ua_id::Server)});
+  ASSERT_TRUE(values.has_value());
+  ASSERT_EQ(values->size(), 8u);
+  const auto& v = *values;
+  EXPECT_TRUE(v[0].hasValue && v[0].value == UaVariant::String(std::string(40, 'x')));
+  EXPECT_FALSE(v[0].hasStatus);
+  EXPECT_FALSE(v[1].hasValue);
+  EXPECT_EQ(v[1].status, ua_status::BadNotReadable);
+  EXPECT_TRUE(v[2].hasValue && v[2].value == UaVariant::Float(2.5f));
+  EXPECT_EQ(v[2].status, ua_status::Good);
+  EXPECT_TRUE(v[2].hasSourceTimestamp);
+  EXPECT_TRUE(v[3].value == UaVariant::String("Hall"));
+  EXPECT_FALSE(v[3].hasSourceTimestamp);
+  EXPECT_FALSE(v[4].hasValue);
+  EXPECT_EQ(v[4].status, ua_status::Good);
+  EXPECT_EQ(v[5].status, ua_status::BadNodeIdUnknown);
+  EXPECT_TRUE(v[6].value == v[0].value);
+  EXPECT_EQ(v[7].status, ua_status::BadAttributeIdInvalid);  // an object has no Value
+}
+
 TEST(UaServer, BadClientsGetAnErrorAndOthersCarryOn) {
   FakeItemTree tree;
   tree.Add("", "Check Device", VT_BSTR, Variant::Bstr(u"ok"));
