@@ -1,28 +1,25 @@
 // UaServiceHandler: Read and Write.
 #include <mutex>
-#include <string>
 
 #include "toolkit/opcua/ua_monitored_item.h"
 #include "toolkit/opcua/ua_node_ids.h"
 #include "toolkit/opcua/ua_service_handler.h"
 
 void UaServiceHandler::Read(Context& ctx, UaBinaryReader& r) {
-  // Each ReadValueId is decoded twice into one reused NodeId: once here so a malformed request
-  // is refused before anything is read, and again while the response is written.
-  UaNodeId nodeId;
-  std::string indexRange;
-  auto readValueId = [&](UaBinaryReader& from) {
-    from.NodeIdInto(nodeId);
-    std::uint32_t attribute = from.UInt32();
-    from.StringInto(indexRange);
-    from.QualifiedName();  // data encoding: only the default one is offered
-    return attribute;
+  // The ReadValueIds are checked once here so a malformed request is refused before anything
+  // is read, and decoded again, into one reused NodeId, while the response is written.
+  auto skipReadValueId = [](UaBinaryReader& from) {
+    from.SkipNodeId();
+    from.UInt32();
+    from.StringView();  // index range
+    from.UInt16();      // data encoding
+    from.StringView();
   };
   double maxAge = r.Double();
   std::uint32_t timestamps = r.UInt32();
   std::uint32_t count = r.ArrayLength(9);
   UaBinaryReader nodes(r.Current(), r.Remaining());
-  for (std::uint32_t i = 0; i < count; ++i) readValueId(r);
+  for (std::uint32_t i = 0; i < count; ++i) skipReadValueId(r);
   if (SessionFor(ctx, true) == nullptr) return;
   if (!(maxAge >= 0)) return Fault(ctx, ua_status::BadMaxAgeInvalid);
   if (timestamps > 3) return Fault(ctx, ua_status::BadTimestampsToReturnInvalid);
@@ -41,11 +38,16 @@ void UaServiceHandler::Read(Context& ctx, UaBinaryReader& r) {
   // Item values are read under one hold of the tag lock per run of them; anything else is read
   // without it, as it takes the lock itself where needed.
   std::unique_lock tagLock(callback_.GetTagLock(), std::defer_lock);
+  UaNodeId nodeId;
   UaDataValue dv;
   for (std::uint32_t i = 0; i < count; ++i) {
-    std::uint32_t attribute = readValueId(nodes);
+    nodes.NodeIdInto(nodeId);
+    std::uint32_t attribute = nodes.UInt32();
+    bool hasIndexRange = !nodes.StringView().empty();
+    nodes.UInt16();  // data encoding: only the default one is offered
+    nodes.StringView();
     bool isValue = attribute == ua_attr::Value;
-    if (!indexRange.empty()) {
+    if (hasIndexRange) {
       dv = UaDataValue::Status(ua_status::BadIndexRangeInvalid);
     } else {
       bool done = false;

@@ -68,15 +68,20 @@ std::string UaBinaryReader::String() {
 }
 
 void UaBinaryReader::StringInto(std::string& out) {
+  std::string_view view = StringView();
+  out.assign(view.data(), view.size());
+}
+
+std::string_view UaBinaryReader::StringView() {
   std::int32_t len = Int32();
   if (len < 0) {
     if (len != -1) throw UaDecodeError{};
-    out.clear();
-    return;
+    return {};
   }
   Need(static_cast<std::size_t>(len));
-  out.assign(reinterpret_cast<const char*>(data_ + pos_), static_cast<std::size_t>(len));
+  std::string_view view(reinterpret_cast<const char*>(data_ + pos_), static_cast<std::size_t>(len));
   pos_ += static_cast<std::size_t>(len);
+  return view;
 }
 
 std::vector<std::uint32_t> UaBinaryReader::UInt32Array() {
@@ -96,7 +101,7 @@ std::uint32_t UaBinaryReader::ArrayLength(std::size_t minElementSize) {
   return static_cast<std::uint32_t>(len);
 }
 
-void UaBinaryReader::NodeIdBody(std::uint8_t encoding, UaNodeId& id) {
+void UaBinaryReader::NodeIdBody(std::uint8_t encoding, UaNodeId& id, bool keepText) {
   id.ns = 0;
   id.kind = UaNodeId::Kind::Numeric;
   id.numeric = 0;
@@ -116,19 +121,27 @@ void UaBinaryReader::NodeIdBody(std::uint8_t encoding, UaNodeId& id) {
     case 3:
       id.ns = UInt16();
       id.kind = UaNodeId::Kind::String;
-      StringInto(id.text);
+      if (keepText) {
+        StringInto(id.text);
+      } else {
+        StringView();
+      }
       break;
     case 4:
       id.ns = UInt16();
       id.kind = UaNodeId::Kind::Guid;
       Need(16);
-      id.text.assign(reinterpret_cast<const char*>(data_ + pos_), 16);
+      if (keepText) id.text.assign(reinterpret_cast<const char*>(data_ + pos_), 16);
       pos_ += 16;
       break;
     case 5:
       id.ns = UInt16();
       id.kind = UaNodeId::Kind::Opaque;
-      StringInto(id.text);
+      if (keepText) {
+        StringInto(id.text);
+      } else {
+        StringView();
+      }
       break;
     default:
       throw UaDecodeError{};
@@ -146,6 +159,13 @@ void UaBinaryReader::NodeIdInto(UaNodeId& out) {
   // The expanded form's flags are only allowed where an ExpandedNodeId is read.
   if ((encoding & 0xC0) != 0) throw UaDecodeError{};
   NodeIdBody(encoding, out);
+}
+
+void UaBinaryReader::SkipNodeId() {
+  std::uint8_t encoding = Byte();
+  if ((encoding & 0xC0) != 0) throw UaDecodeError{};
+  UaNodeId ignored;
+  NodeIdBody(encoding, ignored, false);
 }
 
 UaExpandedNodeId UaBinaryReader::ExpandedNodeId() {

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "toolkit/opcua/ua_types.h"
@@ -39,9 +40,13 @@ class UaBinaryReader {
   std::string ByteString() { return String(); }
   // Reads a String into `out`, reusing its buffer.
   void StringInto(std::string& out);
+  // A String as a view into the message (valid while the message is).
+  std::string_view StringView();
   UaNodeId NodeId();
   // Reads a NodeId into `out`, reusing its text buffer (no allocation once it is large enough).
   void NodeIdInto(UaNodeId& out);
+  // Checks and passes over a NodeId without keeping it.
+  void SkipNodeId();
   UaExpandedNodeId ExpandedNodeId();
   UaQualifiedName QualifiedName();
   UaLocalizedText LocalizedText();
@@ -56,7 +61,7 @@ class UaBinaryReader {
 
  private:
   UaVariant ScalarOf(UaType type);
-  void NodeIdBody(std::uint8_t encoding, UaNodeId& id);
+  void NodeIdBody(std::uint8_t encoding, UaNodeId& id, bool keepText = true);
   void Need(std::size_t n) const {
     if (n > size_ - pos_) throw UaDecodeError{};
   }
