@@ -15,7 +15,7 @@ PromptAnswer StderrPrompt::Ask(unsigned id, std::string_view insert, PromptKind 
 PromptAnswer StderrPrompt::AskText(std::string_view text, PromptKind, PromptButtons buttons) {
   {
     std::lock_guard lock(m_mutex);
-    m_out << "zelvox: " << AnsiToUtf8(text) << std::endl;
+    m_out << m_prefix << AnsiToUtf8(text) << std::endl;
   }
   return buttons == PromptButtons::Ok ? PromptAnswer::Ok : PromptAnswer::No;
 }

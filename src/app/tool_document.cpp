@@ -20,7 +20,7 @@ bool LoadUserLanguage() {
 ToolDocument::ToolDocument(std::ostream& err)
     : m_err(err),
       m_languageLoaded(LoadUserLanguage()),
-      m_prompt(err),
+      m_prompt(err, "zelvox-tool"),
       m_headless(m_prompt, [](unsigned id) { return Language()->String(id); }) {}
 
 bool ToolDocument::Open(const std::string& path) {

@@ -4,7 +4,7 @@
 #include <ostream>
 #include <string>
 
-#include "app/tool_prompt.h"
+#include "app/stderr_prompt.h"
 #include "project/headless_document.h"
 
 // The document runs without bus, threads or window, with its settings in a private folder
@@ -24,6 +24,6 @@ class ToolDocument {
  private:
   std::ostream& m_err;
   bool m_languageLoaded;  // before the document takes the names of its special items
-  ToolPrompt m_prompt;
+  StderrPrompt m_prompt;
   HeadlessDocument m_headless;
 };
