@@ -3,7 +3,8 @@
 "use strict";
 const assert = require("assert");
 const {
-  OPCUAClient, BrowseDirection, MessageSecurityMode, SecurityPolicy,
+  OPCUAClient, AttributeIds, BrowseDirection, ClientMonitoredItem, ClientSubscription,
+  MessageSecurityMode, SecurityPolicy, TimestampsToReturn,
 } = require("node-opcua-client");
 
 // A client for security mode None without retries; its certificates live in `certificateManager`.
@@ -70,4 +71,21 @@ async function browseAll(session, nodeId, found) {
   }
 }
 
-module.exports = { makeClient, Scenarios, sleep, browseAll };
+// A started subscription (100 ms, keep-alive every 3 intervals) with one monitored Value;
+// `mi` is the monitored item, `values` collects its values, `counts.keepAlives` the keep-alives.
+async function subscribeValue(session, nodeId) {
+  const sub = ClientSubscription.create(session, {
+    requestedPublishingInterval: 100, requestedMaxKeepAliveCount: 3, requestedLifetimeCount: 100,
+    publishingEnabled: true,
+  });
+  const counts = { keepAlives: 0 };
+  sub.on("keepalive", () => counts.keepAlives++);
+  await new Promise((r) => sub.once("started", r));
+  const mi = ClientMonitoredItem.create(sub, { nodeId, attributeId: AttributeIds.Value },
+    { samplingInterval: 100, queueSize: 10, discardOldest: true }, TimestampsToReturn.Both);
+  const values = [];
+  mi.on("changed", (dv) => values.push(dv.value.value));
+  return { sub, mi, values, counts };
+}
+
+module.exports = { makeClient, Scenarios, sleep, browseAll, subscribeValue };

@@ -7,12 +7,13 @@ const os = require("os");
 const path = require("path");
 const assert = require("assert");
 const {
-  OPCUAClient, AttributeIds, BrowseDirection, DataType, StatusCodes, TimestampsToReturn,
-  ClientSubscription, ClientMonitoredItem,
+  OPCUAClient, AttributeIds, BrowseDirection, DataType, StatusCodes,
 } = require("node-opcua-client");
 const { OPCUACertificateManager } = require("node-opcua-certificate-manager");
 const { BrowseRequest } = require("node-opcua-service-browse");
-const { makeClient: makeClientWith, Scenarios, sleep, browseAll } = require("./interop_client");
+const {
+  makeClient: makeClientWith, Scenarios, sleep, browseAll, subscribeValue,
+} = require("./interop_client");
 
 const hostBinary = process.argv[2];
 const tmp = fs.mkdtempSync(path.join(os.tmpdir(), "zelvox-opcua-"));
@@ -158,23 +159,13 @@ const item = (id) => `ns=${ns};s=${id}`;
   });
 
   await scenario("subscription: initial value, a change, keep-alives", async () => {
-    const sub = ClientSubscription.create(session, {
-      requestedPublishingInterval: 100, requestedMaxKeepAliveCount: 3, requestedLifetimeCount: 100,
-      publishingEnabled: true,
-    });
-    let keepAlives = 0;
-    sub.on("keepalive", () => keepAlives++);
-    await new Promise((r) => sub.once("started", r));
-    const mi = ClientMonitoredItem.create(sub, { nodeId: item("Heating.Valves.2/0/5"), attributeId: AttributeIds.Value },
-      { samplingInterval: 100, queueSize: 10, discardOldest: true }, TimestampsToReturn.Both);
-    const values = [];
-    mi.on("changed", (dv) => values.push(dv.value.value));
+    const { sub, mi, values, counts } = await subscribeValue(session, item("Heating.Valves.2/0/5"));
     await sleep(1200);
     assert.deepStrictEqual(values, [5], "initial value");
     host.stdin.write("set Heating.Valves.2/0/5 77\n");
     await sleep(400);
     assert.deepStrictEqual(values, [5, 77], "after the change");
-    assert.ok(keepAlives >= 1, "keep-alives " + keepAlives);
+    assert.ok(counts.keepAlives >= 1, "keep-alives " + counts.keepAlives);
     await mi.terminate();
     await sub.terminate();
   });

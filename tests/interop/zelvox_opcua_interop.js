@@ -7,12 +7,14 @@ const os = require("os");
 const path = require("path");
 const assert = require("assert");
 const {
-  OPCUAClient, AttributeIds, BrowseDirection, DataType, StatusCodes, TimestampsToReturn,
-  ClientSubscription, ClientMonitoredItem, coerceNodeId,
+  OPCUAClient, AttributeIds, BrowseDirection, DataType, StatusCodes,
+  coerceNodeId,
 } = require("node-opcua-client");
 const { OPCUACertificateManager } = require("node-opcua-certificate-manager");
 const { BrowseRequest } = require("node-opcua-service-browse");
-const { makeClient: makeClientWith, Scenarios, sleep, browseAll } = require("./interop_client");
+const {
+  makeClient: makeClientWith, Scenarios, sleep, browseAll, subscribeValue,
+} = require("./interop_client");
 
 const [zelvoxProgram, toolProgram] = process.argv.slice(2);
 const tmp = fs.mkdtempSync(path.join(os.tmpdir(), "zelvox-uaz-"));
@@ -268,17 +270,7 @@ async function reactivate(endpoint, token) {
 
   await scenario("subscription: a telegram's change, then keep-alives", async () => {
     await goodValue(session, item("Test.Links.1/2/2"), DataType.Boolean, false, 0);
-    const sub = ClientSubscription.create(session, {
-      requestedPublishingInterval: 100, requestedMaxKeepAliveCount: 3, requestedLifetimeCount: 100,
-      publishingEnabled: true,
-    });
-    let keepAlives = 0;
-    sub.on("keepalive", () => keepAlives++);
-    await new Promise((r) => sub.once("started", r));
-    const mi = ClientMonitoredItem.create(sub, { nodeId: item("Test.Links.1/2/2"), attributeId: AttributeIds.Value },
-      { samplingInterval: 100, queueSize: 10, discardOldest: true }, TimestampsToReturn.Both);
-    const values = [];
-    mi.on("changed", (dv) => values.push(dv.value.value));
+    const { sub, mi, values, counts } = await subscribeValue(session, item("Test.Links.1/2/2"));
     // Answers to the group reads above may still arrive and repeat the initial value.
     await eventually(() => values.length >= 1 || values, "initial value");
     // The telegram on 1/2/1 also updates 1/2/2, which follows that address.
@@ -287,8 +279,8 @@ async function reactivate(endpoint, token) {
     const changed = values.length;
     assert.deepStrictEqual(values.filter((v, k) => k === 0 || v !== values[k - 1]), [false, true]);
     // Nothing changes from now on: keep-alives only.
-    const before = keepAlives;
-    await eventually(() => keepAlives >= before + 2 || keepAlives, "keep-alives");
+    const before = counts.keepAlives;
+    await eventually(() => counts.keepAlives >= before + 2 || counts.keepAlives, "keep-alives");
     assert.strictEqual(values.length, changed);
     await mi.terminate();
     await sub.terminate();
