@@ -26,14 +26,23 @@ std::uint32_t UaSubscription::TakeSequenceNumber() {
   return n;
 }
 
-void UaSubscription::SampleDue(UaAddressSpace& space, std::int64_t nowMs) {
+std::ptrdiff_t UaSubscription::SampleDue(UaAddressSpace& space, std::int64_t nowMs,
+                                         std::size_t room) {
+  std::ptrdiff_t grown = 0;
   for (auto& [id, item] : items) {
     if (item->nextSampleMs > nowMs) continue;
-    item->Sample(space);
+    grown += item->Sample(space, grown < static_cast<std::ptrdiff_t>(room));
     auto step = std::max<std::int64_t>(1, std::llround(item->samplingIntervalMs));
     item->nextSampleMs += step;
     if (item->nextSampleMs <= nowMs) item->nextSampleMs = nowMs + step;
   }
+  return grown;
+}
+
+std::size_t UaSubscription::QueuedNotifications() const {
+  std::size_t n = 0;
+  for (const auto& [id, item] : items) n += item->QueuedCount();
+  return n;
 }
 
 std::int64_t UaSubscription::NextDueMs() const {
@@ -51,14 +60,16 @@ bool UaSubscription::HasNotifications() const {
   return false;
 }
 
-void UaSubscription::WriteNotificationMessage(UaBinaryWriter& w, bool keepAlive, bool& more) {
+std::size_t UaSubscription::WriteNotificationMessage(UaBinaryWriter& w, bool keepAlive,
+                                                     bool& more) {
   more = false;
   if (keepAlive) {
     w.UInt32(nextSequenceNumber_);
     w.DateTime(UaNow());
     w.ArrayLength(0);
-    return;
+    return 0;
   }
+  std::uint32_t count = 0;
   std::vector<std::uint8_t> message;
   UaBinaryWriter m(message);
   std::uint32_t sequence = TakeSequenceNumber();
@@ -68,7 +79,6 @@ void UaSubscription::WriteNotificationMessage(UaBinaryWriter& w, bool keepAlive,
   m.ExtensionObjectWith(ua_id::DataChangeNotification, [&] {
     std::size_t countAt = m.Size();
     m.Int32(0);
-    std::uint32_t count = 0;
     for (auto& [id, item] : items) {
       if (item->mode != UaMonitoringMode::Reporting) continue;
       while (item->HasNotifications()) {
@@ -98,6 +108,7 @@ void UaSubscription::WriteNotificationMessage(UaBinaryWriter& w, bool keepAlive,
   w.Raw(message.data(), message.size());
   retransmission_.push_back({sequence, std::move(message)});
   if (retransmission_.size() > kMaxRetransmission) retransmission_.pop_front();
+  return count;
 }
 
 void UaSubscription::WriteStatusChange(UaBinaryWriter& w, UaStatusCode status) {
