@@ -192,7 +192,8 @@ class UaServer::Loop : public UaConnectionDirectory {
       }
     }
     if (keep) keep = Flush(e);
-    if (!keep) Drop(id, e.connection->Failed() ? "refused" : "closed by the peer");
+    if (!keep) return Drop(id, e.connection->Failed() ? "refused" : "closed by the peer");
+    CheckBufferBudget();
   }
 
   // Sends what the connection has queued; false when the peer is gone or reads too little.
@@ -230,9 +231,6 @@ class UaServer::Loop : public UaConnectionDirectory {
 
   void CheckConnections(std::int64_t now) {
     std::vector<std::pair<std::uint64_t, const char*>> dead;
-    std::size_t buffered = 0;
-    std::uint64_t largest = 0;
-    std::size_t largestBytes = 0;
     for (auto& [id, e] : connections_) {
       UaConnection& c = *e.connection;
       if (!c.CheckTimeouts(now)) {
@@ -244,20 +242,30 @@ class UaServer::Loop : public UaConnectionDirectory {
         dead.emplace_back(id, "no session activated in time");
         continue;
       }
-      std::size_t bytes = c.BufferedBytes();
+    }
+    for (auto& [id, reason] : dead) Drop(id, reason);
+    CheckBufferBudget();
+  }
+
+  // Over the server's byte budget, the connection holding the most gives its bytes back.
+  void CheckBufferBudget() {
+    std::size_t buffered = 0;
+    std::uint64_t largest = 0;
+    std::size_t largestBytes = 0;
+    for (auto& [id, e] : connections_) {
+      std::size_t bytes = e.connection->BufferedBytes();
       buffered += bytes;
       if (bytes > largestBytes) {
         largest = id;
         largestBytes = bytes;
       }
     }
-    // Over the server's byte budget, the connection holding the most gives its bytes back.
-    if (buffered > options_.maxBufferedBytes && largest != 0) {
-      connections_[largest].connection->Refuse(ua_status::BadTcpNotEnoughResources,
-                                               "Server buffer budget exceeded");
-      dead.emplace_back(largest, "over the server's buffer budget");
-    }
-    for (auto& [id, reason] : dead) Drop(id, reason);
+    if (buffered <= options_.maxBufferedBytes || largest == 0) return;
+    refusalLog_.Log(LogLevel::Warning, "OPC UA: buffered bytes over the server's budget of " +
+                                           std::to_string(options_.maxBufferedBytes));
+    connections_[largest].connection->Refuse(ua_status::BadTcpNotEnoughResources,
+                                             "Server buffer budget exceeded");
+    Drop(largest, "over the server's buffer budget");
   }
 
   // Closes a connection after a last attempt to send what it has queued (an Error message).

@@ -1,9 +1,8 @@
-// Subscriptions over loopback: notifications, acknowledgements and Republish, publishing mode,
-// lifetime expiry, and TranslateBrowsePathsToNodeIds.
+// Subscriptions over loopback on a clock the tests move: notifications, acknowledgements and
+// Republish, publishing mode, lifetime expiry, queue limits, and TranslateBrowsePathsToNodeIds.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
+#include <atomic>
 
 #include "fake_item_tree.h"
 #include "toolkit/opcua/ua_address_space.h"
@@ -48,11 +47,20 @@ class UaSubscriptionTest : public ::testing::Test {
  protected:
   void SetUp() override {
     valve = &tree.Add("Heating.Valves", "2/0/1", VT_UI1, Variant::UI1(5), "Valve");
-    UaServerOptions options;
     options.port = 0;
+    options.clock = [this] { return clockMs.load(); };
+  }
+
+  void StartServer() {
     server = std::make_unique<UaServer>(tree, options);
     ASSERT_TRUE(server->Start(nullptr));
     ASSERT_TRUE(client.Connect(server->Port()) && client.OpenSession());
+  }
+
+  // Moves the server's clock on and lets it run what fell due.
+  void Advance(std::int64_t ms) {
+    clockMs += ms;
+    server->Wake();
   }
 
   std::uint32_t CreateSubscription(double interval, std::uint32_t lifetime,
@@ -93,7 +101,8 @@ class UaSubscriptionTest : public ::testing::Test {
     return r.UInt32();
   }
 
-  // Sends a Publish acknowledging `acks` and waits for its answer.
+  // Sends a Publish acknowledging `acks`, moves the clock past a keep-alive period of the
+  // tests' subscriptions and waits for the answer.
   PublishResult Publish(const std::vector<std::pair<std::uint32_t, std::uint32_t>>& acks = {},
                         UaStatusCode* fault = nullptr) {
     Bytes body, response;
@@ -105,7 +114,9 @@ class UaSubscriptionTest : public ::testing::Test {
     }
     PublishResult p;
     UaStatusCode result = 0;
-    std::uint32_t type = client.Call(ua_id::PublishRequest, body, response, &result);
+    EXPECT_TRUE(client.SendRequest(ua_id::PublishRequest, body));
+    Advance(100);
+    std::uint32_t type = client.ReceiveResponse(response, &result);
     if (fault) *fault = result;
     if (type != ua_id::PublishResponse) return p;
     UaBinaryReader r(response.data(), response.size());
@@ -118,12 +129,15 @@ class UaSubscriptionTest : public ::testing::Test {
 
   FakeItemTree tree;
   FakeItem* valve = nullptr;
+  std::atomic<std::int64_t> clockMs{1000000};
+  UaServerOptions options;
   std::unique_ptr<UaServer> server;
   UaTestClient client;
 };
 }  // namespace
 
 TEST_F(UaSubscriptionTest, ChangesAcknowledgementsRepublishAndPublishingMode) {
+  StartServer();
   std::uint32_t sub = CreateSubscription(20, 1000, 3);
   ASSERT_NE(sub, 0u);
   EXPECT_EQ(Monitor(sub, "Heating.Valves.2/0/1", 7), ua_status::Good);
@@ -185,11 +199,12 @@ TEST_F(UaSubscriptionTest, ChangesAcknowledgementsRepublishAndPublishingMode) {
 }
 
 TEST_F(UaSubscriptionTest, ASubscriptionWithoutPublishRequestsExpires) {
+  StartServer();
   std::uint32_t sub = CreateSubscription(10, 3, 1);  // revised to a lifetime of 3 cycles
   ASSERT_NE(sub, 0u);
   ASSERT_EQ(Monitor(sub, "Heating.Valves.2/0/1", 1), ua_status::Good);
   EXPECT_EQ(valve->ClientRefCount(), 1);
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  Advance(200);
   UaStatusCode result = 0;
   Publish({}, &result);
   EXPECT_EQ(result, ua_status::BadNoSubscription);
@@ -197,6 +212,7 @@ TEST_F(UaSubscriptionTest, ASubscriptionWithoutPublishRequestsExpires) {
 }
 
 TEST_F(UaSubscriptionTest, TranslateBrowsePathsFollowsBrowseNames) {
+  StartServer();
   auto translate = [&](std::vector<UaQualifiedName> names, UaStatusCode& status) {
     Bytes body, response;
     UaBinaryWriter w(body);
@@ -228,4 +244,30 @@ TEST_F(UaSubscriptionTest, TranslateBrowsePathsFollowsBrowseNames) {
   EXPECT_EQ(status, ua_status::Good);
   EXPECT_TRUE(translate({{1, "Project"}, {1, "Cooling"}}, status).empty());
   EXPECT_EQ(status, ua_status::BadNoMatch);
+}
+
+TEST_F(UaSubscriptionTest, QueuedNotificationsStayWithinTheSessionLimit) {
+  options.maxQueuedNotificationsPerSession = 4;
+  std::vector<FakeItem*> items{valve};
+  for (int k = 2; k <= 8; ++k) {
+    items.push_back(
+        &tree.Add("Heating.Valves", "2/0/" + std::to_string(k), VT_UI1, Variant::UI1(1), "Valve"));
+  }
+  StartServer();
+  std::uint32_t sub = CreateSubscription(20, 1000, 3);
+  for (std::uint32_t k = 1; k <= 8; ++k) {
+    ASSERT_EQ(Monitor(sub, "Heating.Valves.2/0/" + std::to_string(k), k), ua_status::Good);
+  }
+  // Without Publish requests the values of eight items change many times over; only four
+  // notifications may wait, the latest value of each item that holds one.
+  for (int round = 0; round < 20; ++round) {
+    for (FakeItem* item : items) tree.Update(*item, Variant::UI1(static_cast<std::uint8_t>(round)));
+    Advance(20);
+  }
+  PublishResult p = Publish();
+  ASSERT_EQ(p.changes.size(), 4u);
+  for (const auto& [handle, value] : p.changes) EXPECT_TRUE(value.value == UaVariant::Byte(19));
+  // Once delivered, room is free again for the others' changes.
+  for (FakeItem* item : items) tree.Update(*item, Variant::UI1(50));
+  EXPECT_EQ(Publish({{sub, p.sequenceNumber}}).changes.size(), 4u);
 }
