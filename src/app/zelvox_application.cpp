@@ -44,6 +44,7 @@ ZelvoxApplication::~ZelvoxApplication() {
 std::optional<int> ZelvoxApplication::InitInstance(MainThread& mainThread,
                                                    std::function<void()> onRaise) {
   SettingsStore& store = SettingsStore::Of(Hive::CurrentUser);
+  if (auto level = m_line.logLevel ? m_line.logLevel : ReadLogLevel(store)) SetLogLevel(*level);
   const StartSettings start = ReadStartSettings(store);
   m_language = start.language;
   m_startmode = start.startmode;
