@@ -48,6 +48,7 @@ std::size_t UaConnection::BufferedBytes() const {
 bool UaConnection::Fail(UaStatusCode code, const char* reason) {
   if (failed_) return false;  // one Error message is enough
   failed_ = true;
+  failReason_ = reason;
   std::vector<std::uint8_t> msg;
   UaBinaryWriter w(msg);
   w.Raw("ERRF", 4);

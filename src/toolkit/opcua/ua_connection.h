@@ -37,6 +37,8 @@ class UaConnection {
   bool ChannelOpen() const { return channelOpen_; }
   // An Error message was queued: the connection is to be closed once it is sent.
   bool Failed() const { return failed_; }
+  // Why: the text of the Error message.
+  const std::string& FailReason() const { return failReason_; }
   std::int64_t ConnectedMs() const { return connectedMs_; }
   // Queues an Error message; the connection is to be closed once it is sent.
   void Refuse(UaStatusCode code, const char* reason) { Fail(code, reason); }
@@ -87,6 +89,7 @@ class UaConnection {
   std::uint32_t channelId_;
   std::string peer_ = "an unknown peer";
   bool failed_ = false;
+  std::string failReason_;
   UaConnectionLimits limits_;
   State state_ = State::ExpectHello;
   std::int64_t connectedMs_;

@@ -274,7 +274,13 @@ class UaServer::Loop : public UaConnectionDirectory {
     if (it == connections_.end()) return;
     Entry& e = it->second;
     UaConnection& c = *e.connection;
-    Log(LogLevel::Info, "OPC UA: connection from " + c.Peer() + " closed: " + reason);
+    if (c.Failed()) {
+      // Malformed or hostile input: a peer can cause these at will, so they are rate-limited.
+      refusalLog_.Log(LogLevel::Warning, "OPC UA: connection from " + c.Peer() +
+                                             " closed: " + reason + " (" + c.FailReason() + ")");
+    } else {
+      Log(LogLevel::Info, "OPC UA: connection from " + c.Peer() + " closed: " + reason);
+    }
     if (c.OutgoingSize() > 0) {
       [[maybe_unused]] auto n = send(e.fd, c.OutgoingData(), c.OutgoingSize(), MSG_NOSIGNAL);
     }

@@ -45,6 +45,8 @@ struct UaServerOptions {
   double minSessionTimeoutMs = 1000;
   double maxSessionTimeoutMs = 3600000;
   double minPublishingIntervalMs = 10;
+  // A subscription whose client stops publishing ends (and stops sampling) after at most this.
+  double maxSubscriptionLifetimeMs = 3600000;
   std::int64_t incompleteMessageTimeoutMs = 10000;
   // The steady clock in milliseconds that times sessions, subscriptions and connections. Unset:
   // the system's. Tests set a clock they move themselves.

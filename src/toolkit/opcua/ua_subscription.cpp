@@ -12,12 +12,19 @@ constexpr std::size_t kMaxRetransmission = 32;
 }  // namespace
 
 void UaSubscription::Revise(double intervalMs, std::uint32_t lifetime, std::uint32_t keepAlive,
-                            double minIntervalMs) {
+                            double minIntervalMs, double maxLifetimeMs) {
   if (!std::isfinite(intervalMs) || intervalMs < minIntervalMs) intervalMs = minIntervalMs;
   publishingIntervalMs = std::min(intervalMs, 3600000.0);
-  maxKeepAliveCount = std::clamp<std::uint32_t>(keepAlive, 1, 10000);
-  // The lifetime must cover at least three keep-alive periods.
-  lifetimeCount = std::max<std::uint32_t>(lifetime, 3 * maxKeepAliveCount);
+  // Publishing cycles in a span of time, at least one.
+  auto cycles = [&](double ms) {
+    return static_cast<std::uint32_t>(std::clamp(ms / publishingIntervalMs, 1.0, 1e9));
+  };
+  maxKeepAliveCount =
+      std::clamp<std::uint32_t>(keepAlive, 1, std::min(10000u, cycles(maxLifetimeMs / 3)));
+  // The lifetime must cover at least three keep-alive periods; a client that stops publishing
+  // loses the subscription, and what it sampled, within the server's longest lifetime.
+  lifetimeCount = std::clamp(lifetime, 3 * maxKeepAliveCount,
+                             std::max(3 * maxKeepAliveCount, cycles(maxLifetimeMs)));
 }
 
 std::uint32_t UaSubscription::TakeSequenceNumber() {

@@ -18,7 +18,7 @@ class UaSubscription {
 
   // Sets interval and counters from the client's request, revised to the server's limits.
   void Revise(double intervalMs, std::uint32_t lifetimeCount, std::uint32_t maxKeepAliveCount,
-              double minIntervalMs);
+              double minIntervalMs, double maxLifetimeMs);
 
   // Samples the items that are due (the caller holds the tag lock when any item has a tag);
   // at most `room` more notifications may be queued. Returns how many more are queued.

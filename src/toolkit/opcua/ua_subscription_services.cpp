@@ -59,7 +59,7 @@ void UaServiceHandler::CreateSubscription(Context& ctx, const UaCreateSubscripti
   std::uint32_t id = nextSubscriptionId_++;
   auto sub = std::make_unique<UaSubscription>(id, ctx.nowMs);
   sub->Revise(req.intervalMs, req.lifetimeCount, req.maxKeepAliveCount,
-              options_.minPublishingIntervalMs);
+              options_.minPublishingIntervalMs, options_.maxSubscriptionLifetimeMs);
   sub->maxNotificationsPerPublish = req.maxNotificationsPerPublish;
   sub->publishingEnabled = req.publishingEnabled;
   sub->priority = req.priority;
@@ -80,7 +80,7 @@ void UaServiceHandler::ModifySubscription(Context& ctx, const UaModifySubscripti
   UaSubscription* sub = SubscriptionFor(ctx, req.subscriptionId);
   if (sub == nullptr) return;
   sub->Revise(req.intervalMs, req.lifetimeCount, req.maxKeepAliveCount,
-              options_.minPublishingIntervalMs);
+              options_.minPublishingIntervalMs, options_.maxSubscriptionLifetimeMs);
   sub->maxNotificationsPerPublish = req.maxNotificationsPerPublish;
   sub->priority = req.priority;
   sub->nextPublishMs = std::min<std::int64_t>(sub->nextPublishMs,

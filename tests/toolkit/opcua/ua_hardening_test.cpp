@@ -2,11 +2,14 @@
 // session, session and connection slots, limits on paths and strings, identity tokens.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <limits>
+#include <mutex>
 
 #include "fake_item_tree.h"
+#include "platform/log.h"
 #include "toolkit/opcua/ua_address_space.h"
 #include "toolkit/opcua/ua_binary_writer.h"
 #include "toolkit/opcua/ua_node_ids.h"
@@ -161,6 +164,16 @@ TEST_F(UaHardeningTest, UnactivatedSessionsGiveWayAndEndSoon) {
 
 TEST_F(UaHardeningTest, ConnectionSlotsAreNotHeldByIdleOrSilentClients) {
   options.maxConnections = 2;
+  std::mutex logMutex;
+  std::vector<std::string> log;
+  SetLogSink([&](LogLevel, std::string_view text) {
+    std::lock_guard lock(logMutex);
+    log.emplace_back(text);
+  });
+  struct RestoreSink {
+    ~RestoreSink() { SetLogSink({}); }
+  } restore;
+  SetLogLevel(LogLevel::Info);
   Start();
   UaTestClient active, idle;
   ASSERT_TRUE(active.Connect(server->Port()) && active.OpenSession());

@@ -211,6 +211,33 @@ TEST_F(UaSubscriptionTest, ASubscriptionWithoutPublishRequestsExpires) {
   EXPECT_EQ(valve->ClientRefCount(), 0);
 }
 
+TEST_F(UaSubscriptionTest, TheServerBoundsTheLifetimeAClientAsksFor) {
+  options.maxSubscriptionLifetimeMs = 1000;
+  StartServer();
+  Bytes body, response;
+  UaBinaryWriter w(body);
+  w.Double(10);
+  w.UInt32(4000000000u);  // lifetime count
+  w.UInt32(1000000);      // keep-alive count
+  w.UInt32(0);
+  w.Boolean(true);
+  w.Byte(0);
+  ASSERT_EQ(client.Call(ua_id::CreateSubscriptionRequest, body, response),
+            ua_id::CreateSubscriptionResponse);
+  UaBinaryReader r(response.data(), response.size());
+  std::uint32_t sub = r.UInt32();
+  EXPECT_EQ(r.Double(), 10.0);
+  EXPECT_EQ(r.UInt32(), 100u);  // 1000 ms of 10 ms cycles
+  EXPECT_EQ(r.UInt32(), 33u);   // a third of it
+  ASSERT_EQ(Monitor(sub, "Heating.Valves.2/0/1", 1), ua_status::Good);
+  // A client that stops publishing loses the subscription, and its tag reference, in time.
+  Advance(1000);
+  UaStatusCode result = 0;
+  Publish({}, &result);
+  EXPECT_EQ(result, ua_status::BadNoSubscription);
+  EXPECT_EQ(valve->ClientRefCount(), 0);
+}
+
 TEST_F(UaSubscriptionTest, TranslateBrowsePathsFollowsBrowseNames) {
   StartServer();
   auto translate = [&](std::vector<UaQualifiedName> names, UaStatusCode& status) {
