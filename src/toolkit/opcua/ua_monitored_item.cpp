@@ -14,14 +14,8 @@ UaMonitoredItem::~UaMonitoredItem() {
 }
 
 std::ptrdiff_t UaMonitoredItem::Sample(UaAddressSpace& space, bool mayGrow) {
-  if (mode == UaMonitoringMode::Disabled) return 0;
-  // A queue that may not grow overflows at its present length, by the item's discard policy;
-  // an empty one leaves the change unseen until it may.
-  std::size_t capacity = queueSize;
-  if (!mayGrow) {
-    if (QueuedCount() == 0 || mode != UaMonitoringMode::Reporting) return 0;
-    capacity = QueuedCount();
-  }
+  // Without room to queue, a change stays unseen (and costs nothing) until there is room.
+  if (mode == UaMonitoringMode::Disabled || !mayGrow) return 0;
   if (tag_ != nullptr) {
     const CTag& tag = *tag_;
     bool statusSame = (tag.m_quality & 0xC0) == (lastQuality_ & 0xC0);
@@ -33,7 +27,7 @@ std::ptrdiff_t UaMonitoredItem::Sample(UaAddressSpace& space, bool mayGrow) {
     lastQuality_ = tag.m_quality;
     lastTimestamp_ = tag.m_timestamp;
     if (!(lastValue_ == tag.m_value)) lastValue_ = tag.m_value;
-    return Enqueue(UaAddressSpace::TagDataValue(tag), capacity);
+    return Enqueue(UaAddressSpace::TagDataValue(tag));
   }
   UaDataValue dv = space.Read(nodeId_, attributeId_, 1e9);
   if (!dv.hasSourceTimestamp && attributeId_ == ua_attr::Value && dv.hasValue) {
@@ -47,17 +41,17 @@ std::ptrdiff_t UaMonitoredItem::Sample(UaAddressSpace& space, bool mayGrow) {
   if (same) return 0;
   sampled_ = true;
   last = dv;
-  return Enqueue(std::move(dv), capacity);
+  return Enqueue(std::move(dv));
 }
 
-std::ptrdiff_t UaMonitoredItem::Enqueue(UaDataValue value, std::size_t capacity) {
+std::ptrdiff_t UaMonitoredItem::Enqueue(UaDataValue value) {
   auto before = static_cast<std::ptrdiff_t>(QueuedCount());
   if (mode != UaMonitoringMode::Reporting) {
     // Sampling without reporting keeps only the latest value for a later switch to reporting.
     queue_.clear();
     head_ = 0;
   }
-  if (QueuedCount() >= capacity && QueuedCount() > 0) {
+  if (QueuedCount() >= queueSize && QueuedCount() > 0) {
     if (discardOldest) {
       queue_[head_++] = UaDataValue{};
     } else {

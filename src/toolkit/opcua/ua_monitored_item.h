@@ -34,8 +34,8 @@ class UaMonitoredItem {
   // Samples now; queues a notification when the watched state changed since the last sample.
   // Items with a tag compare its fields in place (the caller holds the tag lock) and copy
   // nothing unless something changed; other items read through the address space. Without
-  // `mayGrow` the queue does not get longer: a full-or-not queue overflows as a full one would,
-  // and an empty one leaves the change for a later sample. Returns how much the queue grew.
+  // `mayGrow` (the session's or server's queues are full) nothing is sampled and a change is
+  // seen by a later sample. Returns how much the queue grew.
   std::ptrdiff_t Sample(UaAddressSpace& space, bool mayGrow = true);
   bool HasNotifications() const { return QueuedCount() != 0; }
   std::size_t QueuedCount() const { return queue_.size() - head_; }
@@ -52,8 +52,8 @@ class UaMonitoredItem {
   UaTimestampsToReturn timestamps = UaTimestampsToReturn::Both;
 
  private:
-  // Queues `value`, dropping one by the discard policy when `capacity` values are queued.
-  std::ptrdiff_t Enqueue(UaDataValue value, std::size_t capacity);
+  // Queues `value`, dropping one by the discard policy when the queue is full.
+  std::ptrdiff_t Enqueue(UaDataValue value);
 
   std::uint32_t id_;
   UaNodeId nodeId_;

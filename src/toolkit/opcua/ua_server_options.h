@@ -37,8 +37,9 @@ struct UaServerOptions {
   std::int64_t unactivatedSessionTimeoutMs = 10000;
   // A connection without an activated session is closed after this time.
   std::int64_t unactivatedConnectionTimeoutMs = 10000;
-  std::uint32_t maxQueuedNotificationsPerSession = 100000;
-  std::uint32_t maxQueuedNotifications = 1000000;  // all sessions together
+  // Queued notifications (a few hundred bytes each) of one session and of all together.
+  std::uint32_t maxQueuedNotificationsPerSession = 20000;
+  std::uint32_t maxQueuedNotifications = 200000;
   // Received and unsent bytes of all connections together; a connection that takes the server
   // over it is closed.
   std::size_t maxBufferedBytes = 256 * 1024 * 1024;

@@ -399,13 +399,13 @@ void UaServiceHandler::ForgetNotifications(UaSession& session, UaSubscription& s
 void UaServiceHandler::SampleSubscription(UaSession& session, UaSubscription& sub,
                                           std::int64_t nowMs) {
   std::size_t room = NotificationRoom(session);
-  std::lock_guard guard(callback_.GetTagLock());
-  CountNotifications(session, sub.SampleDue(space_, nowMs, room));
-  if (room == 0 && sub.HasNotifications()) {
+  if (room == 0) {
     notificationLimitLog_.Log(LogLevel::Warning,
                               "OPC UA: queued notifications at their limit for session \"" +
-                                  session.name + "\"; older values are dropped");
+                                  session.name + "\"; changes wait for Publish requests");
   }
+  std::lock_guard guard(callback_.GetTagLock());
+  CountNotifications(session, sub.SampleDue(space_, nowMs, room));
 }
 
 void UaServiceHandler::RunPublishing(UaSession& session, std::int64_t nowMs) {

@@ -235,6 +235,23 @@ bool UaTestClient::CloseSession() {
   return Call(ua_id::CloseSessionRequest, body, response) == ua_id::CloseSessionResponse;
 }
 
+std::uint32_t UaTestClient::CreateSubscription(double intervalMs, std::uint32_t lifetimeCount,
+                                               std::uint32_t maxKeepAliveCount) {
+  std::vector<std::uint8_t> body, response;
+  UaBinaryWriter w(body);
+  w.Double(intervalMs);
+  w.UInt32(lifetimeCount);
+  w.UInt32(maxKeepAliveCount);
+  w.UInt32(0);  // no limit of notifications per Publish
+  w.Boolean(true);
+  w.Byte(0);
+  if (Call(ua_id::CreateSubscriptionRequest, body, response) != ua_id::CreateSubscriptionResponse) {
+    return 0;
+  }
+  UaBinaryReader r(response.data(), response.size());
+  return r.UInt32();
+}
+
 std::vector<std::uint8_t> UaTestClient::ReadRequestBody(const std::vector<UaNodeId>& nodes,
                                                         double maxAge) {
   std::vector<std::uint8_t> body;

@@ -46,6 +46,10 @@ class UaTestClient {
   bool SendRequest(std::uint32_t requestType, const std::vector<std::uint8_t>& body);
   std::uint32_t ReceiveResponse(std::vector<std::uint8_t>& response, UaStatusCode* serviceResult);
 
+  // CreateSubscription (publishing enabled); the subscription's id, 0 on failure.
+  std::uint32_t CreateSubscription(double intervalMs, std::uint32_t lifetimeCount,
+                                   std::uint32_t maxKeepAliveCount);
+
   std::optional<std::vector<UaDataValue>> Read(const std::vector<UaNodeId>& nodes,
                                                double maxAge = 1000);
   static std::vector<std::uint8_t> ReadRequestBody(const std::vector<UaNodeId>& nodes,
