@@ -118,7 +118,7 @@ void UaServiceHandler::WriteEndpoints(UaBinaryWriter& w) {
   w.UInt32(1);     // security mode None
   w.String(kPolicyNone);
   w.ArrayLength(1);  // user token policies: anonymous only
-  w.String("anonymous");
+  w.String(kAnonymousPolicyId);
   w.UInt32(0);
   w.NullString();
   w.NullString();
