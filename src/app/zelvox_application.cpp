@@ -15,6 +15,7 @@
 #include "opc/opc_server_callback.h"
 #include "platform/current_language.h"
 #include "platform/language_files.h"
+#include "platform/log.h"
 #include "platform/prompt.h"
 #include "platform/settings_store.h"
 #include "project/document_settings.h"
@@ -157,6 +158,8 @@ std::optional<int> ZelvoxApplication::StartServing(SettingsStore& store) {
         PromptKind::Error, PromptButtons::Ok);
     return kExitPortTaken;
   }
+  Log(LogLevel::Notice, "OPC UA: serving on " + Endpoint() +
+                            (options.listenAny ? " (all interfaces, security policy None)" : ""));
   return std::nullopt;
 }
 
