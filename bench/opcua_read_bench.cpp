@@ -42,6 +42,9 @@ struct ServedTree {
     options.port = 0;
     options.maxNodesPerRequest = 100000;
     options.maxMonitoredItemsPerSubscription = 100000;
+    // Every monitored item holds its first value, as the memory figure has always counted.
+    options.maxQueuedNotificationsPerSession = 100000;
+    options.maxQueuedNotifications = 100000;
     server = std::make_unique<UaServer>(tree, options);
     server->Start(nullptr);
   }
