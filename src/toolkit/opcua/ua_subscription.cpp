@@ -7,10 +7,6 @@
 #include "toolkit/opcua/ua_node_ids.h"
 #include "toolkit/opcua/ua_service_header.h"
 
-namespace {
-constexpr std::size_t kMaxRetransmission = 32;
-}  // namespace
-
 void UaSubscription::Revise(double intervalMs, std::uint32_t lifetime, std::uint32_t keepAlive,
                             double minIntervalMs, double maxLifetimeMs) {
   if (!std::isfinite(intervalMs) || intervalMs < minIntervalMs) intervalMs = minIntervalMs;
@@ -114,7 +110,7 @@ std::size_t UaSubscription::WriteNotificationMessage(UaBinaryWriter& w, bool kee
   });
   w.Raw(message.data(), message.size());
   retransmission_.push_back({sequence, std::move(message)});
-  if (retransmission_.size() > kMaxRetransmission) retransmission_.pop_front();
+  if (retransmission_.size() > kKeptMessages) retransmission_.pop_front();
   return count;
 }
 

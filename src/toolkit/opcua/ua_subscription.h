@@ -12,6 +12,9 @@
 
 class UaSubscription {
  public:
+  // Sent messages kept for Republish until acknowledged; older ones are dropped.
+  static constexpr std::size_t kKeptMessages = 32;
+
   UaSubscription(std::uint32_t id, std::int64_t nowMs) : nextPublishMs(nowMs), id_(id) {}
 
   std::uint32_t Id() const { return id_; }

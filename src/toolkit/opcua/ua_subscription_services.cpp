@@ -276,6 +276,12 @@ void UaServiceHandler::DeleteMonitoredItems(Context& ctx,
 
 void UaServiceHandler::Publish(Context& ctx, const UaPublishRequest& req) {
   UaSession* session = ctx.session;
+  // No client has more to acknowledge than every subscription's kept messages; the results
+  // wait with the queued request, so a longer list is refused rather than held.
+  if (req.acknowledgements.size() >
+      std::size_t{options_.maxSubscriptionsPerSession} * UaSubscription::kKeptMessages) {
+    return Fault(ctx, ua_status::BadTooManyOperations);
+  }
   UaPendingPublish pending;
   pending.connectionId = ctx.connection.Id();
   pending.requestId = ctx.requestId;

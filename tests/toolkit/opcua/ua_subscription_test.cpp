@@ -9,6 +9,7 @@
 #include "toolkit/opcua/ua_binary_writer.h"
 #include "toolkit/opcua/ua_node_ids.h"
 #include "toolkit/opcua/ua_server.h"
+#include "toolkit/opcua/ua_subscription.h"
 #include "ua_test_client.h"
 
 namespace {
@@ -273,7 +274,7 @@ TEST_F(UaSubscriptionTest, TranslateBrowsePathsFollowsBrowseNames) {
   EXPECT_EQ(status, ua_status::BadNoMatch);
 }
 
-TEST_F(UaSubscriptionTest, QueuedNotificationsStayWithinTheSessionLimit) {
+TEST_F(UaSubscriptionTest, QueuedNotificationsAndAcknowledgementsStayWithinTheLimits) {
   options.maxQueuedNotificationsPerSession = 4;
   std::vector<FakeItem*> items{valve};
   for (int k = 2; k <= 8; ++k) {
@@ -293,6 +294,12 @@ TEST_F(UaSubscriptionTest, QueuedNotificationsStayWithinTheSessionLimit) {
   }
   PublishResult p = Publish();
   EXPECT_EQ(p.changes.size(), 4u);
+  // Acknowledgements wait with a queued Publish: more than could ever be due are refused.
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> tooMany(
+      options.maxSubscriptionsPerSession * UaSubscription::kKeptMessages + 1, {sub, 1});
+  UaStatusCode fault = 0;
+  Publish(tooMany, &fault);
+  EXPECT_EQ(fault, ua_status::BadTooManyOperations);
   // Once delivered, room is free again: the latest values follow.
   for (FakeItem* item : items) tree.Update(*item, Variant::UI1(50));
   PublishResult next = Publish({{sub, p.sequenceNumber}});
