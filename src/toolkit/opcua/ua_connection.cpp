@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <string_view>
 
 #include "toolkit/opcua/ua_binary_writer.h"
@@ -112,6 +113,9 @@ bool UaConnection::HandleChunk(const std::uint8_t* chunk, std::size_t size, std:
     return Fail(ua_status::BadTcpMessageTypeInvalid, "Unknown message type");
   } catch (const UaDecodeError& e) {
     return Fail(e.status, "Malformed message");
+  } catch (const std::bad_alloc&) {
+    // Assembling a message can run out of memory as well as serving it.
+    return Fail(ua_status::BadTcpNotEnoughResources, "Out of memory");
   }
 }
 
