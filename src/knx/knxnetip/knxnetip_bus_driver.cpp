@@ -43,7 +43,7 @@ std::int32_t KnxNetIpBusDriver::Open(const std::string& connectionParameter) {
   if (!server) return DeviceOpenErrorInvalidDevice;
   TunnelListener& events = *this;
   auto tunnel = std::make_unique<TunnelDriver>(events, timing_.tunnel);
-  if (!tunnel->Start(*server)) return DeviceOpenErrorDriverOpenError;
+  if (!tunnel->Start(server->address, server->nat)) return DeviceOpenErrorDriverOpenError;
   const bool connected = tunnel->WaitConnected(timing_.openWait);
   std::lock_guard lock(driverMutex_);
   tunnel_ = std::move(tunnel);
@@ -142,8 +142,16 @@ void KnxNetIpBusDriver::CancelCheck() {
   checkChanged_.notify_all();
 }
 
-void KnxNetIpBusDriver::OnTunnelConnected(std::uint16_t) {}
-void KnxNetIpBusDriver::OnTunnelLost() {}
+void KnxNetIpBusDriver::OnTunnelConnected(std::uint16_t individualAddress) {
+  individualAddress_ = individualAddress;
+  std::lock_guard lock(listenerMutex_);
+  if (listener_ != nullptr) listener_->OnConnectionState(true);
+}
+
+void KnxNetIpBusDriver::OnTunnelLost() {
+  std::lock_guard lock(listenerMutex_);
+  if (listener_ != nullptr) listener_->OnConnectionState(false);
+}
 
 void KnxNetIpBusDriver::OnTunnelCemi(const Bytes& cemi) {
   auto frame = DecodeCemi(cemi);
@@ -178,7 +186,7 @@ void KnxNetIpBusDriver::OnIndividualFrame(const CemiLData& frame) {
     return;
   }
   std::lock_guard lock(checkMutex_);
-  if (!check_ || check_->target != frame.source) return;
+  if (!check_ || check_->target != frame.source || frame.destination != individualAddress_) return;
   check_->responseSequence = tpdu->sequence;
   checkChanged_.notify_all();
 }
