@@ -36,6 +36,8 @@ class KnxNetIpBusDriver : public BusDriver, private TunnelListener {
   // without another Open.
   std::int32_t Open(const std::string& connectionParameter) override;
   void Close() override;
+  // A listener attached while the link is not what Open answered (it came up, or went down,
+  // in between) gets that state at once.
   void SetListener(BusDriverListener* listener) override;
   std::int32_t SendGroupRead(std::uint16_t groupAddress, std::int32_t priority,
                              std::int32_t routingCounter) override;
@@ -57,6 +59,7 @@ class KnxNetIpBusDriver : public BusDriver, private TunnelListener {
   };
 
   void OnTunnelConnected(std::uint16_t individualAddress) override;
+  void ReportLink(bool up);
   void OnTunnelLost() override;
   void OnTunnelCemi(const Bytes& cemi) override;
   void OnTunnelSendFailed(const Bytes& cemi) override;
@@ -73,6 +76,10 @@ class KnxNetIpBusDriver : public BusDriver, private TunnelListener {
 
   std::mutex listenerMutex_;
   BusDriverListener* listener_ = nullptr;
+  bool linkUp_ = false;
+  // The link state the system knows of: Open's answer, then each state reported. A listener
+  // attached after the link changed behind Open's answer is told the change at once.
+  bool knownUp_ = false;
 
   std::mutex checkRunMutex_;  // one check at a time
   std::mutex checkMutex_;

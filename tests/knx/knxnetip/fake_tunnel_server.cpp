@@ -102,6 +102,7 @@ void FakeTunnelServer::OnControl(ByteView datagram, const Hpai& from) {
   if (!frame) return;
   switch (frame->service) {
     case ServiceType::ConnectRequest: {
+      if (!answerConnects_) return;
       const auto& request = std::get<ConnectRequest>(frame->body);
       clientControl_ = request.control;
       clientData_ = request.data;

@@ -27,6 +27,8 @@ class FakeTunnelServer {
   // The device that answers A_DeviceDescriptor_Read, and the individual address its response
   // is sent to (the tunnel's own, or another client's).
   void PlayDevice(std::uint16_t device, std::uint16_t answerTo);
+  // Whether CONNECT_REQUESTs are answered (at first they are).
+  void AnswerConnects(bool on) { answerConnects_ = on; }
   // Ends the tunnel from the server side (DISCONNECT_REQUEST to the client).
   void Disconnect();
   int connects() const { return connects_; }
@@ -51,6 +53,7 @@ class FakeTunnelServer {
   std::uint8_t sendSequence_ = 0;
   std::uint16_t device_ = 0;
   std::uint16_t answerTo_ = 0;
+  std::atomic<bool> answerConnects_{true};
   std::atomic<int> connects_{0};
   std::atomic<int> misdirected_{0};
   std::atomic<bool> stopping_{false};

@@ -119,3 +119,27 @@ TEST(KnxNetIpBusDriver, TalksToTheDataEndpointAndReportsTheLinkState) {
   EXPECT_EQ(server.connects(), 2);
   driver.Close();
 }
+
+TEST(KnxNetIpBusDriver, ALinkThatCameUpAfterOpensAnswerIsToldToTheListener) {
+  FakeTunnelServer server;
+  ASSERT_TRUE(server.ok());
+  server.AnswerConnects(false);
+  KnxNetIpDriverTiming timing{TunnelTiming{}, 100ms, 1000ms};
+  timing.tunnel.connectTimeout = 100ms;
+  timing.tunnel.firstRetryDelay = 20ms;
+  KnxNetIpBusDriver driver{timing};
+  ASSERT_EQ(driver.Open("127.0.0.1:" + std::to_string(server.controlPort())),
+            DeviceOpenErrorDriverOpenError);
+  // The tunnel comes up before anyone listens.
+  server.AnswerConnects(true);
+  ASSERT_TRUE(Within(
+      3s, [&] { return driver.SendGroupRead(0x0a03, PriorityLow, 6) == DeviceWriteErrorNoError; }));
+  RecordingDriverListener listener;
+  driver.SetListener(&listener);
+  EXPECT_EQ(listener.Get(listener.states), std::vector<bool>{true});
+  // Told once only.
+  driver.SetListener(&listener);
+  EXPECT_EQ(listener.Get(listener.states).size(), 1u);
+  driver.SetListener(nullptr);
+  driver.Close();
+}
