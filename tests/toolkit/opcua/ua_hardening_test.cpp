@@ -25,6 +25,15 @@ std::uint32_t ErrorCode(const std::string& answer) {
   return r.UInt32();
 }
 
+// Lets Info messages through to the sink a test installed, for the test's duration.
+struct LogCapture {
+  LogCapture() { SetLogLevel(LogLevel::Info); }
+  ~LogCapture() {
+    SetLogSink({});
+    SetLogLevel(LogLevel::Notice);
+  }
+};
+
 class UaHardeningTest : public ::testing::Test {
  protected:
   UaHardeningTest() {
@@ -140,6 +149,16 @@ TEST_F(UaHardeningTest, RequestsAreCheckedForASessionBeforeTheirBodyAndDecodedWh
 TEST_F(UaHardeningTest, UnactivatedSessionsGiveWayAndEndSoon) {
   options.maxSessions = 2;
   options.unactivatedConnectionTimeoutMs = 600000;  // the sessions' limit is tested here
+  std::mutex logMutex;
+  std::string longestName;
+  SetLogSink([&](LogLevel, std::string_view text) {
+    std::lock_guard lock(logMutex);
+    if (text.find("\" created for") == std::string_view::npos) return;
+    std::string_view name = text.substr(text.find('"') + 1);
+    name = name.substr(0, name.find('"'));
+    if (name.size() > longestName.size()) longestName = name;
+  });
+  LogCapture capture;
   Start();
   UaTestClient first, second, third;
   ASSERT_TRUE(first.Connect(server->Port()) && second.Connect(server->Port()) &&
@@ -160,6 +179,9 @@ TEST_F(UaHardeningTest, UnactivatedSessionsGiveWayAndEndSoon) {
   ASSERT_EQ(first.CreateSession("again"), ua_status::Good);
   EXPECT_EQ(first.ActivateSession(UaTestClient::AnonymousIdentity()), ua_status::Good);
   EXPECT_EQ(second.CreateSession("late"), ua_status::BadTooManySessions);
+  server->Stop();
+  // A client's session name is kept to a bounded length.
+  EXPECT_EQ(longestName, std::string(options.maxSessionNameLength, 'n'));
 }
 
 TEST_F(UaHardeningTest, ConnectionSlotsAreNotHeldByIdleOrSilentClients) {
@@ -170,10 +192,7 @@ TEST_F(UaHardeningTest, ConnectionSlotsAreNotHeldByIdleOrSilentClients) {
     std::lock_guard lock(logMutex);
     log.emplace_back(text);
   });
-  struct RestoreSink {
-    ~RestoreSink() { SetLogSink({}); }
-  } restore;
-  SetLogLevel(LogLevel::Info);
+  LogCapture capture;
   Start();
   UaTestClient active, idle;
   ASSERT_TRUE(active.Connect(server->Port()) && active.OpenSession());
