@@ -3,7 +3,6 @@
 
 #include <mutex>
 
-#include "devices/check_queue.h"
 #include "devices/device_address_text.h"
 #include "platform/clock.h"
 #include "platform/code_page.h"
@@ -20,6 +19,6 @@ void CheckDeviceWrite(CDORAzivazDoc& doc, GroupItem& item, const Variant& value)
     item.m_quality = OPC_QUALITY_BAD;
     return;
   }
-  QueueDeviceCheck(doc, FormatPhysicalAddress(*address));
+  doc.CheckQueue().Add(FormatPhysicalAddress(*address));
   item.m_quality = OPC_QUALITY_GOOD;
 }
