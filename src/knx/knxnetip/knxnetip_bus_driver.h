@@ -62,17 +62,17 @@ class KnxNetIpBusDriver : public BusDriver, private TunnelListener {
   std::int32_t SendCemi(const CemiLData& frame);
   std::int32_t SendToDevice(std::uint16_t address, const Bytes& tpdu);
 
-  KnxNetIpDriverTiming timing_;
-  std::mutex driverMutex_;  // Open/Close against senders
-  std::unique_ptr<TunnelDriver> tunnel_;
+  KnxNetIpDriverTiming m_timing;
+  std::mutex m_driverMutex;  // Open/Close against senders
+  std::unique_ptr<TunnelDriver> m_tunnel;
 
-  std::mutex listenerMutex_;
-  BusDriverListener* listener_ = nullptr;
+  std::mutex m_listenerMutex;
+  BusDriverListener* m_listener = nullptr;
 
-  std::mutex checkRunMutex_;  // one check at a time
-  std::mutex checkMutex_;
-  std::condition_variable checkChanged_;
-  std::optional<Check> check_;
+  std::mutex m_checkRunMutex;  // one check at a time
+  std::mutex m_checkMutex;
+  std::condition_variable m_checkChanged;
+  std::optional<Check> m_check;
 };
 
 }  // namespace knxnetip

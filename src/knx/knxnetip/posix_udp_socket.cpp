@@ -10,35 +10,35 @@
 namespace knxnetip {
 
 PosixUdpSocket::~PosixUdpSocket() {
-  if (fd_ >= 0) close(fd_);
+  if (m_fd >= 0) close(m_fd);
 }
 
 bool PosixUdpSocket::Open(const sockaddr_in& server) {
-  fd_ = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-  if (fd_ < 0) return false;
+  m_fd = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (m_fd < 0) return false;
   sockaddr_in local{};
   socklen_t length = sizeof(local);
-  if (connect(fd_, reinterpret_cast<const sockaddr*>(&server), sizeof(server)) != 0 ||
-      getsockname(fd_, reinterpret_cast<sockaddr*>(&local), &length) != 0) {
-    close(fd_);
-    fd_ = -1;
+  if (connect(m_fd, reinterpret_cast<const sockaddr*>(&server), sizeof(server)) != 0 ||
+      getsockname(m_fd, reinterpret_cast<sockaddr*>(&local), &length) != 0) {
+    close(m_fd);
+    m_fd = -1;
     return false;
   }
-  std::memcpy(local_.address.data(), &local.sin_addr.s_addr, 4);
-  local_.port = ntohs(local.sin_port);
+  std::memcpy(m_local.address.data(), &local.sin_addr.s_addr, 4);
+  m_local.port = ntohs(local.sin_port);
   return true;
 }
 
 bool PosixUdpSocket::Send(ByteView datagram) {
   // Refused or unreachable servers show as missing answers; the tunnel's time-outs handle them.
-  return send(fd_, datagram.data(), datagram.size(), MSG_NOSIGNAL) ==
+  return send(m_fd, datagram.data(), datagram.size(), MSG_NOSIGNAL) ==
          static_cast<ssize_t>(datagram.size());
 }
 
 std::optional<Bytes> PosixUdpSocket::Receive() {
   Bytes buffer(1024);
   for (;;) {
-    const ssize_t n = recv(fd_, buffer.data(), buffer.size(), MSG_TRUNC);
+    const ssize_t n = recv(m_fd, buffer.data(), buffer.size(), MSG_TRUNC);
     if (n < 0) {
       // A port-unreachable report from an earlier send comes back as an error once; the next
       // datagram may already be waiting behind it.

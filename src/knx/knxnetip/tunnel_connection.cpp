@@ -10,37 +10,37 @@ namespace knxnetip {
 
 TunnelConnection::TunnelConnection(UdpSocket& socket, Hpai local, TunnelListener& listener,
                                    TunnelTiming timing)
-    : socket_(socket), local_(local), listener_(listener), timing_(timing) {}
+    : m_socket(socket), m_local(local), m_listener(listener), m_timing(timing) {}
 
 void TunnelConnection::Open(TimePoint now) {
-  if (state_ != State::Closed) return;
-  retryDelay_ = Duration::zero();
+  if (m_state != State::Closed) return;
+  m_retryDelay = Duration::zero();
   Connect(now);
 }
 
 void TunnelConnection::Close() {
-  if (state_ == State::Connected) {
-    socket_.Send(
-        EncodeChannelRequest(ServiceType::DisconnectRequest, ChannelRequest{channel_, local_}));
+  if (m_state == State::Connected) {
+    m_socket.Send(
+        EncodeChannelRequest(ServiceType::DisconnectRequest, ChannelRequest{m_channel, m_local}));
   }
-  state_ = State::Closed;
-  queue_.clear();
-  outstanding_.reset();
-  heartbeatDeadline_.reset();
+  m_state = State::Closed;
+  m_queue.clear();
+  m_outstanding.reset();
+  m_heartbeatDeadline.reset();
 }
 
 TunnelSendResult TunnelConnection::Send(Bytes cemi, TimePoint now) {
-  if (state_ != State::Connected) return TunnelSendResult::NotConnected;
-  if (queue_.size() >= timing_.queueLimit) return TunnelSendResult::QueueFull;
-  queue_.push_back(std::move(cemi));
+  if (m_state != State::Connected) return TunnelSendResult::NotConnected;
+  if (m_queue.size() >= m_timing.queueLimit) return TunnelSendResult::QueueFull;
+  m_queue.push_back(std::move(cemi));
   SendNext(now);
   return TunnelSendResult::Queued;
 }
 
 void TunnelConnection::Connect(TimePoint now) {
-  state_ = State::Connecting;
-  connectDeadline_ = now + timing_.connectTimeout;
-  socket_.Send(EncodeConnectRequest(ConnectRequest{local_, local_}));
+  m_state = State::Connecting;
+  m_connectDeadline = now + m_timing.connectTimeout;
+  m_socket.Send(EncodeConnectRequest(ConnectRequest{m_local, m_local}));
 }
 
 void TunnelConnection::OnDatagram(ByteView datagram, TimePoint now) {
@@ -68,61 +68,61 @@ void TunnelConnection::OnDatagram(ByteView datagram, TimePoint now) {
 }
 
 void TunnelConnection::OnConnectResponse(const ConnectResponse& response, TimePoint now) {
-  if (state_ != State::Connecting) return;
+  if (m_state != State::Connecting) return;
   if (response.status != E_NO_ERROR) {
     ScheduleReconnect(now);
     return;
   }
-  state_ = State::Connected;
-  channel_ = response.channel;
-  individualAddress_ = response.individualAddress;
-  sendSequence_ = 0;
-  receiveSequence_ = 0;
-  retryDelay_ = Duration::zero();
-  nextHeartbeat_ = now + timing_.heartbeatInterval;
-  heartbeatDeadline_.reset();
-  heartbeatTries_ = 0;
-  listener_.OnTunnelConnected(individualAddress_);
+  m_state = State::Connected;
+  m_channel = response.channel;
+  m_individualAddress = response.individualAddress;
+  m_sendSequence = 0;
+  m_receiveSequence = 0;
+  m_retryDelay = Duration::zero();
+  m_nextHeartbeat = now + m_timing.heartbeatInterval;
+  m_heartbeatDeadline.reset();
+  m_heartbeatTries = 0;
+  m_listener.OnTunnelConnected(m_individualAddress);
 }
 
 void TunnelConnection::OnConnectionStateResponse(const ChannelResponse& response, TimePoint now) {
-  if (state_ != State::Connected || response.channel != channel_ || !heartbeatDeadline_) return;
+  if (m_state != State::Connected || response.channel != m_channel || !m_heartbeatDeadline) return;
   if (response.status != E_NO_ERROR) {
     Lose(now);
     return;
   }
-  heartbeatDeadline_.reset();
-  heartbeatTries_ = 0;
-  nextHeartbeat_ = now + timing_.heartbeatInterval;
+  m_heartbeatDeadline.reset();
+  m_heartbeatTries = 0;
+  m_nextHeartbeat = now + m_timing.heartbeatInterval;
 }
 
 void TunnelConnection::OnDisconnectRequest(const ChannelRequest& request, TimePoint now) {
-  if (state_ != State::Connected || request.channel != channel_) return;
-  socket_.Send(EncodeChannelResponse(ServiceType::DisconnectResponse,
-                                     ChannelResponse{channel_, E_NO_ERROR}));
+  if (m_state != State::Connected || request.channel != m_channel) return;
+  m_socket.Send(EncodeChannelResponse(ServiceType::DisconnectResponse,
+                                      ChannelResponse{m_channel, E_NO_ERROR}));
   // The server ended the tunnel: no DISCONNECT of ours is due.
-  state_ = State::WaitingToReconnect;
+  m_state = State::WaitingToReconnect;
   Lose(now);
 }
 
 void TunnelConnection::OnTunnellingRequest(const TunnellingRequest& request, TimePoint now) {
-  if (state_ != State::Connected || request.channel != channel_) return;
-  const bool expected = request.sequence == receiveSequence_;
-  const bool repeated = request.sequence == static_cast<std::uint8_t>(receiveSequence_ - 1);
+  if (m_state != State::Connected || request.channel != m_channel) return;
+  const bool expected = request.sequence == m_receiveSequence;
+  const bool repeated = request.sequence == static_cast<std::uint8_t>(m_receiveSequence - 1);
   if (!expected && !repeated) return;
-  socket_.Send(EncodeTunnellingAck(TunnellingAck{channel_, request.sequence, E_NO_ERROR}));
+  m_socket.Send(EncodeTunnellingAck(TunnellingAck{m_channel, request.sequence, E_NO_ERROR}));
   if (repeated) return;  // already delivered; our acknowledgement was lost
-  ++receiveSequence_;
-  listener_.OnTunnelCemi(request.cemi);
-  if (outstanding_ && !request.cemi.empty() && request.cemi[0] == kLDataCon) {
-    outstanding_->confirmed = true;
-    if (outstanding_->acknowledged) FinishOutstanding(now);
+  ++m_receiveSequence;
+  m_listener.OnTunnelCemi(request.cemi);
+  if (m_outstanding && !request.cemi.empty() && request.cemi[0] == kLDataCon) {
+    m_outstanding->confirmed = true;
+    if (m_outstanding->acknowledged) FinishOutstanding(now);
   }
 }
 
 void TunnelConnection::OnTunnellingAck(const TunnellingAck& ack, TimePoint now) {
-  if (state_ != State::Connected || ack.channel != channel_ || !outstanding_ ||
-      outstanding_->acknowledged || ack.sequence != sendSequence_) {
+  if (m_state != State::Connected || ack.channel != m_channel || !m_outstanding ||
+      m_outstanding->acknowledged || ack.sequence != m_sendSequence) {
     return;
   }
   if (ack.status == E_CONNECTION_ID) {
@@ -131,120 +131,121 @@ void TunnelConnection::OnTunnellingAck(const TunnellingAck& ack, TimePoint now) 
   }
   // Any other error status counts as no acknowledgement: the time-out repeats the frame.
   if (ack.status != E_NO_ERROR) return;
-  ++sendSequence_;
-  if (outstanding_->confirmed) {
+  ++m_sendSequence;
+  if (m_outstanding->confirmed) {
     FinishOutstanding(now);
     return;
   }
-  outstanding_->acknowledged = true;
-  outstanding_->deadline = now + timing_.confirmTimeout;
+  m_outstanding->acknowledged = true;
+  m_outstanding->deadline = now + m_timing.confirmTimeout;
 }
 
 void TunnelConnection::OnTimer(TimePoint now) {
-  switch (state_) {
+  switch (m_state) {
     case State::Closed:
       return;
     case State::Connecting:
-      if (now >= connectDeadline_) ScheduleReconnect(now);
+      if (now >= m_connectDeadline) ScheduleReconnect(now);
       return;
     case State::WaitingToReconnect:
-      if (now >= reconnectAt_) Connect(now);
+      if (now >= m_reconnectAt) Connect(now);
       return;
     case State::Connected:
       break;
   }
-  if (outstanding_ && now >= outstanding_->deadline) {
-    if (outstanding_->acknowledged) {
+  if (m_outstanding && now >= m_outstanding->deadline) {
+    if (m_outstanding->acknowledged) {
       // The server took the frame but never confirmed it: the system gets a failure report
       // rather than silence, and the queue moves on.
-      listener_.OnTunnelSendFailed(outstanding_->cemi);
+      m_listener.OnTunnelSendFailed(m_outstanding->cemi);
       FinishOutstanding(now);
-    } else if (outstanding_->tries < 2) {
+    } else if (m_outstanding->tries < 2) {
       TransmitOutstanding(now);
     } else {
       Lose(now);
       return;
     }
   }
-  if (heartbeatDeadline_ && now >= *heartbeatDeadline_) {
-    if (heartbeatTries_ >= timing_.heartbeatTries) {
+  if (m_heartbeatDeadline && now >= *m_heartbeatDeadline) {
+    if (m_heartbeatTries >= m_timing.heartbeatTries) {
       Lose(now);
       return;
     }
     SendHeartbeat(now);
-  } else if (!heartbeatDeadline_ && now >= nextHeartbeat_) {
+  } else if (!m_heartbeatDeadline && now >= m_nextHeartbeat) {
     SendHeartbeat(now);
   }
 }
 
 std::optional<TimePoint> TunnelConnection::NextDeadline() const {
-  switch (state_) {
+  switch (m_state) {
     case State::Closed:
       return std::nullopt;
     case State::Connecting:
-      return connectDeadline_;
+      return m_connectDeadline;
     case State::WaitingToReconnect:
-      return reconnectAt_;
+      return m_reconnectAt;
     case State::Connected:
       break;
   }
-  TimePoint next = heartbeatDeadline_ ? *heartbeatDeadline_ : nextHeartbeat_;
-  if (outstanding_) next = std::min(next, outstanding_->deadline);
+  TimePoint next = m_heartbeatDeadline ? *m_heartbeatDeadline : m_nextHeartbeat;
+  if (m_outstanding) next = std::min(next, m_outstanding->deadline);
   return next;
 }
 
 void TunnelConnection::SendHeartbeat(TimePoint now) {
-  ++heartbeatTries_;
-  heartbeatDeadline_ = now + timing_.heartbeatTimeout;
-  socket_.Send(
-      EncodeChannelRequest(ServiceType::ConnectionStateRequest, ChannelRequest{channel_, local_}));
+  ++m_heartbeatTries;
+  m_heartbeatDeadline = now + m_timing.heartbeatTimeout;
+  m_socket.Send(EncodeChannelRequest(ServiceType::ConnectionStateRequest,
+                                     ChannelRequest{m_channel, m_local}));
 }
 
 void TunnelConnection::TransmitOutstanding(TimePoint now) {
-  ++outstanding_->tries;
-  outstanding_->deadline = now + timing_.ackTimeout;
-  socket_.Send(
-      EncodeTunnellingRequest(TunnellingRequest{channel_, sendSequence_, outstanding_->cemi}));
+  ++m_outstanding->tries;
+  m_outstanding->deadline = now + m_timing.ackTimeout;
+  m_socket.Send(
+      EncodeTunnellingRequest(TunnellingRequest{m_channel, m_sendSequence, m_outstanding->cemi}));
 }
 
 void TunnelConnection::FinishOutstanding(TimePoint now) {
-  outstanding_.reset();
+  m_outstanding.reset();
   SendNext(now);
 }
 
 void TunnelConnection::SendNext(TimePoint now) {
-  if (outstanding_ || queue_.empty()) return;
-  outstanding_ = Outstanding{std::move(queue_.front()), now, 0, false, false};
-  queue_.pop_front();
+  if (m_outstanding || m_queue.empty()) return;
+  m_outstanding = Outstanding{std::move(m_queue.front()), now, 0, false, false};
+  m_queue.pop_front();
   TransmitOutstanding(now);
 }
 
 void TunnelConnection::Lose(TimePoint now) {
-  if (state_ == State::Connected) {
-    socket_.Send(
-        EncodeChannelRequest(ServiceType::DisconnectRequest, ChannelRequest{channel_, local_}));
+  if (m_state == State::Connected) {
+    m_socket.Send(
+        EncodeChannelRequest(ServiceType::DisconnectRequest, ChannelRequest{m_channel, m_local}));
   }
-  heartbeatDeadline_.reset();
+  m_heartbeatDeadline.reset();
   FailQueued();
-  listener_.OnTunnelLost();
+  m_listener.OnTunnelLost();
   // The first attempt follows at once: a restarted server is usually back already.
-  retryDelay_ = Duration::zero();
-  state_ = State::WaitingToReconnect;
-  reconnectAt_ = now;
+  m_retryDelay = Duration::zero();
+  m_state = State::WaitingToReconnect;
+  m_reconnectAt = now;
 }
 
 void TunnelConnection::ScheduleReconnect(TimePoint now) {
-  retryDelay_ = retryDelay_ == Duration::zero() ? timing_.firstRetryDelay
-                                                : std::min(retryDelay_ * 2, timing_.lastRetryDelay);
-  state_ = State::WaitingToReconnect;
-  reconnectAt_ = now + retryDelay_;
+  m_retryDelay = m_retryDelay == Duration::zero()
+                     ? m_timing.firstRetryDelay
+                     : std::min(m_retryDelay * 2, m_timing.lastRetryDelay);
+  m_state = State::WaitingToReconnect;
+  m_reconnectAt = now + m_retryDelay;
 }
 
 void TunnelConnection::FailQueued() {
-  if (outstanding_) listener_.OnTunnelSendFailed(outstanding_->cemi);
-  outstanding_.reset();
-  for (const Bytes& cemi : queue_) listener_.OnTunnelSendFailed(cemi);
-  queue_.clear();
+  if (m_outstanding) m_listener.OnTunnelSendFailed(m_outstanding->cemi);
+  m_outstanding.reset();
+  for (const Bytes& cemi : m_queue) m_listener.OnTunnelSendFailed(cemi);
+  m_queue.clear();
 }
 
 }  // namespace knxnetip

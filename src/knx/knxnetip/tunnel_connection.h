@@ -57,9 +57,9 @@ class TunnelConnection {
   // The earliest pending deadline, empty when nothing waits.
   std::optional<TimePoint> NextDeadline() const;
 
-  State state() const { return state_; }
-  std::uint16_t individualAddress() const { return individualAddress_; }
-  std::uint8_t channel() const { return channel_; }
+  State state() const { return m_state; }
+  std::uint16_t individualAddress() const { return m_individualAddress; }
+  std::uint8_t channel() const { return m_channel; }
 
  private:
   struct Outstanding {
@@ -86,24 +86,24 @@ class TunnelConnection {
   void ScheduleReconnect(TimePoint now);
   void FailQueued();
 
-  UdpSocket& socket_;
-  Hpai local_;
-  TunnelListener& listener_;
-  TunnelTiming timing_;
+  UdpSocket& m_socket;
+  Hpai m_local;
+  TunnelListener& m_listener;
+  TunnelTiming m_timing;
 
-  State state_ = State::Closed;
-  std::uint8_t channel_ = 0;
-  std::uint16_t individualAddress_ = 0;
-  std::uint8_t sendSequence_ = 0;
-  std::uint8_t receiveSequence_ = 0;
-  std::deque<Bytes> queue_;
-  std::optional<Outstanding> outstanding_;
-  TimePoint connectDeadline_{};
-  TimePoint reconnectAt_{};
-  Duration retryDelay_{};
-  TimePoint nextHeartbeat_{};
-  std::optional<TimePoint> heartbeatDeadline_;
-  int heartbeatTries_ = 0;
+  State m_state = State::Closed;
+  std::uint8_t m_channel = 0;
+  std::uint16_t m_individualAddress = 0;
+  std::uint8_t m_sendSequence = 0;
+  std::uint8_t m_receiveSequence = 0;
+  std::deque<Bytes> m_queue;
+  std::optional<Outstanding> m_outstanding;
+  TimePoint m_connectDeadline{};
+  TimePoint m_reconnectAt{};
+  Duration m_retryDelay{};
+  TimePoint m_nextHeartbeat{};
+  std::optional<TimePoint> m_heartbeatDeadline;
+  int m_heartbeatTries = 0;
 };
 
 }  // namespace knxnetip
