@@ -6,6 +6,7 @@
 #include <QMetaObject>
 #include <atomic>
 #include <cstdlib>
+#include <iostream>
 #include <memory>
 #include <string_view>
 
@@ -113,6 +114,7 @@ int WindowApplication::Run(int& argc, char** argv) {
   }
 
   window->Attach(app.Document());
+  std::cerr << "zelvox: serving " << app.Endpoint() << std::endl;
   switch (app.WindowShowMode()) {
     case ShowMode::Normal:
       window->show();
