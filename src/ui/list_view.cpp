@@ -316,11 +316,6 @@ void ListView::contextMenuEvent(QContextMenuEvent* event) {
   menu->exec(at);
 }
 
-void ListView::showEvent(QShowEvent* event) {
-  QTreeView::showEvent(event);
-  if (!m_widthsApplied) ApplyColumnWidths();
-}
-
 void ListView::ApplyColumnWidths() {
   const bool items = m_model.GetMode() == ItemListModel::Mode::Items;
   const std::vector<int>& saved = items ? m_savedItemWidths : m_savedDeviceWidths;
@@ -335,6 +330,10 @@ void ListView::ApplyColumnWidths() {
     }
   }
   m_widthsApplied = isVisible();
+}
+
+void ListView::FitColumnsOnce() {
+  if (!m_widthsApplied) ApplyColumnWidths();
 }
 
 void ListView::RememberColumnWidths() {

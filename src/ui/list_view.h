@@ -63,10 +63,12 @@ class ListView : public QTreeView {
   // Column widths kept in the settings store, per mode.
   void SaveColumnWidths(SettingsStore& store);
   void RestoreColumnWidths(SettingsStore& store);
+  // Once the list is shown at its first size: the columns get their shares of its width
+  // (or the widths kept from the last run).
+  void FitColumnsOnce();
 
  protected:
   void contextMenuEvent(QContextMenuEvent* event) override;
-  void showEvent(QShowEvent* event) override;
 
  private:
   void SwitchMode(ItemListModel::Mode mode);

@@ -520,6 +520,8 @@ void CMainFrame::showEvent(QShowEvent* event) {
   const int saved = m_services.settings.GetInt(kWindowKey, "SplitterPosition").value_or(-1);
   const int left = saved > 0 && saved < width ? saved : width / 3;
   m_splitter->setSizes({left, width - left});
+  // The list's columns take their shares of its width once the layout has given it one.
+  QTimer::singleShot(0, this, [this] { m_list->FitColumnsOnce(); });
 }
 
 void CMainFrame::RaiseWindow() {

@@ -132,6 +132,7 @@ int WindowApplication::Run(int& argc, char** argv) {
     window->update();
   }
 
+  if (m_onShown) m_onShown(*window);
   const int code = g_stopRequested ? 0 : qapp.exec();
   window->hide();
   end();

@@ -1,6 +1,7 @@
 // WindowApplication: zelvox with its main window (no Qt in this header: main() includes it).
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "app/command_line.h"
@@ -12,9 +13,14 @@ bool WindowDisplayAvailable();
 // Starts the application with the splash window and the main window, runs the window until
 // it closes (or `stop` is called from another thread) and ends the application. Returns the
 // exit code.
+class CMainFrame;
+
 class WindowApplication {
  public:
   WindowApplication(CommandLine line, std::string programPath);
+  // Runs on the main thread once the window is shown, before the event loop starts (the
+  // screenshot program drives the window from here).
+  void SetOnShown(std::function<void(CMainFrame&)> onShown) { m_onShown = std::move(onShown); }
   int Run(int& argc, char** argv);
   // Thread-safe: ends the event loop (SIGTERM, SIGINT); the project is not saved.
   static void Stop();
@@ -22,4 +28,5 @@ class WindowApplication {
  private:
   CommandLine m_line;
   std::string m_programPath;
+  std::function<void(CMainFrame&)> m_onShown;
 };
