@@ -3,8 +3,8 @@
 #include <malloc.h>
 #include <string>
 
+#include "app/headless_document.h"
 #include "big_project.h"
-#include "project/headless_document.h"
 #include "project/project_file.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <numeric>
 
-#include "devices/device_record.h"
+#include "project/device_record.h"
 #include "devices/device_row_texts.h"
 #include "project/group_item.h"
 #include "ui/ansi_text.h"
