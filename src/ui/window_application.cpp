@@ -12,9 +12,11 @@
 
 #include "app/app_settings.h"
 #include "app/zelvox_application.h"
+#include "platform/code_page.h"
 #include "platform/current_language.h"
 #include "platform/language_files.h"
 #include "platform/settings_store.h"
+#include "project/dorazivaz_doc.h"
 #include "ui/main_frame.h"
 #include "ui/message_box_prompt.h"
 #include "ui/qt_file_dialogs.h"
@@ -101,6 +103,13 @@ int WindowApplication::Run(int& argc, char** argv) {
   ZelvoxApplication app(m_line, m_programPath, prompt);
   app.SetWindow(window->Seams());
   auto end = [&] {
+    // Stopped by a signal, the window asked nothing: a modified project stays unsaved.
+    CDORAzivazDoc* doc = app.Document();
+    if (g_stopRequested && doc && doc->IsModified()) {
+      const std::string name = doc->PathName().empty() ? "the new project" : doc->PathName();
+      std::cerr << "zelvox: the project was changed but not saved; " << AnsiToUtf8(name)
+                << " is left as it was" << std::endl;
+    }
     // The rows and entries forget the project's records before the document takes them down.
     window->ClearViews();
     window->Attach(nullptr);
