@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <numeric>
 
-#include "project/device_record.h"
 #include "devices/device_row_texts.h"
+#include "project/device_record.h"
 #include "project/group_item.h"
 #include "ui/ansi_text.h"
 #include "ui/image_list.h"

@@ -142,11 +142,14 @@ CMainFrame::CMainFrame(Services services, QWidget* parent)
   CreateMenusAndToolbar();
 
   m_queuePane = new QLabel(this);
+  m_linkPane = new QLabel(this);
+  m_linkPane->hide();
   m_progress = new QProgressBar(this);
   m_progress->setRange(0, 100);
   m_progress->setMaximumWidth(240);
   m_progress->hide();
   statusBar()->addPermanentWidget(m_progress);
+  statusBar()->addPermanentWidget(m_linkPane);
   statusBar()->addPermanentWidget(m_queuePane);
   statusBar()->showMessage(LanguageString(kStrIdle));
   UpdateStatus();
@@ -626,6 +629,23 @@ QString CMainFrame::QueuePaneText() const {
 
 void CMainFrame::UpdateStatus() {
   m_queuePane->setText(QueuePaneText());
+  if (!m_linkUp) return;
+  // The interface's image, greyed while the link is down (the interface reconnects).
+  const bool up = m_linkUp();
+  m_linkPane->setEnabled(up);
+  m_linkPane->setPixmap(
+      ToolbarIcon("interface").pixmap(16, 16, up ? QIcon::Normal : QIcon::Disabled));
+  m_linkPane->show();
+}
+
+void CMainFrame::SetLinkState(std::function<bool()> linkUp) {
+  m_linkUp = std::move(linkUp);
+  if (!m_linkUp) m_linkPane->hide();
+  UpdateStatus();
+}
+
+bool CMainFrame::LinkShownUp() const {
+  return m_linkUp && m_linkPane->isEnabled();
 }
 
 void CMainFrame::ShowSimulationState(bool on) {

@@ -65,6 +65,11 @@ class CMainFrame : public QMainWindow,
   WindowSeams Seams();
   // The document whose project the window shows and whose commands it runs; null detaches.
   void Attach(CDORAzivazDoc* doc);
+  // Where the status bar learns whether the link to the bus interface is up; empty: no link
+  // indicator.
+  void SetLinkState(std::function<bool()> linkUp);
+  // Whether the status bar shows the link as up.
+  bool LinkShownUp() const;
   // A later start asked for this window: restore and activate it.
   void RaiseWindow();
   // The title: the project file's name (or the new project's) followed by " - Zelvox".
@@ -159,6 +164,8 @@ class CMainFrame : public QMainWindow,
   QSplitter* m_splitter = nullptr;
   QToolBar* m_toolbar = nullptr;
   QLabel* m_queuePane = nullptr;
+  QLabel* m_linkPane = nullptr;
+  std::function<bool()> m_linkUp;
   QProgressBar* m_progress = nullptr;
   std::map<unsigned, QAction*> m_actions;
   std::vector<QAction*> m_recentActions;

@@ -12,6 +12,7 @@
 
 #include "app/app_settings.h"
 #include "app/zelvox_application.h"
+#include "bus/bus_link.h"
 #include "platform/code_page.h"
 #include "platform/current_language.h"
 #include "platform/language_files.h"
@@ -112,6 +113,7 @@ int WindowApplication::Run(int& argc, char** argv) {
     }
     // The rows and entries forget the project's records before the document takes them down.
     window->ClearViews();
+    window->SetLinkState({});
     window->Attach(nullptr);
     app.ExitInstance();
   };
@@ -123,6 +125,7 @@ int WindowApplication::Run(int& argc, char** argv) {
   }
 
   window->Attach(app.Document());
+  window->SetLinkState([&app] { return app.Bus() && app.Bus()->Connection().LinkUp(); });
   std::cerr << "zelvox: serving " << app.Endpoint() << std::endl;
   switch (app.WindowShowMode()) {
     case ShowMode::Normal:

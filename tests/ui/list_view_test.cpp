@@ -232,6 +232,15 @@ TEST_F(WindowTest, StatusPaneCountsWaitingRequestsAndSimulationMarksTheToolbar) 
   EXPECT_EQ(frame->QueuePaneText(), "Requests waiting:      2");
   doc->ClearRequests();
 
+  // The link to the bus interface: shown as up or down at each status update.
+  bool linkUp = true;
+  frame->SetLinkState([&linkUp] { return linkUp; });
+  EXPECT_TRUE(frame->LinkShownUp());
+  linkUp = false;
+  frame->UpdateStatus();
+  EXPECT_FALSE(frame->LinkShownUp());
+  frame->SetLinkState({});
+
   QAction* simulation = frame->Action(32867);
   ASSERT_TRUE(simulation);
   const qint64 off = simulation->icon().cacheKey();
