@@ -618,11 +618,7 @@ void CMainFrame::RefreshItemRow(GroupItem& item) {
 }
 
 QString CMainFrame::QueuePaneText() const {
-  long waiting = 0;
-  if (m_doc) {
-    std::lock_guard queueLock(m_doc->QueueLock());
-    waiting = static_cast<long>(m_doc->Requests().size());
-  }
+  const long waiting = m_doc ? static_cast<long>(m_doc->Requests().Size()) : 0;
   const FormatArg args[] = {TrimRight(Language()->String(kStrQueuePane)), waiting};
   return FromAnsi(FormatText("%s %6ld", args));
 }

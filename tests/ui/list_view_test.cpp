@@ -221,13 +221,10 @@ TEST_F(WindowTest, StatusPaneCountsWaitingRequestsAndSimulationMarksTheToolbar) 
   ImportDemo();
   EXPECT_EQ(frame->QueuePaneText(), "Requests waiting:      0");
   GroupItem& item = *Group(1, 4).m_items.front();
-  {
-    std::lock_guard queueLock(doc->QueueLock());
-    BusRequest read;
-    read.item = &item;
-    doc->Requests().push_back(read);
-    doc->Requests().push_back(read);
-  }
+  BusRequest read;
+  read.item = &item;
+  doc->Requests().Add(read);
+  doc->Requests().Add(read);
   frame->UpdateStatus();
   EXPECT_EQ(frame->QueuePaneText(), "Requests waiting:      2");
   doc->ClearRequests();
