@@ -117,8 +117,10 @@ void ZelvoxApplication::CreateDocument(MainThread& mainThread, SettingsStore& st
   RegisterBusClasses(component, mainThread, store);
 
   m_bus = std::make_unique<BusLink>(mainThread, component);
+  m_bus->SetViews(m_window.busViews);
   m_supervision =
       std::make_shared<DeviceSupervision>(DeviceCheckWiring{store, &m_bus->Connection()});
+  m_supervision->SetViews(m_window.deviceViews);
   DocumentSeams seams;
   m_bus->WireSeams(seams);
   InstallDeviceCheck(seams, m_supervision);
@@ -127,6 +129,8 @@ void ZelvoxApplication::CreateDocument(MainThread& mainThread, SettingsStore& st
   CDORAzivazDoc::Services services{*m_callback, m_prompt, mainThread, store};
   services.strings = [](unsigned id) { return Language()->String(id); };
   services.startedByClient = m_line.startedByClient;
+  services.views = m_window.views;
+  services.fileDialogs = m_window.fileDialogs;
   m_doc = std::make_unique<CDORAzivazDoc>(services, std::move(seams));
   m_supervision->RegisterCommands(*m_doc);
   m_settingsCommands = std::make_unique<SettingsCommands>(store, m_startmode);
