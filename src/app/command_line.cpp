@@ -82,9 +82,16 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 const char* CommandLineUsage() {
   return "usage: zelvox [PROJECT.zlv] [--headless] [--simulate] [--opcua-port N] [--listen-any]\n"
          "       zelvox /RegServer | /UnregServer\n"
+         "options:\n"
          "  --headless      run as a service without a window; stop with SIGTERM or SIGINT\n"
          "  --simulate      switch simulation mode on after the start\n"
          "  --opcua-port N  serve OPC UA on port N (default 4840; 0 picks a free port)\n"
          "  --listen-any    listen on all interfaces instead of 127.0.0.1 only\n"
-         "  /Embedding, /Automation  started by an OPC client: ends when no client is left\n";
+         "  /Embedding, /Automation  started by an OPC client: ends when no client is left\n"
+         "  --help          print this text\n"
+         "environment:\n"
+         "  ZELVOX_HOME     the settings folder (default ~/.config/Varnok/Zelvox)\n"
+         "  NOTIFY_SOCKET   set by systemd: readiness and watchdog go there (Type=notify)\n"
+         "files:\n"
+         "  ../share/zelvox  language files, manual and demo, found beside the program\n";
 }
