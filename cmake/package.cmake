@@ -9,6 +9,7 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "KNX (EIB) to OPC UA server")
 set(CPACK_PACKAGE_DESCRIPTION
     "Zelvox serves the group addresses of a KNX installation, with value, quality and time stamp, to OPC UA clients. It imports the project from an ESF export, connects to the bus over KNXnet/IP tunnelling and supervises the bus devices. The package carries the programs zelvox and zelvox-tool, the systemd unit zelvox.service (not enabled), the manual and a demo project.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

@@ -118,8 +118,10 @@ TEST_F(PackageTest, HoldsTheFilesInTheirPlacesAndDependsOnWhatTheProgramsLink) {
   // Nothing is enabled or started without the admin asking.
   for (const char* script : {"postinst", "prerm", "postrm"}) {
     const std::string text = ReadText(control + "/" + script);
-    EXPECT_EQ(text.find("enable"), std::string::npos) << script;
-    EXPECT_EQ(text.find("start "), std::string::npos) << script;
+    for (const char* command : {"systemctl enable", "systemctl start", "systemctl restart",
+                                "deb-systemd-helper enable", "deb-systemd-invoke start"}) {
+      EXPECT_EQ(text.find(command), std::string::npos) << script << ": " << command;
+    }
   }
 }
 
@@ -173,7 +175,8 @@ TEST_F(PackageTest, SystemdAcceptsTheUnit) {
   local.replace(local.find(installed), installed.size(), "ExecStart=" + root + "/usr/bin/zelvox");
   const std::string path = dir + "/zelvox.service";
   std::ofstream(path) << local;
-  const Output verify = Capture("systemd-analyze verify " + Quoted(path) + " 2>&1");
+  // The man pages are checked above; the installed ones are not on this machine.
+  const Output verify = Capture("systemd-analyze verify --man=no " + Quoted(path) + " 2>&1");
   EXPECT_EQ(verify.exitCode, 0) << verify.text;
   EXPECT_EQ(verify.text.find("zelvox.service:"), std::string::npos) << verify.text;
 }
