@@ -26,7 +26,7 @@ int HeadlessService::Run() {
   // connections; the watchdog is fed from this loop, so a hung main thread is restarted.
   const ServiceNotify notify = ServiceNotify::FromEnvironment();
   notify.Send("READY=1\nSTATUS=serving " + app.Endpoint());
-  if (const auto period = notify.WatchdogPeriod(); period.count() > 0) {
+  if (const auto period = notify.WatchdogPeriod(); notify.Enabled() && period.count() > 0) {
     m_loop.AddTimer(period, [&notify] { notify.Send("WATCHDOG=1"); });
   }
 
