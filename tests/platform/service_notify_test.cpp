@@ -18,27 +18,27 @@ namespace {
 class Receiver {
  public:
   explicit Receiver(const std::string& name) {
-    fd_ = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    m_fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, name.data(), name.size());
     socklen_t length = offsetof(sockaddr_un, sun_path) + name.size();
     if (name[0] == '@') address.sun_path[0] = '\0';
-    bound_ = bind(fd_, reinterpret_cast<sockaddr*>(&address), length) == 0;
+    m_bound = bind(m_fd, reinterpret_cast<sockaddr*>(&address), length) == 0;
     timeval limit{1, 0};
-    setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
   }
-  ~Receiver() { close(fd_); }
-  bool Bound() const { return bound_; }
+  ~Receiver() { close(m_fd); }
+  bool Bound() const { return m_bound; }
   std::string Receive() {
     char buffer[512];
-    const ssize_t n = recv(fd_, buffer, sizeof buffer, 0);
+    const ssize_t n = recv(m_fd, buffer, sizeof buffer, 0);
     return n < 0 ? std::string() : std::string(buffer, static_cast<std::size_t>(n));
   }
 
  private:
-  int fd_ = -1;
-  bool bound_ = false;
+  int m_fd = -1;
+  bool m_bound = false;
 };
 
 // Sets the three variables for the scope of a test and restores them after it.
