@@ -89,6 +89,7 @@ const char* CommandLineUsage() {
   return "usage: zelvox [PROJECT.zlv] [--headless] [--simulate] [--opcua-port N] [--listen-any]\n"
          "              [--log-level LEVEL]\n"
          "       zelvox /RegServer | /UnregServer\n"
+         "options:\n"
          "  --headless      run as a service without a window; stop with SIGTERM or SIGINT\n"
          "  --simulate      switch simulation mode on after the start\n"
          "  --opcua-port N  serve OPC UA on port N (default 4840; 0 picks a free port)\n"
@@ -96,5 +97,11 @@ const char* CommandLineUsage() {
          "  --log-level LEVEL  log messages up to LEVEL to stderr: error, warning, notice\n"
          "                  (default), info or debug; the setting \"LogLevel\" chooses it\n"
          "                  when the option is not given\n"
-         "  /Embedding, /Automation  started by an OPC client: ends when no client is left\n";
+         "  /Embedding, /Automation  started by an OPC client: ends when no client is left\n"
+         "  --help          print this text\n"
+         "environment:\n"
+         "  ZELVOX_HOME     the settings folder (default ~/.config/Varnok/Zelvox)\n"
+         "  NOTIFY_SOCKET   set by systemd: readiness and watchdog go there (Type=notify)\n"
+         "files:\n"
+         "  ../share/zelvox  language files, manual and demo, found beside the program\n";
 }

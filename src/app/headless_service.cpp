@@ -6,6 +6,7 @@
 #include "app/stderr_prompt.h"
 #include "app/zelvox_application.h"
 #include "platform/code_page.h"
+#include "platform/service_notify.h"
 #include "project/dorazivaz_doc.h"
 #include "toolkit/toolkit.h"
 
@@ -21,6 +22,14 @@ int HeadlessService::Run() {
   if (ended) return *ended;
   m_err << "zelvox: serving " << app.Endpoint() << std::endl;
 
+  // Under systemd (Type=notify) the start counts as done only now that the OPC UA port accepts
+  // connections; the watchdog is fed from this loop, so a hung main thread is restarted.
+  const ServiceNotify notify = ServiceNotify::FromEnvironment();
+  notify.Send("READY=1\nSTATUS=serving " + app.Endpoint());
+  if (const auto period = notify.WatchdogPeriod(); notify.Enabled() && period.count() > 0) {
+    m_loop.AddTimer(period, [&notify] { notify.Send("WATCHDOG=1"); });
+  }
+
   // A client's start lasts as long as clients are connected, as with the main window's timer.
   if (app.StartedByClient()) {
     m_loop.AddTimer(std::chrono::seconds(1), [this] {
@@ -29,6 +38,7 @@ int HeadlessService::Run() {
   }
   const int code = m_loop.Run();
 
+  notify.Send("STOPPING=1");
   EndHeadless(app, m_err);
   return code;
 }

@@ -14,7 +14,9 @@
 // Run() starts the application, prints the endpoint served, and runs the loop until Stop()
 // (SIGTERM, SIGINT) or, when a client started the program, the first one-second tick at
 // which no OPC client is connected. Then it ends the application: serving stopped, bus
-// worker stopped, device check ended, bus disconnected.
+// worker stopped, device check ended, bus disconnected. Started by systemd as a notify
+// service, it reports readiness once the OPC UA port serves, feeds the watchdog from the loop
+// and reports that it is stopping.
 class ZelvoxApplication;
 
 // Ends `app` the way the service ends: a modified project gets the save question, which the

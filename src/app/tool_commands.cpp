@@ -13,10 +13,11 @@ int RunDump(ToolArgs args, std::ostream& out, std::ostream& err);
 int RunImportEsf(ToolArgs args, std::ostream& out, std::ostream& err);
 int RunConvertEts4(ToolArgs args, std::ostream& out, std::ostream& err);
 int RunInterface(ToolArgs args, std::ostream& out, std::ostream& err);
+int RunSettings(ToolArgs args, std::ostream& out, std::ostream& err);
 
 namespace {
 
-constexpr std::array<ToolCommand, 10> kCommands{{
+constexpr std::array<ToolCommand, 11> kCommands{{
     {"ga-parse", "TEXT", "the group address of an address text, in decimal", RunGaParse},
     {"ga-format", "VALUE --levels 2|3", "a group address (decimal or 0x hex) as text", RunGaFormat},
     {"eis-type", "TEXT",
@@ -38,6 +39,9 @@ constexpr std::array<ToolCommand, 10> kCommands{{
     {"interface", "[set NAME PARAMETER]",
      "the bus interfaces, their connection parameters and the default; or sets the default",
      RunInterface},
+    {"settings", "[get NAME | set NAME VALUE]",
+     "the settings with value, default and allowed values; or one value; or sets one (checked)",
+     RunSettings},
 }};
 
 }  // namespace

@@ -9,11 +9,14 @@
 namespace {
 
 void PrintUsage(std::ostream& out) {
-  out << "usage: zelvox-tool COMMAND [ARGUMENTS]\n";
+  out << "usage: zelvox-tool COMMAND [ARGUMENTS]\ncommands:\n";
   for (const ToolCommand& command : ToolCommands()) {
     out << "  zelvox-tool " << command.name << ' ' << command.usage << "\n      " << command.help
         << '\n';
   }
+  out << "environment:\n"
+         "  ZELVOX_HOME  the settings folder (default ~/.config/Varnok/Zelvox); the service's is\n"
+         "      /var/lib/zelvox\n";
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "app/registration_script_text.h"
+#include "app/setting_definitions.h"
 #include "app/single_instance.h"
 #include "bus/bus_link.h"
 #include "bus/simulation.h"
@@ -28,10 +29,6 @@ namespace {
 constexpr unsigned kMsgUnregisterFailed = 176;
 constexpr unsigned kMsgRegisterFailed = 177;
 constexpr unsigned kMsgWindowNotFound = 199;
-
-// The OPC UA endpoint settings; read only, the command line overrides them.
-constexpr const char* kOpcUaPortValue = "OpcUaPort";
-constexpr const char* kOpcUaListenAnyValue = "OpcUaListenAny";
 
 }  // namespace
 
@@ -141,6 +138,7 @@ std::optional<int> ZelvoxApplication::StartServing(SettingsStore& store) {
   const ToolkitServerId serverId{kServerClassId};
   if (ToolkitInit(m_programPath, &serverId) == 0) return kExitStartFailed;
 
+  // The endpoint settings; the command line overrides them.
   UaServerOptions options;
   const std::int32_t port = store.GetInt(kParameterKey, kOpcUaPortValue).value_or(4840);
   options.port = port >= 0 && port <= 65535 ? static_cast<std::uint16_t>(port) : 4840;

@@ -8,9 +8,8 @@
 // "resdll_E" for language 0 (English), "resdll_D" for 1 (German), empty for any other value.
 std::string LanguageFileName(int language);
 
-// The directories searched for a language file: $ZELVOX_LANG_DIR alone when it is set; else,
-// in order, the directory of the running program, ../share/zelvox/lang beside it, and the
-// source tree's resources/lang fixed at build time.
+// The directories searched for a language file: $ZELVOX_LANG_DIR alone when it is set; else
+// the directory of the running program and ../share/zelvox/lang beside it.
 std::vector<std::string> LanguageFileDirectories();
 
 // The path of the first existing file of that name in those directories; empty when none has it.

@@ -18,6 +18,7 @@
 #include <string>
 #include <thread>
 
+#include "loopback_port.h"
 #include "run_tool.h"
 
 namespace {
@@ -90,17 +91,6 @@ class HeadlessTest : public ::testing::Test {
   pid_t pid = -1;
 };
 
-bool Accepts(int port) {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_port = htons(static_cast<std::uint16_t>(port));
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  const bool ok = connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-  close(fd);
-  return ok;
-}
-
 }  // namespace
 
 TEST_F(HeadlessTest, ServesADemoProjectInSimulationAndStopsOnSigterm) {
@@ -109,7 +99,7 @@ TEST_F(HeadlessTest, ServesADemoProjectInSimulationAndStopsOnSigterm) {
   Start({"--headless", "--simulate", "--port", "0", project});
   const int port = ServingPort();
   ASSERT_GT(port, 0) << ReadAll(dir + "/stderr.txt");
-  EXPECT_TRUE(Accepts(port));
+  EXPECT_TRUE(LoopbackAccepts(port));
   std::this_thread::sleep_for(std::chrono::milliseconds(300));  // a few worker passes
   EXPECT_EQ(Terminate(std::chrono::seconds(2)), 0);
 }

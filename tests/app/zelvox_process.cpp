@@ -30,14 +30,13 @@ std::vector<std::string> Environment(const std::map<std::string, std::string>& o
 }  // namespace
 
 ZelvoxProcess::ZelvoxProcess(std::vector<std::string> args, std::map<std::string, std::string> env,
-                             std::string errPath)
+                             std::string errPath, std::string program)
     : m_errPath(std::move(errPath)) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 2, m_errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0600);
-  std::string program = ZELVOX_PATH;
   std::vector<char*> argv{program.data()};
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);

@@ -12,13 +12,15 @@
 // over it. Stopped by its PID only; a process still running at destruction is killed.
 class ZelvoxProcess {
  public:
+  // `program` is the built zelvox unless a test names another (an unpacked package's).
   ZelvoxProcess(std::vector<std::string> args, std::map<std::string, std::string> env,
-                std::string errPath);
+                std::string errPath, std::string program = ZELVOX_PATH);
   ~ZelvoxProcess();
   ZelvoxProcess(const ZelvoxProcess&) = delete;
   ZelvoxProcess& operator=(const ZelvoxProcess&) = delete;
 
   bool Started() const { return m_pid > 0; }
+  pid_t Pid() const { return m_pid; }
   // The exit code once the process ended within `limit`; -1 when it is still running (or
   // ended by a signal).
   int WaitExit(std::chrono::milliseconds limit);
