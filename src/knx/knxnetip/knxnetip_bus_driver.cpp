@@ -103,7 +103,7 @@ std::int32_t KnxNetIpBusDriver::SendToDevice(std::uint16_t address, const Bytes&
   return SendCemi(MakeLDataReq(address, false, PrioritySystem, kDefaultHopCount, tpdu));
 }
 
-std::optional<std::uint16_t> KnxNetIpBusDriver::CheckDevice(std::uint16_t individualAddress) {
+DeviceCheckResult KnxNetIpBusDriver::CheckDevice(std::uint16_t individualAddress) {
   std::lock_guard run(checkRunMutex_);
   {
     std::lock_guard lock(checkMutex_);
@@ -117,7 +117,7 @@ std::optional<std::uint16_t> KnxNetIpBusDriver::CheckDevice(std::uint16_t indivi
   if (!sent) {
     std::lock_guard lock(checkMutex_);
     check_.reset();
-    return std::nullopt;
+    return DeviceCheckResult::Of(DeviceCheckResult::Outcome::NotSent);
   }
 
   std::unique_lock lock(checkMutex_);
@@ -132,8 +132,9 @@ std::optional<std::uint16_t> KnxNetIpBusDriver::CheckDevice(std::uint16_t indivi
                  EncodeTpdu(MakeControlTpdu(TpduKind::Ack, *check.responseSequence)));
   }
   SendToDevice(individualAddress, EncodeTpdu(MakeControlTpdu(TpduKind::Disconnect)));
-  if (check.cancelled || !check.responseSequence) return std::nullopt;
-  return individualAddress;
+  if (check.cancelled) return DeviceCheckResult::Of(DeviceCheckResult::Outcome::Cancelled);
+  if (!check.responseSequence) return DeviceCheckResult::Of(DeviceCheckResult::Outcome::Silent);
+  return DeviceCheckResult::Answer(individualAddress);
 }
 
 void KnxNetIpBusDriver::CancelCheck() {

@@ -43,7 +43,7 @@ class KnxNetIpBusDriver : public BusDriver, private TunnelListener {
   // A connection-oriented T_Connect and A_DeviceDescriptor_Read to the device; only the
   // device's A_DeviceDescriptor_Response counts as an answer (a positive L_Data.con says
   // nothing about the device). The connection is closed again with T_Disconnect.
-  std::optional<std::uint16_t> CheckDevice(std::uint16_t individualAddress) override;
+  DeviceCheckResult CheckDevice(std::uint16_t individualAddress) override;
   void CancelCheck() override;
 
  private:

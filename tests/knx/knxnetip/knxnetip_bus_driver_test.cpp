@@ -30,7 +30,8 @@ TEST(KnxNetIpBusDriver, OpenErrorsAndSendsWithoutTunnel) {
   // keeps trying in the background.
   EXPECT_EQ(driver.Open("127.0.0.1:9"), DeviceOpenErrorDriverOpenError);
   EXPECT_EQ(driver.SendGroupWrite(1, PriorityLow, 6, true, {1}), DeviceWriteErrorDriverNotOpen);
-  EXPECT_FALSE(driver.CheckDevice(0x1105));
+  // A check that cannot be sent says so instead of passing for a silent device.
+  EXPECT_EQ(driver.CheckDevice(0x1105).outcome, DeviceCheckResult::Outcome::NotSent);
   // Long frames need one to fourteen data bytes.
   EXPECT_EQ(driver.SendGroupWrite(1, PriorityLow, 6, false, {}), DeviceWriteErrorInvalidMessage);
   EXPECT_EQ(driver.SendGroupWrite(1, PriorityLow, 6, false, std::vector<std::uint8_t>(15)),
