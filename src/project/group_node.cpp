@@ -18,6 +18,8 @@ void GroupNode::Clear() {
   m_items.clear();
   // In list order; each item's DropListeners may still look up the other nodes.
   for (auto& item : items) item.reset();
+  // Nothing is left below: no untyped item either.
+  m_untypedMark = false;
 }
 
 GroupNode& GroupNode::AppendChild(std::unique_ptr<GroupNode> child) {
