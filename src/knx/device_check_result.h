@@ -16,4 +16,5 @@ struct DeviceCheckResult {
 
   static DeviceCheckResult Answer(std::uint16_t address) { return {Outcome::Answered, address}; }
   static DeviceCheckResult Of(Outcome outcome) { return {outcome, 0}; }
+  bool operator==(const DeviceCheckResult&) const = default;
 };

@@ -181,20 +181,21 @@ TEST_F(KnxdTest, DeviceCheckFindsTheAnsweringDeviceOnly) {
   ASSERT_TRUE(responder.Start(*server));
   ASSERT_EQ(driver_.Open(Parameter()), DeviceOpenErrorNoError);
 
-  EXPECT_EQ(driver_.CheckDevice(0x1105), std::optional<std::uint16_t>(0x1105));
+  EXPECT_EQ(driver_.CheckDevice(0x1105), DeviceCheckResult::Answer(0x1105));
   EXPECT_EQ(responder.answered(), 1);
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_FALSE(driver_.CheckDevice(0x1106));
+  EXPECT_EQ(driver_.CheckDevice(0x1106), DeviceCheckResult::Of(DeviceCheckResult::Outcome::Silent));
   EXPECT_GE(std::chrono::steady_clock::now() - start, 1s);
   // A check of the same device again after the silent one.
-  EXPECT_EQ(driver_.CheckDevice(0x1105), std::optional<std::uint16_t>(0x1105));
+  EXPECT_EQ(driver_.CheckDevice(0x1105), DeviceCheckResult::Answer(0x1105));
 
-  // CancelCheck ends a running check with no answer.
+  // CancelCheck ends a running check as cancelled.
   std::thread cancel([&] {
     std::this_thread::sleep_for(100ms);
     driver_.CancelCheck();
   });
-  EXPECT_FALSE(driver_.CheckDevice(0x1107));
+  EXPECT_EQ(driver_.CheckDevice(0x1107),
+            DeviceCheckResult::Of(DeviceCheckResult::Outcome::Cancelled));
   cancel.join();
   responder.Stop();
 }
