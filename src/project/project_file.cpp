@@ -342,10 +342,6 @@ void CDORAzivazDoc::LoadProjectText(const std::string& path, const std::string& 
     if (badDeviceLine) m_services.prompt.Show(kStrBadDeviceLine, *badDeviceLine);
   }
 
-  if (m_settings.initRead) {
-    m_initialReadRunning = true;
-    InitialRead(root);
-    m_initialReadRunning = false;
-  }
+  if (m_settings.initRead) ReadFlaggedItems();
   RecordStartFile(m_services.settings, path);
 }

@@ -54,7 +54,8 @@ UaStatusCode StatusOfQuality(std::uint16_t quality) {
     case 0xC0:
       return ua_status::Good;
     case 0x40:
-      return ua_status::Uncertain;
+      return (quality & 0xFC) == OPC_QUALITY_LAST_USABLE ? ua_status::UncertainLastUsableValue
+                                                         : ua_status::Uncertain;
     default:
       return ua_status::Bad;
   }

@@ -17,7 +17,9 @@ void UaMonitoredItem::Sample(UaAddressSpace& space) {
   if (mode == UaMonitoringMode::Disabled) return;
   if (tag_ != nullptr) {
     const CTag& tag = *tag_;
-    bool statusSame = (tag.m_quality & 0xC0) == (lastQuality_ & 0xC0);
+    // Quality and sub-status (uncertain to uncertain, last usable value is news); the limit
+    // bits are not served.
+    bool statusSame = (tag.m_quality & 0xFC) == (lastQuality_ & 0xFC);
     bool valueSame = trigger == UaDataChangeTrigger::Status || tag.m_value == lastValue_;
     bool timeSame =
         trigger != UaDataChangeTrigger::StatusValueTimestamp || tag.m_timestamp == lastTimestamp_;
