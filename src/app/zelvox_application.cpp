@@ -15,6 +15,7 @@
 #include "opc/opc_server_callback.h"
 #include "platform/current_language.h"
 #include "platform/language_files.h"
+#include "platform/log.h"
 #include "platform/prompt.h"
 #include "platform/settings_store.h"
 #include "project/document_settings.h"
@@ -44,6 +45,7 @@ ZelvoxApplication::~ZelvoxApplication() {
 std::optional<int> ZelvoxApplication::InitInstance(MainThread& mainThread,
                                                    std::function<void()> onRaise) {
   SettingsStore& store = SettingsStore::Of(Hive::CurrentUser);
+  if (auto level = m_line.logLevel ? m_line.logLevel : ReadLogLevel(store)) SetLogLevel(*level);
   const StartSettings start = ReadStartSettings(store);
   m_language = start.language;
   m_startmode = start.startmode;
@@ -156,6 +158,8 @@ std::optional<int> ZelvoxApplication::StartServing(SettingsStore& store) {
         PromptKind::Error, PromptButtons::Ok);
     return kExitPortTaken;
   }
+  Log(LogLevel::Notice, "OPC UA: serving on " + Endpoint() +
+                            (options.listenAny ? " (all interfaces, security policy None)" : ""));
   return std::nullopt;
 }
 

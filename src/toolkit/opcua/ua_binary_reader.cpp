@@ -78,6 +78,9 @@ std::string_view UaBinaryReader::StringView() {
     if (len != -1) throw UaDecodeError{};
     return {};
   }
+  if (static_cast<std::uint32_t>(len) > limits_.maxStringLength) {
+    throw UaDecodeError{ua_status::BadEncodingLimitsExceeded};
+  }
   Need(static_cast<std::size_t>(len));
   std::string_view view(reinterpret_cast<const char*>(data_ + pos_), static_cast<std::size_t>(len));
   pos_ += static_cast<std::size_t>(len);
@@ -98,7 +101,20 @@ std::uint32_t UaBinaryReader::ArrayLength(std::size_t minElementSize) {
   }
   if (minElementSize == 0) minElementSize = 1;
   if (static_cast<std::size_t>(len) > Remaining() / minElementSize) throw UaDecodeError{};
+  if (static_cast<std::uint32_t>(len) > limits_.maxArrayLength) {
+    throw UaDecodeError{ua_status::BadEncodingLimitsExceeded};
+  }
   return static_cast<std::uint32_t>(len);
+}
+
+std::uint32_t UaBinaryReader::OperationCount(std::size_t minElementSize) {
+  std::size_t start = pos_;
+  std::int32_t len = Int32();
+  if (len > 0 && static_cast<std::uint32_t>(len) > limits_.maxOperations) {
+    throw UaDecodeError{ua_status::BadTooManyOperations};
+  }
+  pos_ = start;
+  return ArrayLength(minElementSize);
 }
 
 void UaBinaryReader::NodeIdBody(std::uint8_t encoding, UaNodeId& id, bool keepText) {
@@ -300,8 +316,14 @@ UaVariant UaBinaryReader::Variant() {
   UaVariant v;
   v.type = type;
   v.isArray = true;
-  v.elements.reserve(count);
-  for (std::uint32_t k = 0; k < count; ++k) v.elements.push_back(ScalarOf(type));
+  if (std::size_t size = UaVariant::PackedSize(type); size != 0) {
+    Need(std::size_t{count} * size);
+    v.packed.assign(reinterpret_cast<const char*>(data_ + pos_), std::size_t{count} * size);
+    pos_ += std::size_t{count} * size;
+  } else {
+    v.elements.reserve(count);
+    for (std::uint32_t k = 0; k < count; ++k) v.elements.push_back(ScalarOf(type));
+  }
   if (mask & 0x40) {
     // Multi-dimensional arrays are served flat; the dimensions must still agree.
     std::uint32_t dims = ArrayLength(4);

@@ -13,8 +13,9 @@ UaMonitoredItem::~UaMonitoredItem() {
   if (tag_ != nullptr) tag_->Release();
 }
 
-void UaMonitoredItem::Sample(UaAddressSpace& space) {
-  if (mode == UaMonitoringMode::Disabled) return;
+std::ptrdiff_t UaMonitoredItem::Sample(UaAddressSpace& space, bool mayGrow) {
+  // Without room to queue, a change stays unseen (and costs nothing) until there is room.
+  if (mode == UaMonitoringMode::Disabled || !mayGrow) return 0;
   if (tag_ != nullptr) {
     const CTag& tag = *tag_;
     // Quality and sub-status (uncertain to uncertain, last usable value is news); the limit
@@ -23,13 +24,12 @@ void UaMonitoredItem::Sample(UaAddressSpace& space) {
     bool valueSame = trigger == UaDataChangeTrigger::Status || tag.m_value == lastValue_;
     bool timeSame =
         trigger != UaDataChangeTrigger::StatusValueTimestamp || tag.m_timestamp == lastTimestamp_;
-    if (sampled_ && statusSame && valueSame && timeSame) return;
+    if (sampled_ && statusSame && valueSame && timeSame) return 0;
     sampled_ = true;
     lastQuality_ = tag.m_quality;
     lastTimestamp_ = tag.m_timestamp;
     if (!(lastValue_ == tag.m_value)) lastValue_ = tag.m_value;
-    Enqueue(UaAddressSpace::TagDataValue(tag));
-    return;
+    return Enqueue(UaAddressSpace::TagDataValue(tag));
   }
   UaDataValue dv = space.Read(nodeId_, attributeId_, 1e9);
   if (!dv.hasSourceTimestamp && attributeId_ == ua_attr::Value && dv.hasValue) {
@@ -40,30 +40,39 @@ void UaMonitoredItem::Sample(UaAddressSpace& space) {
   UaDataValue& last = *lastGeneric_;
   bool same = sampled_ && dv.status == last.status && dv.hasValue == last.hasValue &&
               (trigger == UaDataChangeTrigger::Status || dv.value == last.value);
-  if (same) return;
+  if (same) return 0;
   sampled_ = true;
   last = dv;
-  Enqueue(std::move(dv));
+  return Enqueue(std::move(dv));
 }
 
-void UaMonitoredItem::Enqueue(UaDataValue value) {
+std::ptrdiff_t UaMonitoredItem::Enqueue(UaDataValue value) {
+  auto before = static_cast<std::ptrdiff_t>(QueuedCount());
   if (mode != UaMonitoringMode::Reporting) {
     // Sampling without reporting keeps only the latest value for a later switch to reporting.
     queue_.clear();
+    head_ = 0;
   }
-  if (queue_.size() >= queueSize) {
+  if (QueuedCount() >= queueSize && QueuedCount() > 0) {
     if (discardOldest) {
-      queue_.erase(queue_.begin());
+      queue_[head_++] = UaDataValue{};
     } else {
       queue_.pop_back();
     }
   }
+  if (head_ > 0 && head_ * 2 >= queue_.size()) {
+    queue_.erase(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(head_));
+    head_ = 0;
+  }
   queue_.push_back(std::move(value));
+  return static_cast<std::ptrdiff_t>(QueuedCount()) - before;
 }
 
 UaDataValue UaMonitoredItem::TakeNotification() {
-  UaDataValue v = std::move(queue_.front());
-  queue_.erase(queue_.begin());
-  if (queue_.empty()) std::vector<UaDataValue>().swap(queue_);
+  UaDataValue v = std::move(queue_[head_++]);
+  if (head_ == queue_.size()) {
+    std::vector<UaDataValue>().swap(queue_);
+    head_ = 0;
+  }
   return v;
 }

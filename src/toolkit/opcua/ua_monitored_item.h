@@ -33,10 +33,12 @@ class UaMonitoredItem {
 
   // Samples now; queues a notification when the watched state changed since the last sample.
   // Items with a tag compare its fields in place (the caller holds the tag lock) and copy
-  // nothing unless something changed; other items read through the address space.
-  void Sample(UaAddressSpace& space);
-  bool HasNotifications() const { return !queue_.empty(); }
-  std::size_t QueuedCount() const { return queue_.size(); }
+  // nothing unless something changed; other items read through the address space. Without
+  // `mayGrow` (the session's or server's queues are full) nothing is sampled and a change is
+  // seen by a later sample. Returns how much the queue grew.
+  std::ptrdiff_t Sample(UaAddressSpace& space, bool mayGrow = true);
+  bool HasNotifications() const { return QueuedCount() != 0; }
+  std::size_t QueuedCount() const { return queue_.size() - head_; }
   // Takes the oldest queued value.
   UaDataValue TakeNotification();
 
@@ -50,7 +52,8 @@ class UaMonitoredItem {
   UaTimestampsToReturn timestamps = UaTimestampsToReturn::Both;
 
  private:
-  void Enqueue(UaDataValue value);
+  // Queues `value`, dropping one by the discard policy when the queue is full.
+  std::ptrdiff_t Enqueue(UaDataValue value);
 
   std::uint32_t id_;
   UaNodeId nodeId_;
@@ -61,7 +64,9 @@ class UaMonitoredItem {
   std::uint16_t lastQuality_ = 0;
   FileTime lastTimestamp_;
   std::unique_ptr<UaDataValue> lastGeneric_;  // items without a tag only
-  // Oldest first; kept small (usually one entry) and freed when emptied, so that an idle item
-  // holds no queue memory.
+  // Oldest first from head_: taking or dropping the oldest moves head_ (O(1)); the taken
+  // entries are compacted away once they are half of the vector. Freed when emptied, so that
+  // an idle item holds no queue memory.
   std::vector<UaDataValue> queue_;
+  std::size_t head_ = 0;
 };
