@@ -52,7 +52,9 @@ void DeviceCheckThread::Run(CDORAzivazDoc& doc) {
     }
     if (address) {
       const std::uint64_t cancels = Cancels();
-      ApplyAnswer(doc, *address, Check(doc, *address), cancels);
+      // A check that was cancelled (a switch of the bus interface) says nothing about the device.
+      if (const std::optional<std::string> answer = Check(doc, *address))
+        ApplyAnswer(doc, *address, *answer, cancels);
     }
     if (m_clock.Wait(quit, WaitMs(doc, m_clock.NowMs())) && !OnQuitEvent()) return;
   }
@@ -107,7 +109,8 @@ std::optional<std::string> DeviceCheckThread::NextRoundAddress(CDORAzivazDoc& do
   return m_roundLast;
 }
 
-std::string DeviceCheckThread::Check(CDORAzivazDoc& doc, const std::string& address) {
+std::optional<std::string> DeviceCheckThread::Check(CDORAzivazDoc& doc,
+                                                    const std::string& address) {
   if (doc.Simulation()) return (m_random() & 1) != 0 ? address : std::string();
   std::shared_ptr<DeviceCheckService> service;
   {
@@ -116,10 +119,14 @@ std::string DeviceCheckThread::Check(CDORAzivazDoc& doc, const std::string& addr
   }
   if (!service) return kUnknownAnswer;
   Variant result;
-  if (Failed(service->CheckDevice(Variant::Bstr(AnsiToUtf16(address)), &result)))
-    return kUnknownAnswer;
+  const HRESULT hr = service->CheckDevice(Variant::Bstr(AnsiToUtf16(address)), &result);
+  if (hr == E_ABORT) return std::nullopt;
+  // Not sent (link down) or no bus component: the state is unknown, and the device's retry
+  // is not used up.
+  if (Failed(hr)) return kUnknownAnswer;
   const SafeArray* array = result.parray();
-  if (result.vt() != (VT_ARRAY | VT_UI4) || array == nullptr || array->elements.empty()) return {};
+  if (result.vt() != (VT_ARRAY | VT_UI4) || array == nullptr || array->elements.empty())
+    return std::string();
   return FormatPhysicalAddress(static_cast<PhysicalAddress>(array->elements[0].ulVal()));
 }
 

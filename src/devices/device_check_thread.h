@@ -49,7 +49,8 @@ class DeviceCheckThread {
   // Returns true when the thread goes on (a restart), false when it ends.
   bool OnQuitEvent();
   std::optional<std::string> NextRoundAddress(CDORAzivazDoc& doc);
-  std::string Check(CDORAzivazDoc& doc, const std::string& address);
+  // The answer; nothing when the check was cancelled.
+  std::optional<std::string> Check(CDORAzivazDoc& doc, const std::string& address);
   // Drops the answer when CancelCheck was called since `cancelsBefore` was read.
   void ApplyAnswer(CDORAzivazDoc& doc, const std::string& address, const std::string& answer,
                    std::uint64_t cancelsBefore);

@@ -110,7 +110,6 @@ void ResetDevices(CDORAzivazDoc& doc, const std::vector<DeviceRecord*>& devices,
   for (DeviceRecord* device : devices) {
     if (IndexOf(doc.Devices(), device) == doc.Devices().Size()) continue;
     listChanged = ResetDevice(doc, *device, views) || listChanged;
-    doc.CheckQueue().Add(device->addressText);
   }
   RefreshDevicesNodeMark(doc, views);
   if (listChanged) RecomputeFailedDevices(doc);

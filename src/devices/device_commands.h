@@ -41,7 +41,7 @@ bool EditDevice(CDORAzivazDoc& doc, DeviceRecord& device, DeviceAddressDialog& d
 // devices node's mark and marks the document modified. False when nothing was deleted.
 bool DeleteDevices(CDORAzivazDoc& doc, const std::vector<DeviceRecord*>& devices,
                    DeviceViews* views);
-// 32850: each device becomes unknown, leaves the failed list and is queued for a check.
+// 32850: each device becomes unknown and leaves the failed list; nothing is checked.
 void ResetDevices(CDORAzivazDoc& doc, const std::vector<DeviceRecord*>& devices,
                   DeviceViews* views);
 // 32853, and on leaving simulation mode: every device becomes unknown, the failed list is

@@ -3,10 +3,10 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "knx/device_check_result.h"
 #include "knx/group_telegram.h"
 
 // What a driver reports from the bus. Called on the driver's own thread, one call at a time;
@@ -51,9 +51,8 @@ class BusDriver {
                                       const std::vector<std::uint8_t>& data) = 0;
 
   // Asks the device with this individual address whether it is there. Blocks until it
-  // answers, the driver gives up, or CancelCheck is called; returns the individual address
-  // that answered, or nothing.
-  virtual std::optional<std::uint16_t> CheckDevice(std::uint16_t individualAddress) = 0;
+  // answers, the driver gives up, or CancelCheck is called.
+  virtual DeviceCheckResult CheckDevice(std::uint16_t individualAddress) = 0;
   // Ends a running CheckDevice at once (from any thread); no effect when none runs.
   virtual void CancelCheck() = 0;
 };

@@ -26,10 +26,19 @@ HRESULT DriverDeviceCheckService::CheckDevice(const Variant& physicalAddress, Va
   const std::shared_ptr<BusDriver> device = Device();
   if (!device) return E_FAIL;
   result->Clear();
-  const std::optional<std::uint16_t> answered =
-      device->CheckDevice(static_cast<PhysicalAddress>(address));
-  if (answered) *result = Variant::Array(VT_UI4, {Variant::UI4(*answered)});
-  return S_OK;
+  const DeviceCheckResult check = device->CheckDevice(static_cast<PhysicalAddress>(address));
+  switch (check.outcome) {
+    case DeviceCheckResult::Outcome::Answered:
+      *result = Variant::Array(VT_UI4, {Variant::UI4(check.answeredBy)});
+      return S_OK;
+    case DeviceCheckResult::Outcome::Silent:
+      return S_OK;
+    case DeviceCheckResult::Outcome::NotSent:
+      return E_FAIL;
+    case DeviceCheckResult::Outcome::Cancelled:
+      return E_ABORT;
+  }
+  return E_FAIL;
 }
 
 HRESULT DriverDeviceCheckService::CancelCheck() {

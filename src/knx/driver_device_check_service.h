@@ -14,7 +14,8 @@ class DriverDeviceCheckService : public DeviceCheckService {
  public:
   HRESULT AttachDevice(std::shared_ptr<BusDriver> device) override;
   // E_INVALIDARG for a null `result` or an address that is no VT_BSTR "area.line.device"
-  // text ("1.1.5", "01.01.005"); E_FAIL before AttachDevice.
+  // text ("1.1.5", "01.01.005"); E_FAIL before AttachDevice or when the driver could not send
+  // the check, E_ABORT when CancelCheck ended it.
   HRESULT CheckDevice(const Variant& physicalAddress, Variant* result) override;
   HRESULT CancelCheck() override;
 

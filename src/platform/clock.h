@@ -8,3 +8,6 @@ void SetTimeStampsUtc(bool utc);
 bool TimeStampsUtc();
 // The current time for a value, quality or state change.
 FileTime TimeStampNow();
+// A time stamp taken by TimeStampNow as UTC, for the outside world (OPC UA time stamps are
+// UTC by definition): converted from local time when time stamps are local.
+FileTime TimeStampToUtc(FileTime stamp);

@@ -3,6 +3,7 @@
 
 #include <time.h>
 
+#include <cerrno>
 #include <cmath>
 
 namespace {
@@ -74,6 +75,26 @@ FileTime FileTimeNow(bool utc) {
     seconds += local.tm_gmtoff;
   }
   return FileTimeFromUnixMicros(seconds * 1'000'000 + ts.tv_nsec / 1000);
+}
+
+FileTime LocalFileTimeToFileTime(FileTime local) {
+  const std::int64_t micros = FileTimeToUnixMicros(local);
+  // The wall-clock fields of the local time, read as if they were UTC, go to mktime, which
+  // knows the zone's offset at that date.
+  std::int64_t seconds = micros / 1'000'000;
+  std::int64_t fraction = micros % 1'000'000;
+  if (fraction < 0) {
+    fraction += 1'000'000;
+    --seconds;
+  }
+  const auto wall = static_cast<time_t>(seconds);
+  tm fields{};
+  if (gmtime_r(&wall, &fields) == nullptr) return local;
+  fields.tm_isdst = -1;
+  errno = 0;
+  const time_t utc = mktime(&fields);
+  if (utc == static_cast<time_t>(-1) && errno != 0) return local;
+  return FileTimeFromUnixMicros(static_cast<std::int64_t>(utc) * 1'000'000 + fraction);
 }
 
 FileTime FileTimeFromUnixMicros(std::int64_t micros) {

@@ -16,6 +16,10 @@ struct SystemTime {
 
 // The current time: UTC when `utc` is true, else converted to the local time zone.
 FileTime FileTimeNow(bool utc);
+// A time in the local time zone (as FileTimeNow(false) gives it) as UTC; in a repeated hour
+// at the end of summer time the zone's library picks one of the two. A time the library
+// cannot convert comes back unchanged.
+FileTime LocalFileTimeToFileTime(FileTime local);
 FileTime FileTimeFromUnixMicros(std::int64_t micros);
 std::int64_t FileTimeToUnixMicros(FileTime t);
 SystemTime FileTimeToSystemTime(FileTime t);

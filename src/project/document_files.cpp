@@ -1,21 +1,26 @@
 // CDORAzivazDoc: opening and saving projects, and the save prompt before a project is replaced.
+#include <optional>
 #include <string>
 
 #include "platform/prompt.h"
 #include "project/document_strings.h"
 #include "project/dorazivaz_doc.h"
 #include "project/file_dialogs.h"
+#include "project/file_text.h"
 #include "project/group_node.h"
 #include "project/project_file.h"
 
 bool CDORAzivazDoc::OnOpenDocument(const std::string& path) {
-  // Loading into a project that could not be cleared would mix two projects.
-  if (!DeleteContents()) return false;
-  SetModifiedFlag(false);
-  if (!LoadProject(path)) {
+  // Read before anything is cleared: a file that cannot be read leaves the open project, its
+  // path and its flag alone, so that a later save does not write an empty project over it.
+  const std::optional<std::string> text = ReadFileText(path);
+  if (!text) {
     m_services.prompt.Show(kStrFailedToOpenDoc, path);
     return false;
   }
+  // Loading into a project that could not be cleared would mix two projects.
+  if (!DeleteContents()) return false;
+  LoadProjectText(path, *text);
   m_pathName = path;
   SetModifiedFlag(false);
   return true;

@@ -91,8 +91,9 @@ class CDORAzivazDoc final : public OpcDocument, public ItemLifecycle {
   bool DeleteContents();
   // The framework's new-document step: clears the project and forgets its file.
   bool OnNewDocument();
-  // Opens a project file: clears the project (a refusal stops the open), then loads.
-  // Returns false when the project could not be cleared or the file could not be read.
+  // Opens a project file: reads it, then clears the project (a refusal stops the open) and
+  // loads it. Returns false when the file could not be read or the project could not be
+  // cleared; the open project, its path and its modified flag then stay as they were.
   bool OnOpenDocument(const std::string& path);
   // Saves both files; on success the path becomes the document's and the flag is cleared.
   bool OnSaveDocument(const std::string& path);
@@ -101,7 +102,8 @@ class CDORAzivazDoc final : public OpcDocument, public ItemLifecycle {
   bool SaveModified();
 
   // The project file and device file (the loading direction expects a cleared document).
-  // Both record the path as "Startfile" first.
+  // Both record the path as "Startfile" once they succeeded; a file that cannot be read or
+  // written leaves the start file as it was.
   bool StoreProject(const std::string& path);
   bool LoadProject(const std::string& path);
 
@@ -185,6 +187,8 @@ class CDORAzivazDoc final : public OpcDocument, public ItemLifecycle {
   bool InitialReadRunning() const { return m_initialReadRunning; }
 
  private:
+  // Loads the project file's text read from `path` into the cleared document.
+  void LoadProjectText(const std::string& path, const std::string& text);
   void BuildEmptyProject();
   void RegisterOwnCommands();
   void StopDeviceCheckThread();

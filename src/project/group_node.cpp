@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "project/equal_no_case.h"
+
 GroupNode::~GroupNode() {
   Clear();
 }
@@ -16,6 +18,8 @@ void GroupNode::Clear() {
   m_items.clear();
   // In list order; each item's DropListeners may still look up the other nodes.
   for (auto& item : items) item.reset();
+  // Nothing is left below: no untyped item either.
+  m_untypedMark = false;
 }
 
 GroupNode& GroupNode::AppendChild(std::unique_ptr<GroupNode> child) {
@@ -51,11 +55,14 @@ const GroupNode& RootOf(const GroupNode& node) {
 }
 
 std::string MakeUniqueNodeName(std::string_view name, const GroupNode& parent) {
+  // Item lookups ignore case, so "licht" beside "Licht" would alias it; an empty name would
+  // end a browse of the parent early, so it is never kept and counts from "(1)".
   std::string candidate(name);
-  for (int n = 1;; ++n) {
-    const bool taken = std::any_of(parent.m_children.begin(), parent.m_children.end(),
-                                   [&](const auto& child) { return child->m_name == candidate; });
+  for (int n = name.empty() ? 1 : 0;; ++n) {
+    if (n > 0) candidate = std::string(name) + "(" + std::to_string(n) + ")";
+    const bool taken =
+        std::any_of(parent.m_children.begin(), parent.m_children.end(),
+                    [&](const auto& child) { return EqualNoCase(child->m_name, candidate); });
     if (!taken) return candidate;
-    candidate = std::string(name) + "(" + std::to_string(n) + ")";
   }
 }

@@ -48,5 +48,6 @@ GroupNode& RootOf(GroupNode& node);
 const GroupNode& RootOf(const GroupNode& node);
 
 // The name a new child of `parent` receives: `name`, else "name(1)", "name(2)", ... the first
-// that no child of `parent` carries (case-sensitive).
+// that no child of `parent` carries, compared without regard to case (item lookups ignore
+// case). An empty name is never given: it becomes "(1)", "(2)", ...
 std::string MakeUniqueNodeName(std::string_view name, const GroupNode& parent);

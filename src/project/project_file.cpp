@@ -95,7 +95,7 @@ std::string ProjectFileText(const GroupNode& root) {
   return out;
 }
 
-std::string DeviceFileText(const DeviceList& devices) {
+std::string DeviceFileText(const DeviceList& devices, std::vector<std::string>* leftOut) {
   std::string out;
   for (std::size_t i = 0; i < devices.Size(); ++i) {
     // Only the zero-padded form loads back. Any other text (a malformed address kept from an
@@ -103,7 +103,10 @@ std::string DeviceFileText(const DeviceList& devices) {
     // it, so it is not written.
     const std::string& text = devices.At(i).addressText;
     const std::int32_t value = ParsePhysicalAddress(text);
-    if (value < 0 || FormatPhysicalAddress(static_cast<PhysicalAddress>(value)) != text) continue;
+    if (value < 0 || FormatPhysicalAddress(static_cast<PhysicalAddress>(value)) != text) {
+      if (leftOut != nullptr) leftOut->push_back(text);
+      continue;
+    }
     AppendField(out, text);
     out += "\r\n";
   }
@@ -128,16 +131,16 @@ void RecordStartFile(SettingsStore& settings, const std::string& path) {
 }  // namespace
 
 bool CDORAzivazDoc::StoreProject(const std::string& path) {
-  RecordStartFile(m_services.settings, path);
   std::string projectText;
   {
     std::lock_guard tagLock(TagLock());
     projectText = ProjectFileText(Root());
   }
   std::string deviceText;
+  std::vector<std::string> leftOut;
   {
     std::lock_guard deviceLock(m_devices.Lock());
-    deviceText = DeviceFileText(m_devices);
+    deviceText = DeviceFileText(m_devices, &leftOut);
   }
 
   // Both files are written in full before either replaces its old version.
@@ -146,7 +149,15 @@ bool CDORAzivazDoc::StoreProject(const std::string& path) {
   AtomicFile devices(DeviceFilePath(path));
   const bool devicesStaged = devices.Stage(deviceText);
   if (!project.Commit()) return false;
-  if (!devicesStaged || !devices.Commit()) m_services.prompt.Show(kStrDeviceFileNotSaved);
+  RecordStartFile(m_services.settings, path);
+  if (!devicesStaged || !devices.Commit()) {
+    m_services.prompt.Show(kStrDeviceFileNotSaved);
+  } else if (!leftOut.empty()) {
+    // The user learns which devices the saved project no longer holds.
+    std::string lines;
+    for (const std::string& text : leftOut) lines += (lines.empty() ? "" : "\n") + text;
+    m_services.prompt.Show(kStrDevicesLeftOut, lines, PromptKind::Warning);
+  }
   return true;
 }
 
@@ -252,11 +263,14 @@ class ItemLineReader {
 }  // namespace
 
 bool CDORAzivazDoc::LoadProject(const std::string& path) {
-  RecordStartFile(m_services.settings, path);
   const std::optional<std::string> text = ReadFileText(path);
   if (!text) return false;
+  LoadProjectText(path, *text);
+  return true;
+}
 
-  LineSplitter lines(*text);
+void CDORAzivazDoc::LoadProjectText(const std::string& path, const std::string& text) {
+  LineSplitter lines(text);
   std::string_view line;
   lines.Next(line);
   const std::string_view name = line.substr(0, line.find('\t'));
@@ -310,5 +324,5 @@ bool CDORAzivazDoc::LoadProject(const std::string& path) {
   }
 
   if (m_settings.initRead) ReadFlaggedItems();
-  return true;
+  RecordStartFile(m_services.settings, path);
 }

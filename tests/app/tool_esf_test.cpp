@@ -60,6 +60,14 @@ TEST_F(ToolEsf, ImportSavesWhatDumpShowsOfTheExport) {
   EXPECT_EQ(imported.err, "");
   EXPECT_EQ(ReadAll(dir + "/miller.phd"), "01.01.001\r\n01.01.002\r\n01.01.003\r\n");
   EXPECT_EQ(RunTool({"dump", project}).out, dumped.out);
+
+  // Devices whose malformed addresses the device file cannot hold are named on stderr, one a
+  // line after the message.
+  const ToolRun leftOut = RunTool({"import-esf", Sample("features_de.esf"), dir + "/features.zlv"});
+  EXPECT_EQ(leftOut.exitCode, 0) << leftOut.err;
+  EXPECT_NE(leftOut.err.find("save again:\n1.5\n1.5\n16.1.5\n"), std::string::npos) << leftOut.err;
+  EXPECT_EQ(ReadAll(dir + "/features.phd"),
+            "01.01.005\r\n01.01.006\r\n01.01.007\r\n01.01.009\r\n15.15.255\r\n");
 }
 
 TEST_F(ToolEsf, FailedImportsPrintTheMessageAndWriteNothing) {

@@ -196,6 +196,13 @@ TEST_F(ZelvoxTest, AMissingStartFileStartsEmptyAndAnExistingOneIsOpened) {
   ASSERT_GT(server->ServingPort(), 0) << server->Err();
   EXPECT_EQ(server->Signal(SIGTERM, seconds(2)), 0);
   EXPECT_NE(server->Err().find("/broken."), std::string::npos) << server->Err();
+
+  // A project named on the command line that cannot be opened ends the start with its
+  // message and does not become the start file.
+  auto typo = Start({"--headless", "--opcua-port", "0", dir + "/typo.zlv"});
+  EXPECT_EQ(typo->WaitExit(seconds(5)), 1);  // the start failed
+  EXPECT_NE(typo->Err().find("typo.zlv"), std::string::npos) << typo->Err();
+  EXPECT_EQ(Hkcu()->GetText(kParameterKey, "Startfile"), fs::absolute(broken).string());
 }
 
 TEST_F(ZelvoxTest, AClientsStartEndsWhenNoClientIsConnected) {

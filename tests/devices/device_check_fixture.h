@@ -51,7 +51,7 @@ struct CheckCall {
 
 // Answers by address: present devices answer with their own address, `otherAnswers` with
 // another one, `failing` addresses fail the call, everything else is silent. Calls after the
-// first `pass` block until Release() or CancelCheck(), and then stay silent.
+// first `pass` block until Release(), or until CancelCheck(), which ends them with E_ABORT.
 class ScriptedCheckService : public DeviceCheckService {
  public:
   explicit ScriptedCheckService(FakeCheckClock* clock = nullptr) : m_clock(clock) {}
@@ -65,7 +65,7 @@ class ScriptedCheckService : public DeviceCheckService {
     if (calls.size() > pass) {
       const int cancels = cancelCount;
       m_changed.wait(lock, [&] { return calls.size() <= pass || cancelCount != cancels; });
-      if (cancelCount != cancels) return S_OK;
+      if (cancelCount != cancels) return E_ABORT;
     }
     if (m_clock) m_clock->now += checkMs;
     if (failing.count(text)) return E_FAIL;

@@ -159,7 +159,7 @@ TEST_F(DeviceCheckTest, ClearingTheProjectWhileACheckRunsDropsEverythingOfTheOld
   EXPECT_TRUE(FailedList().empty());
 }
 
-TEST_F(DeviceCheckTest, IntervalOffCancelsARunningCheckAndForgetsItsResult) {
+TEST_F(DeviceCheckTest, IntervalOffOrABusSwitchCancelsARunningCheckAndItsResultIsForgotten) {
   auto service = std::make_shared<ScriptedCheckService>(&clock);
   service->pass = 0;
   handOff.stream = service;
@@ -167,18 +167,32 @@ TEST_F(DeviceCheckTest, IntervalOffCancelsARunningCheckAndForgetsItsResult) {
   const auto devices = AddDevices({"01.01.001"});
   ASSERT_TRUE(service->WaitForCalls(1));
 
+  // A switch of the bus interface ends the running check through the service itself, not
+  // through the thread's own cancel: no retry at once, the next check is the next round's.
+  service->CancelCheck();
+  ASSERT_TRUE(service->WaitForCalls(2));
+  const std::vector<CheckCall> calls = service->Calls();
+  EXPECT_GE(calls[1].at - calls[0].at, 15000);
+  EXPECT_EQ(Retries(devices[0]), 0);
+  EXPECT_TRUE(CheckQueue().empty());
+  loop.RunPending();
+  EXPECT_TRUE(views.states.empty());
+
   const int cancels = service->Cancels();
   ASSERT_TRUE(doc->OnCommand(kCmdCheckIntervalOff));
   EXPECT_EQ(service->Cancels(), cancels + 1);
   EXPECT_EQ(settings->GetInt(kParameterKey, "PingTime"), 0);
   EXPECT_EQ(doc->Settings().pingTime, 0);
-  // The thread has moved on to its idle waits; the cancelled check changed nothing.
+  // The thread has moved on to its idle waits; the cancelled checks changed nothing.
   const std::int64_t now = clock.now;
   ASSERT_TRUE(Eventually([&] { return clock.now > now + 3000; }));
   EXPECT_EQ(Retries(devices[0]), 0);
   EXPECT_TRUE(CheckQueue().empty());
   EXPECT_TRUE(FailedList().empty());
-  EXPECT_EQ(service->Calls().size(), 1u);
+  EXPECT_EQ(service->Calls().size(), 2u);
+  loop.RunPending();
+  EXPECT_EQ(State(devices[0]), kDeviceStateUnknown);
+  EXPECT_TRUE(views.states.empty());
 }
 
 TEST_F(DeviceCheckTest, StopsWithinASecondAlsoDuringACheck) {

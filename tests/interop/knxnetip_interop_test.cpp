@@ -182,20 +182,22 @@ TEST_F(KnxdTest, DeviceCheckFindsTheAnsweringDeviceOnly) {
   ASSERT_TRUE(responder.Start(server->address));
   ASSERT_EQ(m_driver.Open(Parameter()), DeviceOpenErrorNoError);
 
-  EXPECT_EQ(m_driver.CheckDevice(0x1105), std::optional<std::uint16_t>(0x1105));
+  EXPECT_EQ(m_driver.CheckDevice(0x1105), DeviceCheckResult::Answer(0x1105));
   EXPECT_EQ(responder.answered(), 1);
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_FALSE(m_driver.CheckDevice(0x1106));
+  EXPECT_EQ(m_driver.CheckDevice(0x1106),
+            DeviceCheckResult::Of(DeviceCheckResult::Outcome::Silent));
   EXPECT_GE(std::chrono::steady_clock::now() - start, 1s);
   // A check of the same device again after the silent one.
-  EXPECT_EQ(m_driver.CheckDevice(0x1105), std::optional<std::uint16_t>(0x1105));
+  EXPECT_EQ(m_driver.CheckDevice(0x1105), DeviceCheckResult::Answer(0x1105));
 
-  // CancelCheck ends a running check with no answer.
+  // CancelCheck ends a running check as cancelled.
   std::thread cancel([&] {
     std::this_thread::sleep_for(100ms);
     m_driver.CancelCheck();
   });
-  EXPECT_FALSE(m_driver.CheckDevice(0x1107));
+  EXPECT_EQ(m_driver.CheckDevice(0x1107),
+            DeviceCheckResult::Of(DeviceCheckResult::Outcome::Cancelled));
   cancel.join();
   responder.Stop();
 }

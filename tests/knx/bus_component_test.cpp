@@ -26,7 +26,7 @@ class RecordingDriver : public BusDriver {
                               const std::vector<std::uint8_t>&) override {
     return DeviceWriteErrorNoError;
   }
-  std::optional<std::uint16_t> CheckDevice(std::uint16_t) override { return std::nullopt; }
+  DeviceCheckResult CheckDevice(std::uint16_t) override { return {}; }
   void CancelCheck() override {}
 
   std::string opened;

@@ -9,6 +9,7 @@
 
 #include "knx/bus_classes.h"
 #include "knx/bus_errors.h"
+#include "knx/driver_device_check_service.h"
 #include "knx/virtual_bus/virtual_bus.h"
 #include "knx/virtual_bus/virtual_bus_driver.h"
 #include "knx/virtual_bus/virtual_bus_interface.h"
@@ -383,13 +384,19 @@ TEST_F(VirtualBusTest, DeviceCheckAnswersForConfiguredDevicesAndCanBeCancelled) 
   auto check = std::async(std::launch::async, [&] {
     Variant silent;
     const HRESULT hr = m_checks->CheckDevice(Bstr("1.1.9"), &silent);
-    return hr == S_OK && silent.IsEmpty();
+    return hr == E_ABORT && silent.IsEmpty();
   });
   while (check.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready) {
     m_checks->CancelCheck();
   }
   EXPECT_TRUE(check.get());
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+
+  // A closed driver cannot send a check: the service call fails rather than report silence.
+  auto closed = std::make_shared<VirtualBusDriver>();
+  DriverDeviceCheckService closedChecks;
+  ASSERT_EQ(closedChecks.AttachDevice(closed), S_OK);
+  EXPECT_EQ(closedChecks.CheckDevice(Bstr("1.1.1"), &result), E_FAIL);
 }
 
 TEST_F(VirtualBusTest, ConcurrentSendersGetEveryEventOnTheMainThreadInOrder) {

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "document_fixture.h"
@@ -12,6 +13,7 @@
 #include "project/file_dialogs.h"
 #include "project/file_text.h"
 #include "project/group_item.h"
+#include "project/group_lookup.h"
 #include "project/group_node.h"
 #include "project/project_file.h"
 
@@ -195,6 +197,62 @@ TEST_F(EsfImportTest, BuildsGroupsItemsLinksAndDevices) {
     EXPECT_GT(progress.events[i], progress.events[i - 1]);
     EXPECT_LE(progress.events[i], 100);
   }
+}
+
+TEST_F(EsfImportTest, GroupNamesAreUniqueWithoutRegardToCaseAndNeverEmpty) {
+  const std::string table =
+      "No.;Phys. address;Device;Object;EIS type;Group addresses\r\n"
+      "1;1.1.1;Actuator;Switch;EIS 1 'Switching' (1 Bit);";
+  WriteFile("names.esf",
+            "ETS export;en\r\n\r\nProject name:;Names\r\n"
+            "Maingroup:;Licht;1\r\n"
+            "Middlegroup:;;1/1\r\nSubgroup:;A;1/1/1\r\n" +
+                table +
+                "1/1/1\r\n"
+                "Middlegroup:;;1/2\r\nSubgroup:;B;1/2/1\r\n" +
+                table +
+                "1/2/1\r\n"
+                "Middlegroup:;Flur;1/3\r\nSubgroup:;C;1/3/1\r\n" +
+                table +
+                "1/3/1\r\n"
+                "Maingroup:;licht;2\r\nSubgroup:;D;2/1\r\n" +
+                table +
+                "2/1\r\n"
+                "Maingroup:;Zentral;3\r\nSubgroup:;E;3/1\r\n" +
+                table + "3/1\r\n");
+  ASSERT_EQ(ImportEsfFile(Doc(), Path("names.esf"), &progress), EsfImportResult::kImported);
+  EXPECT_EQ(Outline(Doc().Root()),
+            "node Licht 1\n"
+            "node (1) 1\n"
+            "Licht.(1).1/1/1|A|EIS 1 'Switching' (1 Bit)|2||\n"
+            "node (2) 2\n"
+            "Licht.(2).1/2/1|B|EIS 1 'Switching' (1 Bit)|2||\n"
+            "node Flur 3\n"
+            "Licht.Flur.1/3/1|C|EIS 1 'Switching' (1 Bit)|2||\n"
+            "node licht(1) 2\n"
+            "licht(1).2/1|D|EIS 1 'Switching' (1 Bit)|2||\n"
+            "node Zentral 3\n"
+            "Zentral.3/1|E|EIS 1 'Switching' (1 Bit)|2||\n");
+  // Every item is reached by its own ID (lookups ignore case).
+  std::vector<std::string> ids;
+  std::function<void(GroupNode&)> walk = [&](GroupNode& node) {
+    for (auto& item : node.m_items)
+      if (item->m_eis >= 0) ids.push_back(item->m_itemId);
+    for (auto& child : node.m_children) walk(*child);
+  };
+  walk(Doc().Root());
+  ASSERT_EQ(ids.size(), 5u);
+  for (const std::string& id : ids) {
+    const GroupItem* found = FindItemById(Doc().Root(), id);
+    ASSERT_NE(found, nullptr) << id;
+    EXPECT_EQ(found->m_itemId, id);
+  }
+
+  // The names come back from the project file as they were made.
+  const std::string imported = Outline(Doc().Root());
+  ASSERT_TRUE(Doc().OnSaveDocument(Path("names.zlv")));
+  ASSERT_TRUE(Doc().OnOpenDocument(Path("names.zlv")));
+  EXPECT_EQ(Outline(Doc().Root()), imported);
 }
 
 TEST_F(EsfImportTest, FailuresShowTheirMessageAndKeepOrClearTheProject) {

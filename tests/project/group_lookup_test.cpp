@@ -103,6 +103,16 @@ TEST(GroupLookup, UniqueNodeNamesCountUp) {
   EXPECT_EQ(MakeUniqueNodeName("Lights", main), "Lights(1)");
   AddNode(main, MakeUniqueNodeName("Lights", main), 2);
   EXPECT_EQ(MakeUniqueNodeName("Lights", main), "Lights(2)");
-  EXPECT_EQ(MakeUniqueNodeName("lights", main), "lights");  // case-sensitive
+  // Lookups ignore case, so names do too: "lights" beside "Lights" would alias it.
+  EXPECT_EQ(MakeUniqueNodeName("lights", main), "lights(2)");
+  EXPECT_EQ(MakeUniqueNodeName("LIGHTS(1)", main), "LIGHTS(1)(1)");
+  AddNode(main, "\xD6l", 3);  // "Öl": Windows-1252 letters count as well
+  EXPECT_EQ(MakeUniqueNodeName("\xF6l", main), "\xF6l(1)");
+  EXPECT_EQ(MakeUniqueNodeName("Licht", main), "Licht");  // a unique name stays as it is
   EXPECT_EQ(NodePath(main.m_children[1].operator*()), "Main.Lights(1).");
+
+  // An empty name is numbered from "(1)", so that no group is nameless.
+  EXPECT_EQ(MakeUniqueNodeName("", main), "(1)");
+  AddNode(main, MakeUniqueNodeName("", main), 4);
+  EXPECT_EQ(MakeUniqueNodeName("", main), "(2)");
 }

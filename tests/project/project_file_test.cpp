@@ -6,6 +6,8 @@
 #include <filesystem>
 
 #include "document_fixture.h"
+#include "project/document_strings.h"
+#include "project/group_lookup.h"
 #include "project/group_node.h"
 #include "project/project_file.h"
 
@@ -127,6 +129,30 @@ TEST_F(ProjectFileTest, MainGroupNumbersDecideTheNodes) {
   EXPECT_EQ(d.Root().m_children[0]->m_items[0]->m_itemId, "Central.1/515");
 }
 
+TEST_F(ProjectFileTest, LoadedGroupNamesAreUniqueWithoutRegardToCaseAndNeverEmpty) {
+  // Written by hand or by an older version: "licht" beside "Licht", nameless groups.
+  CDORAzivazDoc& d = Load(
+      "P\r\n"
+      "Licht.1/1\t\tEIS 1 'Switching' (1 Bit)\tLow\tNoInit\t\r\n"
+      "licht.2/1\t\tEIS 1 'Switching' (1 Bit)\tLow\tNoInit\t\r\n"
+      "..3/1/1\t\tEIS 1 'Switching' (1 Bit)\tLow\tNoInit\t\r\n"
+      "..3/2/1\t\tEIS 1 'Switching' (1 Bit)\tLow\tNoInit\t\r\n"
+      "Zentral.4/1\t\tEIS 1 'Switching' (1 Bit)\tLow\tNoInit\t\r\n",
+      "");
+  const auto& mains = d.Root().m_children;
+  ASSERT_EQ(mains.size(), 4u);
+  EXPECT_EQ(mains[0]->m_name, "Licht");
+  EXPECT_EQ(mains[1]->m_name, "licht(1)");
+  EXPECT_EQ(mains[2]->m_name, "(1)");
+  ASSERT_EQ(mains[2]->m_children.size(), 2u);
+  EXPECT_EQ(mains[2]->m_children[0]->m_name, "(1)");
+  EXPECT_EQ(mains[2]->m_children[1]->m_name, "(2)");
+  EXPECT_EQ(mains[2]->m_children[1]->m_items[0]->m_itemId, "(1).(2).3/2/1");
+  EXPECT_EQ(mains[3]->m_name, "Zentral");
+  for (const std::string id : {"licht(1).2/1", "(1).(2).3/2/1", "Zentral.4/1"})
+    EXPECT_NE(FindItemById(d.Root(), id), nullptr) << id;
+}
+
 TEST_F(ProjectFileTest, EmptyProjectStoresOnlyItsName) {
   CDORAzivazDoc& d = MakeDoc();
   ASSERT_TRUE(d.OnSaveDocument(Path("empty.zlv")));
@@ -188,7 +214,23 @@ TEST_F(ProjectFileTest, OnlyDeviceTextsThatLoadBackAreStored) {
     devices.Add(std::make_unique<DeviceRecord>(text, nullptr, nullptr));
   }
   // A malformed text would stop the loading and lose 01.01.007; an unpadded one is skipped.
-  EXPECT_EQ(DeviceFileText(devices), "01.01.005\r\n01.01.007\r\n");
+  std::vector<std::string> leftOut;
+  EXPECT_EQ(DeviceFileText(devices, &leftOut), "01.01.005\r\n01.01.007\r\n");
+  EXPECT_EQ(leftOut, (std::vector<std::string>{"1.5", "1.1.6", "16.01.005"}));
+
+  // Saving tells the user which devices the device file leaves out, one a line.
+  CDORAzivazDoc& d = Load(kProject, "01.01.005\r\n");
+  ASSERT_TRUE(d.OnSaveDocument(Path("clean.zlv")));
+  EXPECT_TRUE(prompt.records.empty());
+  {
+    std::lock_guard lock(d.DeviceListLock());
+    for (const char* text : {"1.5", "01.01.009", "1.1.6"})
+      d.Devices().Add(std::make_unique<DeviceRecord>(text, &d, &d.DevicesNode()));
+  }
+  ASSERT_TRUE(d.OnSaveDocument(Path("p.zlv")));
+  EXPECT_EQ(ReadFile("p.phd"), "01.01.005\r\n01.01.009\r\n");
+  EXPECT_EQ(PromptIds(), std::vector<unsigned>{kStrDevicesLeftOut});
+  EXPECT_EQ(prompt.records[0].insert, "1.5\n1.1.6");
 }
 
 TEST_F(ProjectFileTest, DeviceFileThatCannotBeWrittenLeavesTheProjectFileSaved) {
@@ -244,6 +286,46 @@ TEST_F(ProjectFileTest, OpeningIsRefusedWhileAClientHoldsAnItem) {
   EXPECT_EQ(d.Root().m_name, "Villa");
   EXPECT_EQ(ItemIds().size(), 7u);
   held.Release();
+}
+
+TEST_F(ProjectFileTest, AFailedOpenKeepsTheProjectItsPathAndTheStartFile) {
+  CDORAzivazDoc& d = Load(kProject, "01.01.005\r\n");
+  const std::string opened = Path("p.zlv");
+  ASSERT_EQ(settings->GetText(kParameterKey, "Startfile"), opened);
+  d.SetModifiedFlag();
+  prompt.records.clear();
+
+  // A file that is not there, and one that is a folder: nothing of the open project changes.
+  std::filesystem::create_directory(Path("folder.zlv"));
+  for (const std::string& bad : {Path("typo.zlv"), Path("folder.zlv")}) {
+    EXPECT_FALSE(d.OnOpenDocument(bad));
+    EXPECT_EQ(prompt.records.back().id, kStrFailedToOpenDoc);
+    EXPECT_EQ(prompt.records.back().insert, bad);
+  }
+  EXPECT_EQ(d.Root().m_name, "Villa");
+  EXPECT_EQ(ItemIds().size(), 7u);
+  EXPECT_EQ(d.Counters().devices, 1);
+  EXPECT_EQ(d.PathName(), opened);
+  EXPECT_TRUE(d.IsModified());
+  EXPECT_EQ(settings->GetText(kParameterKey, "Startfile"), opened);
+
+  // Saving afterwards writes the real project over its own file.
+  ASSERT_TRUE(d.OnSaveDocument(d.PathName()));
+  EXPECT_EQ(ReadFile("p.zlv"), kProject);
+  // A save that fails does not record its path either.
+  EXPECT_FALSE(d.OnSaveDocument(Path("missing/dir/q.zlv")));
+  EXPECT_EQ(settings->GetText(kParameterKey, "Startfile"), opened);
+}
+
+TEST_F(ProjectFileTest, LoadingATypedProjectDropsTheUntypedMarkOfTheOldOne) {
+  const std::string untyped = "P\r\nA.1/1\t\tsomething else\tLow\tNoInit\t\r\n";
+  CDORAzivazDoc& d = Load(untyped, "");
+  EXPECT_TRUE(d.Root().m_untypedMark);
+  Load("P\r\nA.1/1\t\tEIS 1 'Switching' (1 Bit)\tLow\tNoInit\t\r\n", "");
+  EXPECT_FALSE(d.Root().m_untypedMark);
+  Load(untyped, "");
+  ASSERT_TRUE(d.OnNewDocument());
+  EXPECT_FALSE(d.Root().m_untypedMark);
 }
 
 TEST_F(ProjectFileTest, LoadingQueuesTheInitialReadInTreeOrder) {

@@ -36,6 +36,10 @@ TEST(UntypedMarks, CreatingAnItemFillsItsFieldsAndMarksUntypedOnes) {
   EXPECT_EQ(untyped.m_typeName, "Unknown");
   EXPECT_TRUE(untyped.m_untypedMark);
   EXPECT_TRUE(middle.m_untypedMark && main.m_untypedMark && root.m_untypedMark);
+
+  // Clearing the tree takes the root's mark with the items.
+  root.Clear();
+  EXPECT_FALSE(root.m_untypedMark);
 }
 
 TEST(UntypedMarks, TypingStopsAtTheFirstNodeThatStillHoldsAnUntypedItem) {

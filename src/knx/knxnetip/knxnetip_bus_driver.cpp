@@ -113,7 +113,7 @@ std::int32_t KnxNetIpBusDriver::SendToDevice(std::uint16_t address, const Bytes&
   return SendCemi(MakeLDataReq(address, false, PrioritySystem, kDefaultHopCount, tpdu));
 }
 
-std::optional<std::uint16_t> KnxNetIpBusDriver::CheckDevice(std::uint16_t individualAddress) {
+DeviceCheckResult KnxNetIpBusDriver::CheckDevice(std::uint16_t individualAddress) {
   std::lock_guard run(m_checkRunMutex);
   {
     std::lock_guard lock(m_checkMutex);
@@ -127,7 +127,7 @@ std::optional<std::uint16_t> KnxNetIpBusDriver::CheckDevice(std::uint16_t indivi
   if (!sent) {
     std::lock_guard lock(m_checkMutex);
     m_check.reset();
-    return std::nullopt;
+    return DeviceCheckResult::Of(DeviceCheckResult::Outcome::NotSent);
   }
 
   std::unique_lock lock(m_checkMutex);
@@ -142,8 +142,9 @@ std::optional<std::uint16_t> KnxNetIpBusDriver::CheckDevice(std::uint16_t indivi
                  EncodeTpdu(MakeControlTpdu(TpduKind::Ack, *check.responseSequence)));
   }
   SendToDevice(individualAddress, EncodeTpdu(MakeControlTpdu(TpduKind::Disconnect)));
-  if (check.cancelled || !check.responseSequence) return std::nullopt;
-  return individualAddress;
+  if (check.cancelled) return DeviceCheckResult::Of(DeviceCheckResult::Outcome::Cancelled);
+  if (!check.responseSequence) return DeviceCheckResult::Of(DeviceCheckResult::Outcome::Silent);
+  return DeviceCheckResult::Answer(individualAddress);
 }
 
 void KnxNetIpBusDriver::CancelCheck() {

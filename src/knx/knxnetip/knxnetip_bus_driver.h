@@ -48,7 +48,7 @@ class KnxNetIpBusDriver : public BusDriver, private TunnelListener {
   // device's A_DeviceDescriptor_Response to the tunnel's individual address counts as an
   // answer (a positive L_Data.con says nothing about the device; a response to another client
   // is not ours). The connection is closed again with T_Disconnect.
-  std::optional<std::uint16_t> CheckDevice(std::uint16_t individualAddress) override;
+  DeviceCheckResult CheckDevice(std::uint16_t individualAddress) override;
   void CancelCheck() override;
 
  private:

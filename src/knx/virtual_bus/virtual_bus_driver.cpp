@@ -95,16 +95,18 @@ std::int32_t VirtualBusDriver::SendGroupWrite(std::uint16_t groupAddress, std::i
   return Send(telegram);
 }
 
-std::optional<std::uint16_t> VirtualBusDriver::CheckDevice(std::uint16_t individualAddress) {
+DeviceCheckResult VirtualBusDriver::CheckDevice(std::uint16_t individualAddress) {
   const std::shared_ptr<VirtualBus> bus = Bus();
-  if (!bus) return std::nullopt;
-  if (bus->IsDevicePresent(individualAddress)) return individualAddress;
+  if (!bus) return DeviceCheckResult::Of(DeviceCheckResult::Outcome::NotSent);
+  if (bus->IsDevicePresent(individualAddress)) return DeviceCheckResult::Answer(individualAddress);
   std::unique_lock lock(m_checkMutex);
   const std::uint64_t generation = m_checkGeneration;
   ++m_checksRunning;
-  m_checkEnded.wait_for(lock, bus->CheckTimeout(), [&] { return m_checkGeneration != generation; });
+  const bool cancelled = m_checkEnded.wait_for(lock, bus->CheckTimeout(),
+                                               [&] { return m_checkGeneration != generation; });
   --m_checksRunning;
-  return std::nullopt;
+  return DeviceCheckResult::Of(cancelled ? DeviceCheckResult::Outcome::Cancelled
+                                         : DeviceCheckResult::Outcome::Silent);
 }
 
 void VirtualBusDriver::CancelCheck() {

@@ -34,9 +34,9 @@ class VirtualBusDriver : public BusDriver {
   std::int32_t SendGroupWrite(std::uint16_t groupAddress, std::int32_t priority,
                               std::int32_t routingCounter, bool shortForm,
                               const std::vector<std::uint8_t>& data) override;
-  // A present device answers at once; a silent one after the bus's check time-out; a closed
-  // driver or CancelCheck (or Close) ends the wait with nothing.
-  std::optional<std::uint16_t> CheckDevice(std::uint16_t individualAddress) override;
+  // A present device answers at once, a silent one after the bus's check time-out; a closed
+  // driver cannot send the check; CancelCheck (or Close) ends the wait as cancelled.
+  DeviceCheckResult CheckDevice(std::uint16_t individualAddress) override;
   void CancelCheck() override;
 
   // The bus joined by the last successful Open; null while closed.

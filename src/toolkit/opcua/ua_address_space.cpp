@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 
+#include "platform/clock.h"
 #include "platform/code_page.h"
 #include "toolkit/opcua/ua_service_header.h"
 #include "toolkit/opcua/ua_variant_conversion.h"
@@ -423,7 +424,8 @@ void UaAddressSpace::TagDataValue(const CTag& tag, UaDataValue& out) {
   out.status = StatusOfQuality(tag.m_quality);
   out.hasStatus = out.status != ua_status::Good;
   out.hasSourceTimestamp = tag.m_timestamp.ticks != 0;
-  out.sourceTimestamp = static_cast<UaDateTime>(tag.m_timestamp.ticks);
+  // Tags hold local time when the system runs with local time stamps; UA sends UTC.
+  out.sourceTimestamp = static_cast<UaDateTime>(TimeStampToUtc(tag.m_timestamp).ticks);
   out.hasServerTimestamp = false;
   out.serverTimestamp = 0;
 }

@@ -44,7 +44,8 @@ TEST(KnxNetIpBusDriver, OpenErrorsAndSendsWithoutTunnel) {
   // keeps trying in the background.
   EXPECT_EQ(driver.Open("127.0.0.1:9"), DeviceOpenErrorDriverOpenError);
   EXPECT_EQ(driver.SendGroupWrite(1, PriorityLow, 6, true, {1}), DeviceWriteErrorDriverNotOpen);
-  EXPECT_FALSE(driver.CheckDevice(0x1105));
+  // A check that cannot be sent says so instead of passing for a silent device.
+  EXPECT_EQ(driver.CheckDevice(0x1105).outcome, DeviceCheckResult::Outcome::NotSent);
   // Long frames need one to fourteen data bytes.
   EXPECT_EQ(driver.SendGroupWrite(1, PriorityLow, 6, false, {}), DeviceWriteErrorInvalidMessage);
   EXPECT_EQ(driver.SendGroupWrite(1, PriorityLow, 6, false, std::vector<std::uint8_t>(15)),
@@ -107,9 +108,9 @@ TEST(KnxNetIpBusDriver, TalksToTheDataEndpointAndReportsTheLinkState) {
 
   // A device's answer addressed to another client is not the answer to our check.
   server.PlayDevice(0x1105, 0x1109);
-  EXPECT_FALSE(driver.CheckDevice(0x1105));
+  EXPECT_EQ(driver.CheckDevice(0x1105).outcome, DeviceCheckResult::Outcome::Silent);
   server.PlayDevice(0x1105, FakeTunnelServer::kTunnelAddress);
-  EXPECT_EQ(driver.CheckDevice(0x1105), std::optional<std::uint16_t>(0x1105));
+  EXPECT_EQ(driver.CheckDevice(0x1105), DeviceCheckResult::Answer(0x1105));
 
   // The server ends the tunnel: the listener hears of the loss and of the new tunnel.
   EXPECT_TRUE(listener.Get(listener.states).empty());

@@ -1,7 +1,13 @@
 // The address space over a fake name space: references, reads, writes and sampling.
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <time.h>
+
+#include <optional>
+#include <string>
 
 #include "fake_item_tree.h"
+#include "platform/clock.h"
 #include "toolkit/opcua/ua_address_space.h"
 #include "toolkit/opcua/ua_monitored_item.h"
 
@@ -126,4 +132,49 @@ TEST_F(UaAddressSpaceTest, SamplingReportsOnlyChanges) {
   item.Sample(space);
   EXPECT_EQ(item.QueuedCount(), 5u);
   EXPECT_TRUE(item.TakeNotification().value == UaVariant::Boolean(true));
+}
+
+TEST_F(UaAddressSpaceTest, LocalTimeStampsAreServedAsUtc) {
+  // Restores the time zone and the time base whatever the test's outcome.
+  struct LocalTimeBerlin {
+    LocalTimeBerlin() {
+      if (const char* tz = getenv("TZ")) old = tz;
+      setenv("TZ", "Europe/Berlin", 1);
+      tzset();
+      SetTimeStampsUtc(false);
+    }
+    ~LocalTimeBerlin() {
+      SetTimeStampsUtc(true);
+      if (old)
+        setenv("TZ", old->c_str(), 1);
+      else
+        unsetenv("TZ");
+      tzset();
+    }
+    std::optional<std::string> old;
+  } berlin;
+  const auto at = [](int month, int day, int hour) {
+    SystemTime st;
+    st.year = 2026;
+    st.month = month;
+    st.day = day;
+    st.hour = hour;
+    st.minute = 30;
+    st.milliseconds = 250;
+    return SystemTimeToFileTime(st);
+  };
+  // Winter (UTC+1) and summer time (UTC+2), by Read and by a monitored item's sample.
+  const std::pair<FileTime, FileTime> localToUtc[] = {{at(1, 15, 10), at(1, 15, 9)},
+                                                      {at(7, 1, 14), at(7, 1, 12)}};
+  for (const auto& [local, utc] : localToUtc) {
+    bool_->m_timestamp = local;
+    const UaDataValue v = space.Read(Item("Main.Middle.1/0/1"), ua_attr::Value, 1000);
+    ASSERT_TRUE(v.hasSourceTimestamp);
+    EXPECT_EQ(v.sourceTimestamp, static_cast<UaDateTime>(utc.ticks));
+
+    UaMonitoredItem item(1, Item("Main.Middle.1/0/1"), ua_attr::Value,
+                         space.AcquireTag(Item("Main.Middle.1/0/1")));
+    item.Sample(space);
+    EXPECT_EQ(item.TakeNotification().sourceTimestamp, static_cast<UaDateTime>(utc.ticks));
+  }
 }
