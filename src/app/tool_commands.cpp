@@ -38,7 +38,8 @@ constexpr std::array<ToolCommand, 10> kCommands{{
     {"interface", "[set NAME PARAMETER | search [--timeout SECONDS] [--to HOST:PORT]]",
      "the bus interfaces, their connection parameters and the default; or sets the default; or\n"
      "      lists the KNXnet/IP tunnelling servers that answer a search (name, host:port,\n"
-     "      individual address; TAB-separated) sent to the standard multicast group 224.0.23.12:3671\n"
+     "      individual address; TAB-separated) sent to the standard multicast group "
+     "224.0.23.12:3671\n"
      "      or to HOST:PORT, waiting SECONDS (default 3) for answers",
      RunInterface},
 }};

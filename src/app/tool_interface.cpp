@@ -58,8 +58,8 @@ int RunSearch(ToolArgs args, std::ostream& out, std::ostream& err) {
   }
 
   knxnetip::GatewaySearch search;
-  const auto timeout = std::chrono::duration_cast<std::chrono::milliseconds>(
-      std::chrono::duration<double>(seconds));
+  const auto timeout =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::duration<double>(seconds));
   auto found = search.Run(to, timeout);
   if (!found) {
     err << "zelvox-tool: " << search.Error() << '\n';

@@ -39,8 +39,8 @@ std::optional<std::vector<FoundGateway>> GatewaySearch::Run(const sockaddr_in& t
   std::vector<FoundGateway> found;
   const auto end = std::chrono::steady_clock::now() + timeout;
   for (;;) {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(
-        end - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
     if (left.count() <= 0) break;
     pollfd waiting{socket.fd(), POLLIN, 0};
     const int ready = poll(&waiting, 1, static_cast<int>(left.count()));
@@ -55,9 +55,9 @@ std::optional<std::vector<FoundGateway>> GatewaySearch::Run(const sockaddr_in& t
       // takes requests where its answer came from.
       FoundGateway gateway{response->device.friendlyName, response->control,
                            response->device.individualAddress};
-      const bool unnamed = std::all_of(gateway.control.address.begin(),
-                                       gateway.control.address.end(),
-                                       [](std::uint8_t b) { return b == 0; });
+      const bool unnamed =
+          std::all_of(gateway.control.address.begin(), gateway.control.address.end(),
+                      [](std::uint8_t b) { return b == 0; });
       if (unnamed || gateway.control.port == 0) gateway.control = datagram->from;
       const bool known = std::any_of(found.begin(), found.end(), [&](const FoundGateway& g) {
         return g.control == gateway.control;

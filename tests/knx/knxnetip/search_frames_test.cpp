@@ -20,9 +20,9 @@ Bytes Response(const Bytes& body) {
 
 // Control endpoint 127.0.0.1:13671; device 1.0.1 on TP1 named "knxd"; core 1, tunnelling 1.
 const Bytes kHpai = Hex("0801 7f000001 3567");
-const Bytes kDevice = Hex(
-    "3601 02 00 1001 0000 000000000001 e000170c 000000000000"
-    "6b6e7864 0000000000000000000000000000000000000000000000000000");
+const Bytes kDevice =
+    Hex("3601 02 00 1001 0000 000000000001 e000170c 000000000000"
+        "6b6e7864 0000000000000000000000000000000000000000000000000000");
 const Bytes kFamilies = Hex("0602 0201 0401");
 
 Bytes Join(std::initializer_list<Bytes> parts) {
@@ -82,8 +82,7 @@ TEST(SearchFrames, MalformedResponsesAreRefused) {
   // Every body cut short (the header's length adjusted to match) is refused, and so is the
   // frame whose header length does not match the datagram.
   for (std::size_t size = 0; size < good.size(); ++size) {
-    EXPECT_FALSE(DecodeSearchResponse(Response(Bytes(good.begin(), good.begin() + size))))
-        << size;
+    EXPECT_FALSE(DecodeSearchResponse(Response(Bytes(good.begin(), good.begin() + size)))) << size;
   }
   Bytes longer = Response(good);
   longer.push_back(0);
@@ -98,12 +97,12 @@ TEST(SearchFrames, MalformedResponsesAreRefused) {
   pastEnd[0] = 8;
   const Bytes oddFamilies = Hex("0502 0201 04");
   const Bytes tcpHpai = Hex("0802 7f000001 3567");
-  for (const Bytes& body : {Join({kHpai, device53, kFamilies}), Join({kHpai, kDevice, zeroLength}),
-                            Join({kHpai, kDevice, pastEnd}), Join({kHpai, kDevice, oddFamilies}),
-                            Join({kHpai, kDevice}), Join({kHpai, kFamilies}),
-                            Join({kHpai, kDevice, kDevice, kFamilies}),
-                            Join({kHpai, kDevice, kFamilies, kFamilies}),
-                            Join({tcpHpai, kDevice, kFamilies}), Join({kHpai, kDevice, Hex("01")})}) {
+  for (const Bytes& body :
+       {Join({kHpai, device53, kFamilies}), Join({kHpai, kDevice, zeroLength}),
+        Join({kHpai, kDevice, pastEnd}), Join({kHpai, kDevice, oddFamilies}),
+        Join({kHpai, kDevice}), Join({kHpai, kFamilies}),
+        Join({kHpai, kDevice, kDevice, kFamilies}), Join({kHpai, kDevice, kFamilies, kFamilies}),
+        Join({tcpHpai, kDevice, kFamilies}), Join({kHpai, kDevice, Hex("01")})}) {
     EXPECT_FALSE(DecodeSearchResponse(Response(body)));
   }
   // A search request, or a response under another service, is no search response.
