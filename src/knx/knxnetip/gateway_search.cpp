@@ -48,7 +48,10 @@ std::optional<std::vector<FoundGateway>> GatewaySearch::Run(const sockaddr_in& t
       error_ = std::string("waiting for answers failed: ") + std::strerror(errno);
       return std::nullopt;
     }
-    while (auto datagram = socket.Receive()) {
+    // Drains what waits, but a flood of datagrams does not stretch the search past its end.
+    while (std::chrono::steady_clock::now() < end) {
+      auto datagram = socket.Receive();
+      if (!datagram) break;
       auto response = DecodeSearchResponse(datagram->bytes);
       if (!response || !response->Supports(kFamilyTunnelling)) continue;
       // A server behind NAT (or one that does not know its address) names no endpoint: it
