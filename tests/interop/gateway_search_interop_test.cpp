@@ -20,20 +20,20 @@ class GatewaySearchTest : public ::testing::Test {
   void SetUp() override {
     if (!OnlyLoopback()) GTEST_SKIP() << "needs a private network namespace with only loopback";
     char pattern[] = "/tmp/zelvox-search-XXXXXX";
-    dir_ = mkdtemp(pattern);
-    ASSERT_TRUE(StartKnxd(knxd_, dir_ / "server.sock", kPort, dir_ / "knxd.log"));
+    m_dir = mkdtemp(pattern);
+    ASSERT_TRUE(StartKnxd(m_knxd, m_dir / "server.sock", kPort, m_dir / "knxd.log"));
   }
   void TearDown() override {
-    knxd_.Stop(5s);
-    if (HasFailure() && !dir_.empty()) {
-      std::printf("--- knxd\n%s", ReadFile(dir_ / "knxd.log").c_str());
+    m_knxd.Stop(5s);
+    if (HasFailure() && !m_dir.empty()) {
+      std::printf("--- knxd\n%s", ReadFile(m_dir / "knxd.log").c_str());
     }
-    if (!dir_.empty()) fs::remove_all(dir_);
+    if (!m_dir.empty()) fs::remove_all(m_dir);
   }
 
   // zelvox-tool interface search --to `to`: its exit status and its output.
   std::pair<int, std::string> Search(const std::string& to) {
-    const fs::path out = dir_ / "search.out";
+    const fs::path out = m_dir / "search.out";
     fs::remove(out);
     const int status = RunProgram(
         {ZELVOX_TOOL_PROGRAM, "interface", "search", "--timeout", "1", "--to", to}, out.string());
@@ -41,8 +41,8 @@ class GatewaySearchTest : public ::testing::Test {
   }
 
   static constexpr int kPort = 13671;
-  fs::path dir_;
-  ChildProcess knxd_;
+  fs::path m_dir;
+  ChildProcess m_knxd;
 };
 
 }  // namespace

@@ -23,16 +23,16 @@ sockaddr_in GatewaySearch::StandardGroup() {
 
 std::optional<std::vector<FoundGateway>> GatewaySearch::Run(const sockaddr_in& to,
                                                             std::chrono::milliseconds timeout) {
-  error_.clear();
+  m_error.clear();
   const std::string target = EndpointText(HpaiOf(to));
   // Bound to the address of the route to `to`: the request names it as where to answer.
   PosixUdpSocket socket;
   if (!socket.Open(to)) {
-    error_ = "no UDP socket with a route to " + target + ": " + std::strerror(errno);
+    m_error = "no UDP socket with a route to " + target + ": " + std::strerror(errno);
     return std::nullopt;
   }
   if (!socket.Send(EncodeSearchRequest({socket.local()}), HpaiOf(to))) {
-    error_ = "the search request to " + target + " could not be sent: " + std::strerror(errno);
+    m_error = "the search request to " + target + " could not be sent: " + std::strerror(errno);
     return std::nullopt;
   }
 
@@ -45,7 +45,7 @@ std::optional<std::vector<FoundGateway>> GatewaySearch::Run(const sockaddr_in& t
     pollfd waiting{socket.fd(), POLLIN, 0};
     const int ready = poll(&waiting, 1, static_cast<int>(left.count()));
     if (ready < 0 && errno != EINTR) {
-      error_ = std::string("waiting for answers failed: ") + std::strerror(errno);
+      m_error = std::string("waiting for answers failed: ") + std::strerror(errno);
       return std::nullopt;
     }
     // Drains what waits, but a flood of datagrams does not stretch the search past its end.

@@ -32,10 +32,10 @@ class GatewaySearch {
   // answers. Empty when the request could not be sent; Error() then tells why.
   std::optional<std::vector<FoundGateway>> Run(const sockaddr_in& to,
                                                std::chrono::milliseconds timeout);
-  const std::string& Error() const { return error_; }
+  const std::string& Error() const { return m_error; }
 
  private:
-  std::string error_;
+  std::string m_error;
 };
 
 // "a.b.c.d:port"

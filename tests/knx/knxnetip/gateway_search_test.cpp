@@ -22,23 +22,23 @@ namespace {
 class LoopbackSocket {
  public:
   LoopbackSocket() {
-    fd_ = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    m_fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof(address_);
-    if (bind(fd_, reinterpret_cast<sockaddr*>(&local), sizeof(local)) != 0 ||
-        getsockname(fd_, reinterpret_cast<sockaddr*>(&address_), &length) != 0) {
+    socklen_t length = sizeof(m_address);
+    if (bind(m_fd, reinterpret_cast<sockaddr*>(&local), sizeof(local)) != 0 ||
+        getsockname(m_fd, reinterpret_cast<sockaddr*>(&m_address), &length) != 0) {
       ADD_FAILURE() << "no loopback socket";
     }
   }
-  ~LoopbackSocket() { close(fd_); }
-  int fd() const { return fd_; }
-  const sockaddr_in& address() const { return address_; }
+  ~LoopbackSocket() { close(m_fd); }
+  int fd() const { return m_fd; }
+  const sockaddr_in& address() const { return m_address; }
 
  private:
-  int fd_ = -1;
-  sockaddr_in address_{};
+  int m_fd = -1;
+  sockaddr_in m_address{};
 };
 
 SearchResponse Server(const std::string& name, Hpai control, std::vector<ServiceFamily> families) {
