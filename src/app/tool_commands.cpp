@@ -36,8 +36,12 @@ constexpr std::array<ToolCommand, 11> kCommands{{
     {"convert-ets4", "FILE",
      "converts an ETS4 export from UTF-8 in place, keeping the original as .ets4backup",
      RunConvertEts4},
-    {"interface", "[set NAME PARAMETER]",
-     "the bus interfaces, their connection parameters and the default; or sets the default",
+    {"interface", "[set NAME PARAMETER | search [--timeout SECONDS] [--to HOST:PORT]]",
+     "the bus interfaces, their connection parameters and the default; or sets the default; or\n"
+     "      lists the KNXnet/IP tunnelling servers that answer a search (name, host:port,\n"
+     "      individual address; TAB-separated) sent to the standard multicast group "
+     "224.0.23.12:3671\n"
+     "      or to HOST:PORT, waiting SECONDS (default 3) for answers",
      RunInterface},
     {"settings", "[get NAME | set NAME VALUE]",
      "the settings with value, default and allowed values; or one value; or sets one (checked)",

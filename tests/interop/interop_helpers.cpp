@@ -27,8 +27,8 @@ std::string ReadFile(const std::filesystem::path& path) {
 bool StartKnxd(ChildProcess& knxd, const std::filesystem::path& socket, int port,
                const std::filesystem::path& log) {
   std::filesystem::remove(socket);
-  if (!knxd.Start({"knxd", "-e", "1.0.1", "-E", "1.0.10:10", "-u", socket.string(), "-b",
-                   "dummy:", "-T", "-S", "239.255.36.71:" + std::to_string(port)},
+  if (!knxd.Start({"knxd", "-e", "1.0.1", "-E", "1.0.10:10", "-u", socket.string(), "-b", "dummy:",
+                   "-T", "-D", "-n", kKnxdName, "-S", "239.255.36.71:" + std::to_string(port)},
                   log.string())) {
     return false;
   }

@@ -29,8 +29,12 @@ bool Eventually(Predicate done, std::chrono::milliseconds limit = std::chrono::s
   return true;
 }
 
+// The name knxd gives in its answers to search requests.
+constexpr const char* kKnxdName = "knxd interop";
+
 // Starts knxd with a dummy bus, its client socket at `socket` and a KNXnet/IP tunnel server on
-// UDP `port` (the multicast group of routing stays inside the namespace); its output goes to
-// `log`. True once the client socket exists, when the UDP server is up as well.
+// UDP `port` that answers search requests (the multicast group of routing stays inside the
+// namespace); its individual address is 1.0.1 and its output goes to `log`. True once the client
+// socket exists, when the UDP server is up as well.
 bool StartKnxd(ChildProcess& knxd, const std::filesystem::path& socket, int port,
                const std::filesystem::path& log);

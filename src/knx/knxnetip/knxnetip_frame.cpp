@@ -32,6 +32,10 @@ std::optional<KnxNetIpFrame> DecodeFrame(ByteView datagram) {
       return Wrap(service, DecodeTunnellingRequest(body));
     case ServiceType::TunnellingAck:
       return Wrap(service, DecodeTunnellingAck(body));
+    case ServiceType::SearchRequest:
+    case ServiceType::SearchResponse:
+      // Discovery runs on its own socket (GatewaySearch), never on a tunnel's.
+      return std::nullopt;
   }
   return std::nullopt;
 }

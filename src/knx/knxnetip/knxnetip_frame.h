@@ -21,7 +21,8 @@ struct KnxNetIpFrame {
       body;
 };
 
-// Empty for anything malformed, truncated or of a service the tunnel does not use.
+// Empty for anything malformed, truncated or of a service the tunnel does not use
+// (search frames included).
 std::optional<KnxNetIpFrame> DecodeFrame(ByteView datagram);
 
 }  // namespace knxnetip

@@ -9,6 +9,8 @@
 namespace knxnetip {
 
 enum class ServiceType : std::uint16_t {
+  SearchRequest = 0x0201,
+  SearchResponse = 0x0202,
   ConnectRequest = 0x0205,
   ConnectResponse = 0x0206,
   ConnectionStateRequest = 0x0207,
