@@ -13,7 +13,7 @@ constexpr std::array<std::int32_t, 5> kPingTimes{0, 15, 30, 60, 120};
 
 // The ranges follow what a dialog or menu can set; the values that no dialog sets are kept to
 // ranges in which the bus worker neither spins (a zero pause) nor stalls.
-constexpr std::array<SettingDefinition, 21> kSettings{{
+constexpr std::array<SettingDefinition, 23> kSettings{{
     {"UseGMT", false, 1, 0, 1, {}, "1: time stamps in UTC, 0: local time (from the next start)"},
     {"ReadLinks", false, 1, 0, 1, {}, "1: a received value also goes to the linked items"},
     {"InitRead", false, 1, 0, 1, {}, "1: items marked for the initial read are read at open"},
@@ -28,6 +28,7 @@ constexpr std::array<SettingDefinition, 21> kSettings{{
     {"WriteStrategy", false, 1, 0, 1, {}, "1: writes go ahead of queued reads, 0: appended"},
     {"ReadStrategy", false, 1, 0, 1, {}, "1: reads of one item are merged, 0: always appended"},
     {"PingTime", false, 0, 0, 120, kPingTimes, "seconds between device checks, 0: none"},
+    {"MaxQueuedRequests", false, 10000, 1, 1000000, {}, "most queued bus writes; more are refused"},
     {"Language", false, 0, 0, 1, {}, "0 English, 1 German (from the next start)"},
     {"Startmode", false, 0, 0, 1, {}, "started by a client: 0 window minimised, 1 hidden"},
     {"Startfile", true, 0, 0, 0, {}, "the project opened at start"},
@@ -35,6 +36,7 @@ constexpr std::array<SettingDefinition, 21> kSettings{{
     {"AddressLevels", false, 2, 2, 3, {}, "busmonitor addresses in 2 or 3 levels"},
     {kOpcUaPortValue, false, 4840, 0, 65535, {}, "OPC UA port (0 picks a free one)"},
     {kOpcUaListenAnyValue, false, 0, 0, 1, {}, "1: OPC UA on all interfaces, 0: 127.0.0.1 only"},
+    {"LogLevel", false, 5, 3, 7, {}, "log level: 3 error, 4 warning, 5 notice, 6 info, 7 debug"},
 }};
 
 }  // namespace

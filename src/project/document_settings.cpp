@@ -30,5 +30,6 @@ DocumentSettings ReadDocumentSettings(SettingsStore& store) {
   s.writeStrategy = Read(store, "WriteStrategy", 1, true);
   s.readStrategy = Read(store, "ReadStrategy", 1, true);
   s.pingTime = Read(store, "PingTime", 0, false);
+  s.maxQueuedRequests = Read(store, "MaxQueuedRequests", 10000, false);
   return s;
 }

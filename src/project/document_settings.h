@@ -24,6 +24,8 @@ struct DocumentSettings {
   std::int32_t writeStrategy = 1;
   std::int32_t readStrategy = 1;
   std::int32_t pingTime = 0;
+  // Most requests the bus queue holds; a write beyond it is refused, never dropped.
+  std::int32_t maxQueuedRequests = 10000;
 };
 
 // Reads every value in table order with its default. The timing and strategy values are

@@ -30,6 +30,21 @@ TEST_F(SchedulingTest, WritesOvertakeReadsAndKeepTheirOrder) {
   EXPECT_EQ(Queue(), (Strings{"W:1/2/5", "R:1/2/3", "W:1/2/4"}));
 }
 
+TEST_F(SchedulingTest, AFullQueueRefusesWritesButTakesReads) {
+  MakeBusDoc();
+  doc->Settings().maxQueuedRequests = 2;
+  EXPECT_EQ(doc->QueueWrite(*counter, Variant::I2(1)), S_OK);
+  doc->QueueRead(*switching);
+  EXPECT_EQ(doc->QueueWrite(*value, Variant::R4(1)), E_OUTOFMEMORY);
+  doc->QueueRead(*byteCounter);
+  EXPECT_EQ(Queue(), (Strings{"W:1/2/5", "R:1/2/3", "R:3/17"}));
+
+  // Once the worker has taken a request there is room again.
+  doc->Requests().TakeNext();
+  doc->Requests().TakeNext();
+  EXPECT_EQ(doc->QueueWrite(*value, Variant::R4(1)), S_OK);
+}
+
 TEST_F(SchedulingTest, ReadsMergeAndOvertakeInitialReads) {
   MakeBusDoc();
   // Initial reads of items 1 and 2 are queued by a project load; the flag is the document's.

@@ -110,8 +110,9 @@ UaStatusCode StatusOfWrite(HRESULT hr) {
       return ua_status::BadNodeIdUnknown;
     case static_cast<std::uint32_t>(E_INVALIDARG):
       return ua_status::BadInvalidArgument;
+    // The bus request queue is full: the write may succeed later.
     case static_cast<std::uint32_t>(E_OUTOFMEMORY):
-      return ua_status::BadOutOfMemory;
+      return ua_status::BadResourceUnavailable;
     default:
       return ua_status::BadInternalError;
   }

@@ -13,6 +13,7 @@ constexpr UaStatusCode Bad = 0x80000000;
 constexpr UaStatusCode BadUnexpectedError = 0x80010000;
 constexpr UaStatusCode BadInternalError = 0x80020000;
 constexpr UaStatusCode BadOutOfMemory = 0x80030000;
+constexpr UaStatusCode BadResourceUnavailable = 0x80040000;
 constexpr UaStatusCode BadEncodingError = 0x80060000;
 constexpr UaStatusCode BadDecodingError = 0x80070000;
 constexpr UaStatusCode BadEncodingLimitsExceeded = 0x80080000;
