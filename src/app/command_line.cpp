@@ -86,5 +86,10 @@ const char* CommandLineUsage() {
          "  --simulate      switch simulation mode on after the start\n"
          "  --opcua-port N  serve OPC UA on port N (default 4840; 0 picks a free port)\n"
          "  --listen-any    listen on all interfaces instead of 127.0.0.1 only\n"
-         "  /Embedding, /Automation  started by an OPC client: ends when no client is left\n";
+         "  /Embedding, /Automation  started by an OPC client: ends when no client is left\n"
+         "settings (section Parameter of $ZELVOX_HOME/HKCU.reg), among them:\n"
+         "  UaDeviceReads   0 (default): an OPC UA Read returns the cached value, which the bus\n"
+         "                  keeps current; only an item without a value is read from the bus\n"
+         "                  once. 1: a Read with maxAge 0 reads the device (use only where\n"
+         "                  every group address answers reads)\n";
 }

@@ -31,6 +31,7 @@ constexpr unsigned kMsgWindowNotFound = 199;
 // The OPC UA endpoint settings; read only, the command line overrides them.
 constexpr const char* kOpcUaPortValue = "OpcUaPort";
 constexpr const char* kOpcUaListenAnyValue = "OpcUaListenAny";
+constexpr const char* kUaDeviceReadsValue = "UaDeviceReads";
 
 }  // namespace
 
@@ -141,6 +142,7 @@ std::optional<int> ZelvoxApplication::StartServing(SettingsStore& store) {
   if (m_line.opcUaPort) options.port = *m_line.opcUaPort;
   options.listenAny =
       m_line.listenAny || store.GetInt(kParameterKey, kOpcUaListenAnyValue).value_or(0) != 0;
+  options.deviceReads = store.GetInt(kParameterKey, kUaDeviceReadsValue).value_or(0) != 0;
   options.projectName = [callback = m_callback.get()] {
     std::lock_guard tagLock(callback->GetTagLock());
     return callback->Root().m_name;

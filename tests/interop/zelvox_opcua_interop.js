@@ -65,6 +65,9 @@ function projectExport() {
   esf += "Middlegroup:;Links;1/2\r\n";
   subgroup("1/2/1", "1.1.2", "EIS 1 'Switching' (1 Bit)", "1/2/1");
   subgroup("1/2/2", "1.1.2", "EIS 1 'Switching' (1 Bit)", "1/2/2 1/2/1");
+  // An address that no device answers reads of.
+  esf += "Middlegroup:;Silent;1/3\r\n";
+  subgroup("1/3/1", "1.1.2", "EIS 1 'Switching' (1 Bit)", "1/3/1");
   return esf;
 }
 
@@ -266,6 +269,25 @@ async function reactivate(endpoint, token) {
     const unknown = await session.read({ nodeId: item("Test.No.Such"), attributeId: AttributeIds.Value });
     assert.strictEqual(unknown.statusCode.value, StatusCodes.BadNodeIdUnknown.value);
     await goodValue(session, typeItem("1/1/7"), DataType.Float, -30.5, 0);
+  });
+
+  await scenario("default reads come from the cache and leave a silent address good", async () => {
+    // The write's confirmation sets the value; a subscription sees it without reading (a read
+    // of the item before it had a value would rightly ask the bus once).
+    const silent = item("Test.Silent.1/3/1");
+    const { sub, values } = await subscribeValue(session, silent);
+    assert.strictEqual((await write(session, silent, DataType.Boolean, true)).value, 0);
+    await eventually(() => values.includes(true) || values, "the written value");
+    await sub.terminate();
+    // Default reads (maxAge 0) for longer than the response time-out of 2 s: a group read sent
+    // for any of them would have gone unanswered and made the value bad.
+    const end = Date.now() + 3500;
+    while (Date.now() < end) {
+      const dv = await session.read({ nodeId: silent, attributeId: AttributeIds.Value });
+      assert.strictEqual(dv.statusCode.value, 0, dv.statusCode.toString());
+      assert.strictEqual(dv.value.value, true);
+      await sleep(250);
+    }
   });
 
   await scenario("subscription: a telegram's change, then keep-alives", async () => {

@@ -63,9 +63,10 @@ UaStatusCode StatusOfWrite(HRESULT hr) {
   if (Succeeded(hr)) return ua_status::Good;
   switch (static_cast<std::uint32_t>(hr)) {
     case static_cast<std::uint32_t>(DISP_E_TYPEMISMATCH):
-    case static_cast<std::uint32_t>(DISP_E_OVERFLOW):
     case static_cast<std::uint32_t>(DISP_E_BADVARTYPE):
       return ua_status::BadTypeMismatch;
+    case static_cast<std::uint32_t>(DISP_E_OVERFLOW):
+      return ua_status::BadOutOfRange;
     case static_cast<std::uint32_t>(OPC_E_UNKNOWNITEMID):
       return ua_status::BadNodeIdUnknown;
     case static_cast<std::uint32_t>(E_INVALIDARG):
@@ -262,8 +263,7 @@ std::vector<UaAddressSpace::PropertyInfo> UaAddressSpace::Properties(const std::
   return out;
 }
 
-UaNodeInfo UaAddressSpace::ItemInfo(const std::string& itemId, const CTag& tag,
-                                    bool withDescription) {
+UaNodeInfo UaAddressSpace::ItemInfo(const std::string& itemId, const CTag& tag, bool withNames) {
   UaNodeInfo info;
   info.id = ItemNodeId(itemId);
   info.nodeClass = UaNodeClass::Variable;
@@ -274,19 +274,25 @@ UaNodeInfo UaAddressSpace::ItemInfo(const std::string& itemId, const CTag& tag,
   info.dataType = UaDataTypeOf(tag.m_nativeDataType);
   info.valueRank = UaValueRankOf(tag.m_nativeDataType);
   info.accessLevel = AccessLevelOf(tag.m_accessRights);
-  if (!withDescription) return info;
-  // The description is the item's name, which the callback gives as property 101.
+  // The fastest sampling the served system grants.
+  info.minimumSamplingInterval = static_cast<double>(callback_.ReviseUpdateRate(0));
+  if (!withNames) return info;
+  // The item's name, which the callback gives as property 101, is its description; the
+  // display name is "address name" so that a client's tree reads like the project.
   std::uint32_t pid = 101;
   Variant name;
   HRESULT error = S_OK;
   if (Succeeded(callback_.GetItemProperties(itemId.c_str(), 1, &pid, &name, &error)) &&
       Succeeded(error) && name.vt() == VT_BSTR) {
     info.description.text = Utf16ToUtf8(name.bstrVal());
+    if (!info.description.text.empty() && info.description.text != leaf) {
+      info.displayName.text = leaf + " " + info.description.text;
+    }
   }
   return info;
 }
 
-std::optional<UaNodeInfo> UaAddressSpace::Describe(const UaNodeId& id, bool withDescription) {
+std::optional<UaNodeInfo> UaAddressSpace::Describe(const UaNodeId& id, bool withNames) {
   Resolved r = Resolve(id);
   switch (r.kind) {
     case Kind::Unknown:
@@ -307,7 +313,7 @@ std::optional<UaNodeInfo> UaAddressSpace::Describe(const UaNodeId& id, bool with
       std::lock_guard guard(callback_.GetTagLock());
       CTag* tag = callback_.FindTag(r.path.c_str(), nullptr, 0);
       if (tag == nullptr) return std::nullopt;
-      return ItemInfo(r.path, *tag, withDescription);
+      return ItemInfo(r.path, *tag, withNames);
     }
     case Kind::Property:
       for (const PropertyInfo& p : Properties(r.path)) {
@@ -405,9 +411,39 @@ UaDataValue UaAddressSpace::ReadCommon(const UaNodeInfo& info, std::uint32_t att
     case ua_attr::UserWriteMask:
       return UaDataValue::Of(UaVariant::UInt32(0));
   }
-  if (info.nodeClass == UaNodeClass::Object) {
-    if (attribute == ua_attr::EventNotifier) return UaDataValue::Of(UaVariant::Byte(0));
-    return UaDataValue::Status(ua_status::BadAttributeIdInvalid);
+  switch (info.nodeClass) {
+    case UaNodeClass::Object:
+      if (attribute == ua_attr::EventNotifier) return UaDataValue::Of(UaVariant::Byte(0));
+      return UaDataValue::Status(ua_status::BadAttributeIdInvalid);
+    case UaNodeClass::Method:
+      if (attribute == ua_attr::Executable || attribute == ua_attr::UserExecutable) {
+        return UaDataValue::Of(UaVariant::Boolean(true));
+      }
+      return UaDataValue::Status(ua_status::BadAttributeIdInvalid);
+    case UaNodeClass::ReferenceType:
+      if (attribute == ua_attr::Symmetric)
+        return UaDataValue::Of(UaVariant::Boolean(info.symmetric));
+      if (attribute == ua_attr::InverseName && !info.symmetric) {
+        return UaDataValue::Of(UaVariant::LocalizedText({{}, info.inverseName}));
+      }
+      [[fallthrough]];
+    case UaNodeClass::ObjectType:
+    case UaNodeClass::DataType:
+      if (attribute == ua_attr::IsAbstract) {
+        return UaDataValue::Of(UaVariant::Boolean(info.isAbstract));
+      }
+      return UaDataValue::Status(ua_status::BadAttributeIdInvalid);
+    case UaNodeClass::VariableType:
+      if (attribute == ua_attr::IsAbstract) {
+        return UaDataValue::Of(UaVariant::Boolean(info.isAbstract));
+      }
+      if (attribute != ua_attr::DataType && attribute != ua_attr::ValueRank &&
+          attribute != ua_attr::ArrayDimensions) {
+        return UaDataValue::Status(ua_status::BadAttributeIdInvalid);
+      }
+      break;
+    default:
+      break;
   }
   switch (attribute) {
     case ua_attr::DataType:
@@ -415,13 +451,14 @@ UaDataValue UaAddressSpace::ReadCommon(const UaNodeInfo& info, std::uint32_t att
     case ua_attr::ValueRank:
       return UaDataValue::Of(UaVariant::Int32(info.valueRank));
     case ua_attr::ArrayDimensions:
-      if (info.valueRank != 1) return UaDataValue::Of(UaVariant::Array(UaType::UInt32, {}));
+      // Null unless the node holds one-dimensional arrays (of any length).
+      if (info.valueRank != 1) return UaDataValue{};
       return UaDataValue::Of(UaVariant::Array(UaType::UInt32, {UaVariant::UInt32(0)}));
     case ua_attr::AccessLevel:
     case ua_attr::UserAccessLevel:
       return UaDataValue::Of(UaVariant::Byte(info.accessLevel));
     case ua_attr::MinimumSamplingInterval:
-      return UaDataValue::Of(UaVariant::Double(0));
+      return UaDataValue::Of(UaVariant::Double(info.minimumSamplingInterval));
     case ua_attr::Historizing:
       return UaDataValue::Of(UaVariant::Boolean(false));
     default:
@@ -435,7 +472,8 @@ UaDataValue UaAddressSpace::ReadItem(const std::string& itemId, std::uint32_t at
   CTag* tag = callback_.FindTag(itemId.c_str(), nullptr, 0);
   if (tag == nullptr) return UaDataValue::Status(ua_status::BadNodeIdUnknown);
   if (attribute != ua_attr::Value) {
-    return ReadCommon(ItemInfo(itemId, *tag, attribute == ua_attr::Description), attribute);
+    bool withNames = attribute == ua_attr::Description || attribute == ua_attr::DisplayName;
+    return ReadCommon(ItemInfo(itemId, *tag, withNames), attribute);
   }
   UaDataValue dv;
   ReadTagValue(*tag, maxAge, dv);
@@ -447,7 +485,13 @@ void UaAddressSpace::ReadTagValue(CTag& tag, double maxAge, UaDataValue& out) {
     out = UaDataValue::Status(ua_status::BadNotReadable);
     return;
   }
-  if (maxAge == 0) callback_.ReadTagFromDevice(&tag);
+  // The cache is current without asking the device: asking at every maxAge-0 Read would load
+  // the bus and, where no device answers reads, let the response time-out wipe a live value.
+  // A tag that never had a value (empty and uncertain) is asked for once.
+  bool neverHadValue = tag.m_value.IsEmpty() && (tag.m_quality & 0xC0) == OPC_QUALITY_UNCERTAIN;
+  bool ask = (options_.deviceReads && maxAge == 0) || (neverHadValue && !tag.m_firstReadAsked);
+  tag.m_firstReadAsked = neverHadValue;
+  if (ask) callback_.ReadTagFromDevice(&tag);
   TagDataValue(tag, out);
 }
 
@@ -537,6 +581,16 @@ UaStatusCode UaAddressSpace::Write(const UaNodeId& id, std::uint32_t attribute,
   }
   if (r.kind != Kind::Item || attribute != ua_attr::Value) return ua_status::BadNotWritable;
   return WriteItem(r.path, value);
+}
+
+UaStatusCode UaAddressSpace::Check(const UaNodeId& id, std::uint32_t attribute) {
+  if (attribute == ua_attr::Value) {
+    if (CTag* tag = AcquireTag(id); tag != nullptr) {
+      tag->Release();
+      return ua_status::Good;
+    }
+  }
+  return Read(id, attribute, 1e9).status;
 }
 
 CTag* UaAddressSpace::AcquireTag(const UaNodeId& id) {

@@ -17,6 +17,12 @@ void UaMonitoredItem::Sample(UaAddressSpace& space) {
   if (mode == UaMonitoringMode::Disabled) return;
   if (tag_ != nullptr) {
     const CTag& tag = *tag_;
+    if ((tag.m_accessRights & OPC_READABLE) == 0) {
+      // A write-only item ("Check Device") publishes no value, as a Read returns none.
+      if (!sampled_) Enqueue(UaDataValue::Status(ua_status::BadNotReadable));
+      sampled_ = true;
+      return;
+    }
     bool statusSame = (tag.m_quality & 0xC0) == (lastQuality_ & 0xC0);
     bool valueSame = trigger == UaDataChangeTrigger::Status || tag.m_value == lastValue_;
     bool timeSame =

@@ -1,4 +1,5 @@
-// The standard nodes of the address space: the root folders and the Server object.
+// The standard nodes of the address space: the root folders and the Server object's status
+// and capabilities.
 #include "toolkit/opcua/ua_address_space.h"
 #include "toolkit/opcua/ua_binary_writer.h"
 #include "toolkit/opcua/ua_service_header.h"
@@ -22,7 +23,10 @@ UaAddressSpace::StandardNode& UaAddressSpace::AddNode(std::uint32_t id, UaNodeCl
   node.info.browseName = {0, name};
   node.info.displayName = {{}, name};
   node.info.typeDefinition = typeDefinition;
-  node.references.push_back({ua_id::HasTypeDefinition, true, UaNodeId::Numeric(0, typeDefinition)});
+  if (typeDefinition != 0) {
+    node.references.push_back(
+        {ua_id::HasTypeDefinition, true, UaNodeId::Numeric(0, typeDefinition)});
+  }
   if (parent != 0) {
     node.references.push_back({referenceFromParent, false, UaNodeId::Numeric(0, parent)});
     standard_[parent].references.push_back({referenceFromParent, true, node.info.id});
@@ -82,6 +86,7 @@ void UaAddressSpace::BuildStandardNodes() {
   AddNode(TypesFolder, Object, "Types", FolderType, RootFolder, Organizes);
   AddNode(ViewsFolder, Object, "Views", FolderType, RootFolder, Organizes);
   AddNode(Server, Object, "Server", ServerType, ObjectsFolder, Organizes);
+  BuildTypeNodes();
 
   std::vector<std::string> namespaces = {"http://opcfoundation.org/UA/", options_.namespaceUri};
   AddVariable(NamespaceArray, "NamespaceArray", Server, HasProperty, 12, 1,
@@ -125,7 +130,9 @@ void UaAddressSpace::BuildStandardNodes() {
   AddNode(ServerCapabilities, Object, "ServerCapabilities", ServerCapabilitiesType, Server,
           HasComponent);
   AddVariable(ServerProfileArray, "ServerProfileArray", ServerCapabilities, HasProperty, 12, 1, [] {
-    return StringArray({"http://opcfoundation.org/UA-Profile/Server/MicroEmbeddedDevice"});
+    return StringArray(
+        {"http://opcfoundation.org/UA-Profile/Server/MicroEmbeddedDevice2017",
+         "http://opcfoundation.org/UA-Profile/Server/StandardDataChangeSubscription2017"});
   });
   AddVariable(LocaleIdArray, "LocaleIdArray", ServerCapabilities, HasProperty, LocaleId, 1,
               [] { return StringArray({"en"}); });
@@ -144,6 +151,8 @@ void UaAddressSpace::BuildStandardNodes() {
               OperationLimits, HasProperty, 7, -1, limit);
   AddVariable(MaxMonitoredItemsPerCall, "MaxMonitoredItemsPerCall", OperationLimits, HasProperty, 7,
               -1, limit);
+
+  BuildServerComponents();
 
   // The project folder is served from the toolkit; Objects organizes it.
   standard_[ObjectsFolder].references.push_back(

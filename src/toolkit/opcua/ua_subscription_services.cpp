@@ -199,10 +199,9 @@ void UaServiceHandler::CreateMonitoredItems(Context& ctx, UaBinaryReader& r) {
     } else if (sub->items.size() >= options_.maxMonitoredItemsPerSubscription) {
       status = ua_status::BadTooManyMonitoredItems;
     } else {
-      UaDataValue probe = space_.Read(c.nodeId, c.attribute, 1e9);
-      if (probe.status == ua_status::BadNodeIdUnknown ||
-          probe.status == ua_status::BadAttributeIdInvalid) {
-        status = probe.status;
+      UaStatusCode probe = space_.Check(c.nodeId, c.attribute);
+      if (probe == ua_status::BadNodeIdUnknown || probe == ua_status::BadAttributeIdInvalid) {
+        status = probe;
       } else {
         status = ParseFilter(c.parameters.filter, c.attribute, trigger);
       }

@@ -30,7 +30,7 @@ void UaServiceHandler::WriteReferenceDescription(UaBinaryWriter& w, const UaRefe
   w.Boolean(ref.isForward);
   w.ExpandedNodeId(ref.target);
   std::optional<UaNodeInfo> info;
-  if ((mask & 0x3C) != 0) info = space_.Describe(ref.target, false);
+  if ((mask & 0x3C) != 0) info = space_.Describe(ref.target, (mask & 0x10) != 0);
   if (!info) {
     info.emplace();
     info->nodeClass = UaNodeClass::Unspecified;
@@ -70,7 +70,7 @@ void UaServiceHandler::WriteBrowseResult(UaBinaryWriter& w, UaSession& session,
 }
 
 void UaServiceHandler::Browse(Context& ctx, UaBinaryReader& r) {
-  r.NodeId();  // view: the whole address space is the only view
+  UaNodeId view = r.NodeId();  // the whole address space is the only view
   r.DateTime();
   r.UInt32();
   std::uint32_t maxReferences = r.UInt32();
@@ -86,6 +86,7 @@ void UaServiceHandler::Browse(Context& ctx, UaBinaryReader& r) {
   UaSession* session = SessionFor(ctx, true);
   if (session == nullptr) return;
   if (!CheckOperationCount(ctx, nodes.size())) return;
+  if (!view.IsNull()) return Fault(ctx, ua_status::BadViewIdUnknown);
 
   Out out;
   UaBinaryWriter w = BeginResponse(out, ctx, ua_id::BrowseResponse);
