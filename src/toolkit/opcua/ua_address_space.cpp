@@ -5,6 +5,7 @@
 #include <charconv>
 
 #include "platform/code_page.h"
+#include "toolkit/opcua/ua_binary_writer.h"
 #include "toolkit/opcua/ua_service_header.h"
 #include "toolkit/opcua/ua_variant_conversion.h"
 
@@ -26,8 +27,15 @@ std::optional<std::string> ExactAnsi(const std::string& utf8) {
   return ansi;
 }
 
-// Property node ids: the item ID, this separator and the property id.
+// Property node ids: the item ID, this separator and the property id, or "EURange" for the
+// range of an item whose served system gives it limits.
 constexpr char kPropertySeparator = '#';
+constexpr std::uint32_t kEuRangeProperty = 0;  // no item property has id 0
+constexpr std::string_view kEuRangeName = "EURange";
+
+std::string PropertySuffix(std::uint32_t propertyId) {
+  return propertyId == kEuRangeProperty ? std::string(kEuRangeName) : std::to_string(propertyId);
+}
 
 UaNodeId ItemNodeId(const std::string& cp1252) {
   return UaNodeId::String(kItemNamespace, AnsiToUtf8(cp1252));
@@ -219,13 +227,16 @@ UaAddressSpace::Resolved UaAddressSpace::Resolve(const UaNodeId& id) {
   }
   std::size_t sep = text->rfind(kPropertySeparator);
   if (sep != std::string::npos && sep > 0) {
-    std::uint32_t pid = 0;
+    std::uint32_t pid = kEuRangeProperty;
     const char* first = text->data() + sep + 1;
     const char* last = text->data() + text->size();
-    auto [end, ec] = std::from_chars(first, last, pid);
+    bool parsed = std::string_view(first, last - first) == kEuRangeName;
+    if (!parsed) {
+      auto [end, ec] = std::from_chars(first, last, pid);
+      parsed = ec == std::errc() && end == last && first != last && pid != kEuRangeProperty;
+    }
     std::string item = text->substr(0, sep);
-    if (ec == std::errc() && end == last && first != last &&
-        callback_.FindTag(item.c_str(), nullptr, 0) != nullptr) {
+    if (parsed && callback_.FindTag(item.c_str(), nullptr, 0) != nullptr) {
       for (const PropertyInfo& p : Properties(item)) {
         if (p.id == pid) {
           r.kind = Kind::Property;
@@ -259,6 +270,11 @@ std::vector<UaAddressSpace::PropertyInfo> UaAddressSpace::Properties(const std::
   }
   for (std::uint32_t k = 0; k < count; ++k) {
     out.push_back({ids[k], Utf16ToUtf8(descriptions[k]), types[k]});
+  }
+  double low = 0;
+  double high = 0;
+  if (callback_.GetTagLimits(tag, &low, &high) == S_OK) {
+    out.push_back({kEuRangeProperty, std::string(kEuRangeName), VT_EMPTY});
   }
   return out;
 }
@@ -326,6 +342,11 @@ std::optional<UaNodeInfo> UaAddressSpace::Describe(const UaNodeId& id, bool with
         info.typeDefinition = ua_id::PropertyType;
         info.dataType = UaDataTypeOf(p.type);
         info.valueRank = UaValueRankOf(p.type);
+        if (p.id == kEuRangeProperty) {
+          info.browseName.ns = 0;  // the standard property
+          info.dataType = ua_id::Range;
+          info.valueRank = -1;
+        }
         info.accessLevel = 1;
         return info;
       }
@@ -362,7 +383,7 @@ bool UaAddressSpace::References(const UaNodeId& id, std::vector<UaReference>& ou
       out.push_back({ua_id::Organizes, false, FolderNodeId(ParentPath(r.path))});
       for (const PropertyInfo& p : Properties(r.path)) {
         out.push_back({ua_id::HasProperty, true,
-                       ItemNodeId(r.path + kPropertySeparator + std::to_string(p.id))});
+                       ItemNodeId(r.path + kPropertySeparator + PropertySuffix(p.id))});
       }
       return true;
     case Kind::Property:
@@ -498,10 +519,11 @@ void UaAddressSpace::ReadTagValue(CTag& tag, double maxAge, UaDataValue& out) {
 UaDataValue UaAddressSpace::ReadProperty(const std::string& itemId, std::uint32_t propertyId,
                                          std::uint32_t attribute) {
   if (attribute != ua_attr::Value) {
-    auto info = Describe(ItemNodeId(itemId + kPropertySeparator + std::to_string(propertyId)));
+    auto info = Describe(ItemNodeId(itemId + kPropertySeparator + PropertySuffix(propertyId)));
     if (!info) return UaDataValue::Status(ua_status::BadNodeIdUnknown);
     return ReadCommon(*info, attribute);
   }
+  if (propertyId == kEuRangeProperty) return EuRangeValue(itemId);
   Variant value;
   HRESULT error = S_OK;
   HRESULT hr = callback_.GetItemProperties(itemId.c_str(), 1, &propertyId, &value, &error);
@@ -511,6 +533,21 @@ UaDataValue UaAddressSpace::ReadProperty(const std::string& itemId, std::uint32_
   dv.hasValue = !value.IsEmpty();
   dv.value = ToUaVariant(value);
   return dv;
+}
+
+UaDataValue UaAddressSpace::EuRangeValue(const std::string& itemId) {
+  std::lock_guard guard(callback_.GetTagLock());
+  CTag* tag = callback_.FindTag(itemId.c_str(), nullptr, 0);
+  double low = 0;
+  double high = 0;
+  if (tag == nullptr || callback_.GetTagLimits(tag, &low, &high) != S_OK) {
+    return UaDataValue::Status(ua_status::BadNodeIdUnknown);
+  }
+  return UaDataValue::Of(
+      UaVariant::Extension(BinaryExtensionObject(ua_id::RangeEncoding, [&](UaBinaryWriter& w) {
+        w.Double(low);
+        w.Double(high);
+      })));
 }
 
 bool UaAddressSpace::ReadItemValue(const UaNodeId& id, double maxAge, UaDataValue& out) {

@@ -128,6 +128,8 @@ class UaAddressSpace {
   UaDataValue ReadProperty(const std::string& itemId, std::uint32_t propertyId,
                            std::uint32_t attribute);
   UaStatusCode WriteItem(const std::string& itemId, const UaVariant& value);
+  // The EURange property's value: the item's limits as a Range.
+  UaDataValue EuRangeValue(const std::string& itemId);
   UaDataValue ReadCommon(const UaNodeInfo& info, std::uint32_t attribute);
 
   COPCCallback& callback_;

@@ -113,6 +113,12 @@ void UaServiceHandler::OnServiceRequest(UaConnection& connection, std::uint32_t 
         return Publish(ctx, r);
       case RepublishRequest:
         return Republish(ctx, r);
+      case SetTriggeringRequest:
+        return SetTriggering(ctx, r);
+      case TransferSubscriptionsRequest:
+        return TransferSubscriptions(ctx, r);
+      case CallRequest:
+        return Call(ctx, r);
       default:
         return Fault(ctx, ua_status::BadServiceUnsupported);
     }

@@ -90,6 +90,11 @@ class UaServiceHandler : public UaRequestSink {
   void DeleteMonitoredItems(Context& ctx, UaBinaryReader& r);
   void Publish(Context& ctx, UaBinaryReader& r);
   void Republish(Context& ctx, UaBinaryReader& r);
+  void SetTriggering(Context& ctx, UaBinaryReader& r);
+  void TransferSubscriptions(Context& ctx, UaBinaryReader& r);
+  void Call(Context& ctx, UaBinaryReader& r);
+  // The session holding subscription `id`, or null.
+  UaSession* OwnerOf(std::uint32_t subscriptionId);
 
   UaSubscription* FindSubscription(UaSession& session, std::uint32_t id);
   // The subscription of the request's session; faults and returns null when there is none.

@@ -46,36 +46,28 @@ void UaAddressSpace::AddVariable(std::uint32_t id, const char* name, std::uint32
 }
 
 UaVariant UaAddressSpace::BuildInfoValue() const {
-  UaExtensionObject e;
-  e.typeId = UaNodeId::Numeric(0, ua_id::BuildInfoEncoding);
-  e.encoding = 1;
-  std::vector<std::uint8_t> body;
-  UaBinaryWriter w(body);
-  w.String(options_.productUri);
-  w.String(callback_.GetVendorInfo());
-  w.String(options_.applicationName);
-  w.String(options_.softwareVersion);
-  w.String(options_.softwareVersion);
-  w.DateTime(startTime_);
-  e.body.assign(body.begin(), body.end());
-  return UaVariant::Extension(std::move(e));
+  return UaVariant::Extension(
+      BinaryExtensionObject(ua_id::BuildInfoEncoding, [this](UaBinaryWriter& w) {
+        w.String(options_.productUri);
+        w.String(callback_.GetVendorInfo());
+        w.String(options_.applicationName);
+        w.String(options_.softwareVersion);
+        w.String(options_.softwareVersion);
+        w.DateTime(startTime_);
+      }));
 }
 
 UaVariant UaAddressSpace::ServerStatusValue() const {
-  UaExtensionObject e;
-  e.typeId = UaNodeId::Numeric(0, ua_id::ServerStatusDataTypeEncoding);
-  e.encoding = 1;
-  std::vector<std::uint8_t> body;
-  UaBinaryWriter w(body);
-  w.DateTime(startTime_);
-  w.DateTime(UaNow());
-  w.Int32(0);  // Running
-  const std::string& build = BuildInfoValue().extension.body;
-  w.Raw(build.data(), build.size());
-  w.UInt32(0);          // seconds till shutdown
-  w.LocalizedText({});  // shutdown reason
-  e.body.assign(body.begin(), body.end());
-  return UaVariant::Extension(std::move(e));
+  return UaVariant::Extension(
+      BinaryExtensionObject(ua_id::ServerStatusDataTypeEncoding, [this](UaBinaryWriter& w) {
+        w.DateTime(startTime_);
+        w.DateTime(UaNow());
+        w.Int32(0);  // Running
+        const std::string& build = BuildInfoValue().extension.body;
+        w.Raw(build.data(), build.size());
+        w.UInt32(0);          // seconds till shutdown
+        w.LocalizedText({});  // shutdown reason
+      }));
 }
 
 void UaAddressSpace::BuildStandardNodes() {

@@ -29,10 +29,17 @@ std::uint32_t UaSubscription::TakeSequenceNumber() {
 void UaSubscription::SampleDue(UaAddressSpace& space, std::int64_t nowMs) {
   for (auto& [id, item] : items) {
     if (item->nextSampleMs > nowMs) continue;
-    item->Sample(space);
+    if (item->Sample(space) && item->mode == UaMonitoringMode::Reporting) Trigger(*item);
     auto step = std::max<std::int64_t>(1, std::llround(item->samplingIntervalMs));
     item->nextSampleMs += step;
     if (item->nextSampleMs <= nowMs) item->nextSampleMs = nowMs + step;
+  }
+}
+
+void UaSubscription::Trigger(const UaMonitoredItem& item) {
+  for (std::uint32_t id : item.triggers) {
+    auto it = items.find(id);
+    if (it != items.end()) it->second->triggered = true;
   }
 }
 
@@ -46,7 +53,7 @@ std::int64_t UaSubscription::NextDueMs() const {
 
 bool UaSubscription::HasNotifications() const {
   for (const auto& [id, item] : items) {
-    if (item->mode == UaMonitoringMode::Reporting && item->HasNotifications()) return true;
+    if (item->Reports() && item->HasNotifications()) return true;
   }
   return false;
 }
@@ -70,7 +77,7 @@ void UaSubscription::WriteNotificationMessage(UaBinaryWriter& w, bool keepAlive,
     m.Int32(0);
     std::uint32_t count = 0;
     for (auto& [id, item] : items) {
-      if (item->mode != UaMonitoringMode::Reporting) continue;
+      if (!item->Reports()) continue;
       while (item->HasNotifications()) {
         if (maxNotificationsPerPublish != 0 && count >= maxNotificationsPerPublish) {
           more = true;
@@ -90,6 +97,7 @@ void UaSubscription::WriteNotificationMessage(UaBinaryWriter& w, bool keepAlive,
         m.DataValue(dv);
         ++count;
       }
+      if (!item->HasNotifications()) item->triggered = false;
       if (more) break;
     }
     m.PatchUInt32(countAt, count);

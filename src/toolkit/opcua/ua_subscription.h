@@ -23,6 +23,8 @@ class UaSubscription {
   // Samples the items that are due (the caller holds the tag lock when any item has a tag).
   void SampleDue(UaAddressSpace& space, std::int64_t nowMs);
   std::int64_t NextDueMs() const;
+  // A reporting item queued a notification: the items it triggers report their queues too.
+  void Trigger(const UaMonitoredItem& item);
   bool HasNotifications() const;
 
   // Writes a NotificationMessage: queued data changes (at most maxNotificationsPerPublish, then

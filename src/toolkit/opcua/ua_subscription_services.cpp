@@ -27,27 +27,6 @@ MonitoringParameters ReadMonitoringParameters(UaBinaryReader& r) {
   return p;
 }
 
-// The trigger of a DataChangeFilter; deadbands are not offered.
-UaStatusCode ParseFilter(const UaExtensionObject& filter, std::uint32_t attribute,
-                         UaDataChangeTrigger& trigger) {
-  if (filter.encoding == 0 && filter.typeId.IsNull()) return ua_status::Good;
-  if (!filter.typeId.IsNumeric(0, ua_id::DataChangeFilter) || filter.encoding != 1) {
-    return ua_status::BadMonitoredItemFilterUnsupported;
-  }
-  if (attribute != ua_attr::Value) return ua_status::BadFilterNotAllowed;
-  try {
-    UaBinaryReader r(reinterpret_cast<const std::uint8_t*>(filter.body.data()), filter.body.size());
-    std::uint32_t t = r.UInt32();
-    std::uint32_t deadbandType = r.UInt32();
-    r.Double();
-    if (t > 2) return ua_status::BadMonitoredItemFilterUnsupported;
-    if (deadbandType != 0) return ua_status::BadMonitoredItemFilterUnsupported;
-    trigger = static_cast<UaDataChangeTrigger>(t);
-  } catch (const UaDecodeError&) {
-    return ua_status::BadMonitoredItemFilterUnsupported;
-  }
-  return ua_status::Good;
-}
 }  // namespace
 
 UaSubscription* UaServiceHandler::SubscriptionFor(Context& ctx, std::uint32_t id) {
@@ -191,7 +170,8 @@ void UaServiceHandler::CreateMonitoredItems(Context& ctx, UaBinaryReader& r) {
   std::lock_guard guard(callback_.GetTagLock());
   for (CreateRequest& c : requests) {
     UaStatusCode status = ua_status::Good;
-    auto trigger = UaDataChangeTrigger::StatusValueTimestamp;
+    UaDataChangeFilter filter;
+    CTag* tag = nullptr;
     if (c.mode > 2) {
       status = ua_status::BadMonitoringModeInvalid;
     } else if (c.hasIndexRange) {
@@ -203,7 +183,9 @@ void UaServiceHandler::CreateMonitoredItems(Context& ctx, UaBinaryReader& r) {
       if (probe == ua_status::BadNodeIdUnknown || probe == ua_status::BadAttributeIdInvalid) {
         status = probe;
       } else {
-        status = ParseFilter(c.parameters.filter, c.attribute, trigger);
+        tag = c.attribute == ua_attr::Value ? space_.AcquireTag(c.nodeId) : nullptr;
+        status = ParseDataChangeFilter(c.parameters.filter, c.attribute, tag, callback_, filter);
+        if (status != ua_status::Good && tag != nullptr) tag->Release();
       }
     }
     if (status != ua_status::Good) {
@@ -214,12 +196,12 @@ void UaServiceHandler::CreateMonitoredItems(Context& ctx, UaBinaryReader& r) {
       w.NullExtensionObject();
       continue;
     }
-    CTag* tag = c.attribute == ua_attr::Value ? space_.AcquireTag(c.nodeId) : nullptr;
     std::uint32_t id = sub->nextItemId++;
     auto item = std::make_unique<UaMonitoredItem>(id, c.nodeId, c.attribute, tag);
     item->clientHandle = c.parameters.clientHandle;
     item->mode = static_cast<UaMonitoringMode>(c.mode);
-    item->trigger = trigger;
+    item->trigger = filter.trigger;
+    item->deadband = filter.deadband;
     item->timestamps = static_cast<UaTimestampsToReturn>(timestamps);
     item->samplingIntervalMs = RevisedSamplingInterval(c.parameters.samplingInterval, *sub);
     item->queueSize = std::clamp<std::uint32_t>(c.parameters.queueSize, 1, kMaxQueueSize);
@@ -266,10 +248,12 @@ void UaServiceHandler::ModifyMonitoredItems(Context& ctx, UaBinaryReader& r) {
       continue;
     }
     UaMonitoredItem& item = *it->second;
-    auto trigger = item.trigger;
-    UaStatusCode status = ParseFilter(p.filter, ua_attr::Value, trigger);
+    UaDataChangeFilter filter;
+    UaStatusCode status =
+        ParseDataChangeFilter(p.filter, item.AttributeId(), item.Tag(), callback_, filter);
     if (status == ua_status::Good) {
-      item.trigger = trigger;
+      item.trigger = filter.trigger;
+      item.deadband = filter.deadband;
       item.clientHandle = p.clientHandle;
       item.timestamps = static_cast<UaTimestampsToReturn>(timestamps);
       item.samplingIntervalMs = RevisedSamplingInterval(p.samplingInterval, *sub);

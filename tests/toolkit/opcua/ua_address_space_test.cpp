@@ -136,13 +136,14 @@ TEST_F(UaAddressSpaceTest, SamplingReportsOnlyChanges) {
                        space.AcquireTag(Item("Main.Middle.1/0/1")));
   EXPECT_EQ(bool_->ClientRefCount(), 1);
   item.queueSize = 5;
+  item.trigger = UaDataChangeTrigger::StatusValueTimestamp;
   item.Sample(space);
   item.Sample(space);
   EXPECT_EQ(item.QueuedCount(), 1u);
   tree.Update(*bool_, Variant::Bool(false));
   item.Sample(space);
   EXPECT_EQ(item.QueuedCount(), 2u);
-  // The same value with a new time stamp is a change too, unless the filter says otherwise.
+  // The same value with a new time stamp is a change too when the filter asks for it.
   bool_->m_timestamp.ticks += 10;
   item.Sample(space);
   EXPECT_EQ(item.QueuedCount(), 3u);
