@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/headless_document.h"
 #include "bus/bus_link.h"
 #include "knx/bus_classes.h"
 #include "knx/bus_component.h"
@@ -27,7 +28,6 @@
 #include "project/dorazivaz_doc.h"
 #include "project/group_item.h"
 #include "project/group_node.h"
-#include "project/headless_document.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
+#include "app/headless_document.h"
 #include "project/esf_import.h"
-#include "project/headless_document.h"
 #include "synthetic_esf.h"
 
 namespace {

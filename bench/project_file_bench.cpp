@@ -4,7 +4,7 @@
 #include <fstream>
 #include <string>
 
-#include "project/headless_document.h"
+#include "app/headless_document.h"
 #include "project/project_file.h"
 
 namespace {

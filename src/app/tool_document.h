@@ -4,8 +4,8 @@
 #include <ostream>
 #include <string>
 
+#include "app/headless_document.h"
 #include "app/stderr_prompt.h"
-#include "project/headless_document.h"
 
 // The document runs without bus, threads or window, with its settings in a private folder
 // (HeadlessDocument); its messages go to stderr in the user's language.

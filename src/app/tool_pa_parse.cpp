@@ -1,6 +1,6 @@
 // zelvox-tool pa-parse: the value of a physical address text, or its negative error code.
 #include "app/tool_command.h"
-#include "devices/physical_address.h"
+#include "knx/physical_address.h"
 
 int RunPaParse(ToolArgs args, std::ostream& out, std::ostream& err) {
   if (args.size() != 1) {

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-#include "devices/physical_address.h"
+#include "knx/physical_address.h"
 
 // Accepts "area.line.device" with one to two digits and at most 15 for area and line, one to
 // three digits and at most 255 for the device: "1.1.5" and "01.01.005" give 0x1105. Texts with

@@ -4,7 +4,7 @@
 #include <mutex>
 
 #include "devices/device_address_text.h"
-#include "devices/device_list.h"
+#include "project/device_list.h"
 
 unsigned ValidateDeviceAddress(std::string& text, DeviceList& devices,
                                const DeviceRecord* editing) {

@@ -5,12 +5,12 @@
 
 #include "devices/check_queue.h"
 #include "devices/device_check_clock.h"
-#include "devices/device_list.h"
 #include "devices/device_service_hand_off.h"
 #include "devices/failed_devices.h"
 #include "knx/device_check_service.h"
 #include "platform/auto_reset_event.h"
 #include "platform/code_page.h"
+#include "project/device_list.h"
 #include "project/dorazivaz_doc.h"
 
 namespace {

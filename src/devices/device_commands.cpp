@@ -8,11 +8,11 @@
 #include "devices/check_queue.h"
 #include "devices/device_address_dialog.h"
 #include "devices/device_address_validation.h"
-#include "devices/device_list.h"
 #include "devices/device_state_message.h"
 #include "devices/device_views.h"
 #include "devices/failed_devices.h"
 #include "platform/prompt.h"
+#include "project/device_list.h"
 #include "project/dorazivaz_doc.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "devices/device_record.h"
+#include "project/device_record.h"
 
 const char* DeviceStateText(std::int32_t state) {
   switch (state) {

@@ -3,9 +3,9 @@
 
 #include <mutex>
 
-#include "devices/device_list.h"
 #include "devices/device_views.h"
 #include "platform/clock.h"
+#include "project/device_list.h"
 #include "project/dorazivaz_doc.h"
 
 void ApplyDeviceState(CDORAzivazDoc& doc, DeviceViews* views, const DeviceStateMessage& message) {

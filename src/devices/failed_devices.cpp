@@ -5,12 +5,12 @@
 #include <mutex>
 #include <vector>
 
-#include "opc/special_item_kind.h"
 #include "platform/clock.h"
 #include "platform/code_page.h"
 #include "project/dorazivaz_doc.h"
 #include "project/group_item.h"
 #include "project/group_node.h"
+#include "project/special_item_kind.h"
 
 bool ListFailedDevice(CDORAzivazDoc& doc, const std::string& address) {
   std::lock_guard lock(doc.FailedListLock());

@@ -5,12 +5,12 @@
 #include <array>
 #include <string_view>
 
-#include "opc/opc_document.h"
 #include "opc/opc_namespace_browser.h"
 #include "opc/written_value.h"
 #include "platform/code_page.h"
 #include "project/group_item.h"
 #include "project/group_lookup.h"
+#include "project/opc_document.h"
 
 namespace {
 

@@ -7,29 +7,28 @@
 #include <string>
 
 #include "project/group_node.h"
+#include "project/name_space_holder.h"
 #include "toolkit/c_opc_callback.h"
-
-class OpcDocument;
 
 // The one callback object of the program. It owns the name space (the root node, "Root" until
 // a project names it, and the devices node that the main window shows beside it) and the tag
 // lock, which guards the name space and every tag's value, quality and time stamp. The lock is
 // re-entrant; it is taken after the device list lock and before the request queue, check
 // queue and failed list locks.
-class OpcServerCallback : public COPCCallback {
+class OpcServerCallback : public COPCCallback, public NameSpaceHolder {
  public:
   OpcServerCallback();
   ~OpcServerCallback() override;
 
   // Where writes and device reads go; none until the document exists (writes then fail).
-  void SetDocument(OpcDocument* document);
-  OpcDocument* Document() const { return m_document; }
+  void SetDocument(OpcDocument* document) override;
+  OpcDocument* Document() const override { return m_document; }
 
-  GroupNode& Root() { return *m_root; }
+  GroupNode& Root() override { return *m_root; }
   const GroupNode& Root() const { return *m_root; }
   // The devices node of the main window's tree; not part of the name space.
-  GroupNode* DevicesNode() const { return m_devicesNode.get(); }
-  void SetDevicesNode(std::unique_ptr<GroupNode> node);
+  GroupNode* DevicesNode() const override { return m_devicesNode.get(); }
+  void SetDevicesNode(std::unique_ptr<GroupNode> node) override;
 
   std::recursive_mutex& GetTagLock() override { return m_tagLock; }
 

@@ -3,14 +3,13 @@
 
 #include <algorithm>
 
-#include "opc/opc_server_callback.h"
-#include "opc/special_item_kind.h"
 #include "platform/auto_reset_event.h"
 #include "platform/clock.h"
 #include "platform/prompt.h"
 #include "project/document_views.h"
 #include "project/group_item.h"
 #include "project/group_node.h"
+#include "project/special_item_kind.h"
 
 namespace {
 

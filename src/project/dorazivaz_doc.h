@@ -13,13 +13,14 @@
 #include <thread>
 #include <vector>
 
-#include "devices/device_list.h"
-#include "opc/opc_document.h"
 #include "project/bus_request.h"
+#include "project/device_list.h"
 #include "project/document_seams.h"
 #include "project/document_settings.h"
 #include "project/esf_words.h"
 #include "project/item_lifecycle.h"
+#include "project/name_space_holder.h"
+#include "project/opc_document.h"
 #include "project/project_counters.h"
 
 class AutoResetEvent;
@@ -29,7 +30,6 @@ class GroupAddressDialog;
 class GroupItem;
 class GroupNode;
 class MainThread;
-class OpcServerCallback;
 class Prompt;
 class SettingsStore;
 
@@ -60,7 +60,7 @@ inline constexpr const char* kBusWorkerQuitEventName = "DOR_AZIVAZ_QUIT_THREAD2"
 class CDORAzivazDoc final : public OpcDocument, public ItemLifecycle {
  public:
   struct Services {
-    OpcServerCallback& callback;
+    NameSpaceHolder& callback;  // the OPC side's name space
     Prompt& prompt;
     MainThread& mainThread;
     SettingsStore& settings;
@@ -154,7 +154,7 @@ class CDORAzivazDoc final : public OpcDocument, public ItemLifecycle {
 
   Prompt& GetPrompt() { return m_services.prompt; }
   MainThread& GetMainThread() { return m_services.mainThread; }
-  OpcServerCallback& Callback() { return m_services.callback; }
+  NameSpaceHolder& Callback() { return m_services.callback; }
   DocumentViews* Views() { return m_services.views; }
   FileDialogs* Dialogs() { return m_services.fileDialogs; }
   bool StartedByClient() const { return m_services.startedByClient; }

@@ -6,9 +6,9 @@
 #include <mutex>
 #include <optional>
 
-#include "devices/device_list.h"
 #include "platform/prompt.h"
 #include "project/decimal_value.h"
+#include "project/device_list.h"
 #include "project/document_views.h"
 #include "project/dorazivaz_doc.h"
 #include "project/esf_fields.h"

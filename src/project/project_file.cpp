@@ -5,12 +5,12 @@
 #include <filesystem>
 #include <optional>
 
-#include "devices/device_list.h"
-#include "devices/physical_address.h"
+#include "knx/physical_address.h"
 #include "platform/prompt.h"
 #include "platform/settings_store.h"
 #include "project/atomic_file.h"
 #include "project/decimal_value.h"
+#include "project/device_list.h"
 #include "project/document_views.h"
 #include "project/dorazivaz_doc.h"
 #include "project/file_text.h"

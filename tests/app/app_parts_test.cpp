@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/headless_document.h"
 #include "app/settings_commands.h"
 #include "platform/settings_store.h"
 #include "project/document_settings.h"
-#include "project/headless_document.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include "device_check_fixture.h"
 #include "devices/check_queue.h"
 #include "devices/device_commands.h"
-#include "opc/special_item_kind.h"
 #include "project/group_item.h"
+#include "project/special_item_kind.h"
 
 namespace {
 

@@ -4,7 +4,6 @@
 
 #include "bus/bus_link.h"
 #include "device_check_fixture.h"
-#include "devices/bus_connection_hand_off.h"
 #include "knx/bus_classes.h"
 #include "knx/virtual_bus/virtual_bus.h"
 #include "knx/virtual_bus/virtual_bus_interface.h"
@@ -33,10 +32,9 @@ class VirtualBusDeviceCheckTest : public DeviceCheckTest {
     settings->SetInt(kParameterKey, "PingTime", pingTime);
     link = std::make_unique<BusLink>(loop, component);
     link->Connection().SetModeSettleTime(std::chrono::milliseconds(0));
-    busHandOff = std::make_unique<BusConnectionHandOff>(link->Connection());
 
-    supervision =
-        std::make_shared<DeviceSupervision>(DeviceCheckWiring{*settings, busHandOff.get(), &clock});
+    supervision = std::make_shared<DeviceSupervision>(
+        DeviceCheckWiring{*settings, &link->Connection(), &clock});
     supervision->SetViews(&views);
     DocumentSeams seams;
     link->WireSeams(seams);
@@ -52,7 +50,6 @@ class VirtualBusDeviceCheckTest : public DeviceCheckTest {
   std::string busName;
   BusComponent component;
   std::unique_ptr<BusLink> link;
-  std::unique_ptr<BusConnectionHandOff> busHandOff;
 };
 
 TEST_F(VirtualBusDeviceCheckTest, AnsweringSilentAndUncheckableDevices) {

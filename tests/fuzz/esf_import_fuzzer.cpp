@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string_view>
 
+#include "app/headless_document.h"
 #include "project/esf_import.h"
 #include "project/group_node.h"
-#include "project/headless_document.h"
 #include "project/project_file.h"
 
 namespace {

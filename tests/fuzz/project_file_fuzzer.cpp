@@ -5,7 +5,7 @@
 #include <fstream>
 #include <string_view>
 
-#include "project/headless_document.h"
+#include "app/headless_document.h"
 #include "project/project_file.h"
 
 namespace {

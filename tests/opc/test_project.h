@@ -6,10 +6,10 @@
 #include <thread>
 #include <vector>
 
-#include "opc/opc_document.h"
 #include "opc/opc_server_callback.h"
 #include "project/group_item.h"
 #include "project/group_node.h"
+#include "project/opc_document.h"
 
 // Root: "Failed Devices" (readable), "Check Device" (writeable), then
 //   Ground floor (1): Lights (2): 1/2/3 EIS 1, 1/2/4 EIS 5, 1/2/5 "Uncertain (2 Byte)",

@@ -4,9 +4,9 @@
 #include <atomic>
 
 #include "document_fixture.h"
-#include "opc/special_item_kind.h"
 #include "platform/auto_reset_event.h"
 #include "project/group_node.h"
+#include "project/special_item_kind.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Physical address parsing with every error code, and the zero-padded text form.
-#include "devices/physical_address.h"
+#include "knx/physical_address.h"
 
 #include <gtest/gtest.h>
 

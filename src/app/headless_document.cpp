@@ -1,5 +1,5 @@
 // HeadlessDocument: a temporary settings folder around a document without views.
-#include "project/headless_document.h"
+#include "app/headless_document.h"
 
 #include <stdlib.h>
 

@@ -1,5 +1,5 @@
 // The device list keeps insertion order, finds and removes records, and tracks presence.
-#include "devices/device_list.h"
+#include "project/device_list.h"
 
 #include <gtest/gtest.h>
 

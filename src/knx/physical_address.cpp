@@ -1,5 +1,5 @@
 // PhysicalAddress: parsing with its error codes and the zero-padded text form.
-#include "devices/physical_address.h"
+#include "knx/physical_address.h"
 
 #include <cstdio>
 

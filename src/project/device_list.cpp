@@ -1,5 +1,5 @@
 // DeviceList: adding, removing and finding device records.
-#include "devices/device_list.h"
+#include "project/device_list.h"
 
 DeviceRecord& DeviceList::Add(std::unique_ptr<DeviceRecord> record) {
   std::lock_guard guard(m_lock);

@@ -7,8 +7,8 @@
 #include <mutex>
 #include <vector>
 
-#include "devices/device_record.h"
-#include "devices/physical_address.h"
+#include "knx/physical_address.h"
+#include "project/device_record.h"
 
 // Every reader and writer of the records holds Lock(): import, load, the device commands,
 // the device check thread. It is taken before the tag lock, never after it.
