@@ -197,7 +197,7 @@ void CDORAzivazDoc::ClearRequests() {
 
 void CDORAzivazDoc::RemoveRequests(GroupItem& item) {
   std::lock_guard lock(m_queueLock);
-  m_requests.remove_if([&item](const BusRequest& r) { return r.item == &item; });
+  m_requests.RemoveItem(item);
 }
 
 void CDORAzivazDoc::InitialRead(GroupNode& node) {

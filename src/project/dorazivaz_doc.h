@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "project/bus_request.h"
+#include "project/request_queue.h"
 #include "project/device_list.h"
 #include "project/document_seams.h"
 #include "project/document_settings.h"
