@@ -55,6 +55,7 @@ class SendRecorder : public BusDriverListener {
     m_changed.notify_all();
   }
   void OnGroupConfirm(const GroupTelegram&, bool) override {}
+  void OnConnectionState(bool) override {}
 
   bool WaitFor(std::size_t count, std::chrono::milliseconds timeout) {
     std::unique_lock lock(m_mutex);

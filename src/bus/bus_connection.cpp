@@ -60,6 +60,7 @@ void BusConnection::Connect(CDORAzivazDoc& doc, bool silent) {
   std::int32_t openError = DeviceOpenErrorNoError;
   hr = device->Open(m_interfaceGuid, Variant::Bstr(AnsiToUtf16(m_connectionParameter)), &openError);
   if (Failed(hr)) return Report(doc, silent, kMsgOpenFailed, HresultInsert(hr));
+  m_linkUp = openError == DeviceOpenErrorNoError;
   if (openError != DeviceOpenErrorNoError)
     Report(doc, silent, kMsgOpenError, DeviceOpenErrorName(openError));
 
@@ -101,6 +102,7 @@ void BusConnection::Disconnect() {
     if (m_groupStreamReady.exchange(false)) m_groupStream.reset();
     m_deviceStream.reset();
   }
+  m_linkUp = false;
   if (m_groupService) {
     m_groupService->Unadvise(m_cookie);
     m_cookie = 0;

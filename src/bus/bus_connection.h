@@ -88,6 +88,11 @@ class BusConnection : public DeviceServiceHandOff {
   const std::string& InterfaceName() const { return m_interfaceName; }
   const std::string& ConnectionParameter() const { return m_connectionParameter; }
   std::uint32_t AdviseCookie() const { return m_cookie; }
+  // Whether the link to the interface is up: set by Connect from the open result, then by the
+  // interface's connection-state events (SetLinkUp); false while disconnected. The status bar
+  // shows it.
+  bool LinkUp() const { return m_linkUp && Connected(); }
+  void SetLinkUp(bool up) { m_linkUp = up; }
 
   // --- Hand-off (any thread) ----------------------------------------------------------------
   bool GroupStreamReady() const { return m_groupStreamReady; }
@@ -121,6 +126,7 @@ class BusConnection : public DeviceServiceHandOff {
   std::shared_ptr<GroupValueService> m_groupService;
   std::shared_ptr<DeviceCheckService> m_deviceService;
   std::uint32_t m_cookie = 0;
+  bool m_linkUp = false;
 
   std::mutex m_streamMutex;  // guards the two streams
   std::shared_ptr<GroupValueService> m_groupStream;

@@ -14,6 +14,7 @@ BusLink::BusLink(MainThread& mainThread, const BusComponent& component, SecondsC
       m_reception(m_clock),
       m_rows(mainThread) {
   m_connection.SetEventSink(&m_reception);
+  m_reception.SetConnection(&m_connection);
 }
 
 BusLink::~BusLink() = default;

@@ -5,12 +5,14 @@
 #include <cstdio>
 #include <mutex>
 
+#include "bus/bus_connection.h"
 #include "bus/bus_views.h"
 #include "bus/group_value_codec.h"
 #include "bus/telegram_line_view.h"
 #include "knx/apci_code.h"
 #include "knx/priority_code.h"
 #include "platform/clock.h"
+#include "platform/log.h"
 #include "platform/seconds_clock.h"
 #include "project/dorazivaz_doc.h"
 #include "project/group_lookup.h"
@@ -83,6 +85,37 @@ void TelegramReception::MakeBad(GroupItem& item) {
     item.m_timestamp = TimeStampNow();
   }
   Refresh(item);
+}
+
+void TelegramReception::KeepAsLastUsable(GroupNode& node) {
+  for (const auto& child : node.m_children) KeepAsLastUsable(*child);
+  for (const auto& item : node.m_items) {
+    if (item.get() == m_doc->FailedDevicesItem() || item.get() == m_doc->CheckDeviceItem())
+      continue;
+    {
+      std::lock_guard tagLock(m_doc->TagLock());
+      if (item->m_quality != OPC_QUALITY_GOOD) continue;
+      item->m_quality = OPC_QUALITY_LAST_USABLE;
+    }
+    Refresh(*item);
+  }
+}
+
+HRESULT TelegramReception::OnConnectionState(bool connected) {
+  if (m_connection) m_connection->SetLinkUp(connected);
+  if (connected) {
+    Log(LogLevel::Notice, "The link to the bus interface is up again.");
+    // What was sent on the bus meanwhile is lost: the items read at the start are read again
+    // (when the initial read is on at all).
+    if (m_doc && m_doc->Settings().initRead) m_doc->ReadFlaggedItems();
+  } else {
+    Log(LogLevel::Warning,
+        "The link to the bus interface is down; reconnecting. Bus items keep "
+        "their last values as uncertain.");
+    if (m_doc && !m_doc->Simulation()) KeepAsLastUsable(m_doc->Root());
+  }
+  if (m_views) m_views->UpdateStatus();
+  return S_OK;
 }
 
 HRESULT TelegramReception::OnGroupValueRead(std::int32_t groupAddress, std::int32_t eventNumber,

@@ -5,9 +5,11 @@
 
 #include "knx/bus_event_sink.h"
 
+class BusConnection;
 class BusViews;
 class CDORAzivazDoc;
 class GroupItem;
+class GroupNode;
 class SecondsClock;
 class TelegramLineView;
 
@@ -26,6 +28,8 @@ class TelegramReception : public BusEventSink {
   void Attach(CDORAzivazDoc& doc) { m_doc = &doc; }
   // The main window's rows; null when headless.
   void SetViews(BusViews* views) { m_views = views; }
+  // The connection whose link state the connection-state events keep up to date.
+  void SetConnection(BusConnection* connection) { m_connection = connection; }
   // The open busmonitor, or null when it is closed.
   void SetBusmonitor(TelegramLineView* view) { m_monitor = view; }
 
@@ -39,8 +43,14 @@ class TelegramReception : public BusEventSink {
                         std::int16_t error, const Variant& data) override;
   HRESULT OnWriteConfirm(std::int32_t groupAddress, std::int32_t eventNumber, std::int32_t priority,
                          std::int16_t error, const Variant& data) override;
+  // Link down: every bus item with a good value keeps it as "uncertain, last usable value"
+  // (not in simulation mode, where the values do not come from the bus); the status bar and
+  // the log say so. Link back: with "InitRead" on, the items flagged for the initial read are
+  // read again at the initial-read pace; the others stay uncertain until their next telegram.
+  HRESULT OnConnectionState(bool connected) override;
 
  private:
+  void KeepAsLastUsable(GroupNode& node);
   void MonitorLine(std::int32_t groupAddress, std::int32_t eventNumber, std::int32_t priority,
                    std::int32_t apci, const Variant& data, const char* errorText = nullptr);
   GroupItem* Find(std::int32_t groupAddress) const;
@@ -52,6 +62,7 @@ class TelegramReception : public BusEventSink {
   SecondsClock& m_clock;
   CDORAzivazDoc* m_doc = nullptr;
   BusViews* m_views = nullptr;
+  BusConnection* m_connection = nullptr;
   TelegramLineView* m_monitor = nullptr;
 };
 

@@ -19,6 +19,10 @@ class BusDriverListener {
   // The confirmation of a group read or write this driver sent; `error` is set when the
   // interface could not send it.
   virtual void OnGroupConfirm(const GroupTelegram& telegram, bool error) = 0;
+  // The link to the interface was lost (false) or came up (true). A driver that reconnects by
+  // itself reports both; the first link of an Open comes before the listener is attached and
+  // shows in the Open result instead.
+  virtual void OnConnectionState(bool connected) = 0;
 };
 
 // Drivers are registered per interface GUID with BusComponent. All operations are thread-safe:

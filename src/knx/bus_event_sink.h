@@ -26,4 +26,7 @@ class BusEventSink {
   virtual HRESULT OnWriteConfirm(std::int32_t groupAddress, std::int32_t eventNumber,
                                  std::int32_t priority, std::int16_t error,
                                  const Variant& data) = 0;
+  // The link to the bus interface went down (false) or came back (true); the interface
+  // reconnects by itself. In order with the telegram events; carries no event number.
+  virtual HRESULT OnConnectionState(bool connected) = 0;
 };

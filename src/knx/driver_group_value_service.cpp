@@ -98,6 +98,12 @@ class DriverGroupValueService::Receiver : public BusDriverListener {
          });
   }
 
+  void OnConnectionState(bool connected) override {
+    m_mainThread.Post([sinks = m_sinks, connected] {
+      sinks->Deliver([&](BusEventSink& sink) { sink.OnConnectionState(connected); });
+    });
+  }
+
   void OnGroupConfirm(const GroupTelegram& telegram, bool error) override {
     // Only the system's own reads and writes are confirmed as events.
     if (telegram.apci != APciValueRead && telegram.apci != APciValueWrite) return;

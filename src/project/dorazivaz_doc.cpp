@@ -206,6 +206,12 @@ void CDORAzivazDoc::InitialRead(GroupNode& node) {
     if (item->m_initialRead) QueueRead(*item);
 }
 
+void CDORAzivazDoc::ReadFlaggedItems() {
+  m_initialReadRunning = true;
+  InitialRead(Root());
+  m_initialReadRunning = false;
+}
+
 void CDORAzivazDoc::OnItemDestroying(GroupItem& item) {
   {
     std::lock_guard lock(m_pendingLock);

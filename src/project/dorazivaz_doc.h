@@ -128,6 +128,9 @@ class CDORAzivazDoc final : public OpcDocument, public ItemLifecycle {
   // Queues a read of every item below `node` whose initial read flag is set: child nodes
   // first, then the node's own items.
   void InitialRead(GroupNode& node);
+  // Queues the initial read of the whole project (every flagged item) as initial reads, which
+  // the bus worker sends at the initial-read pace: after a load, and when the bus link is back.
+  void ReadFlaggedItems();
   // Stops the bus worker thread: simulation off, stop flag, quit event, wait for its end.
   void StopBusWorker();
 

@@ -328,10 +328,6 @@ bool CDORAzivazDoc::LoadProject(const std::string& path) {
     if (badDeviceLine) m_services.prompt.Show(kStrBadDeviceLine, *badDeviceLine);
   }
 
-  if (m_settings.initRead) {
-    m_initialReadRunning = true;
-    InitialRead(root);
-    m_initialReadRunning = false;
-  }
+  if (m_settings.initRead) ReadFlaggedItems();
   return true;
 }

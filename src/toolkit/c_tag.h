@@ -14,6 +14,8 @@ constexpr std::uint16_t OPC_WRITEABLE = 2;
 // OPC quality values the system uses (low byte of the quality word).
 constexpr std::uint16_t OPC_QUALITY_BAD = 0x00;
 constexpr std::uint16_t OPC_QUALITY_UNCERTAIN = 0x40;
+// Uncertain, last usable value: the source stopped delivering and the value is the last it gave.
+constexpr std::uint16_t OPC_QUALITY_LAST_USABLE = 0x44;
 constexpr std::uint16_t OPC_QUALITY_GOOD = 0xC0;
 
 // A tag is owned by the system that made it; clients only hold references counted by

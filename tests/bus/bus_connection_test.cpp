@@ -92,6 +92,9 @@ TEST_F(ConnectionTest, EachFailureShowsItsMessage) {
       c.fail(bus);
       MakeBusDoc(false, silent);
       EXPECT_EQ(link->Connection().Connected(), c.connected) << c.message;
+      // An interface that did not open is shown as a link that is down.
+      EXPECT_EQ(link->Connection().LinkUp(), c.connected && c.message != kMsgOpenError)
+          << c.message;
       if (silent) {
         EXPECT_TRUE(prompt.records.empty()) << c.message;
         continue;

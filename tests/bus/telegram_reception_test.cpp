@@ -3,6 +3,7 @@
 
 #include "bus/telegram_line_view.h"
 #include "bus_fixture.h"
+#include "platform/log.h"
 
 namespace {
 
@@ -131,4 +132,58 @@ TEST_F(ReceptionTest, AnAnswerThatOvertakesItsConfirmationIsNotAwaitedAgain) {
   reception().OnReadConfirm(0x0A04, 7, 3, 0, Variant::Bytes({}));
   reception().OnReadConfirm(0x0A04, 8, 3, 0, Variant::Bytes({}));
   EXPECT_EQ(doc->PendingResponses(), (std::vector<GroupItem*>{value}));
+}
+
+TEST_F(ReceptionTest, ALostLinkKeepsValuesAsLastUsableAndItsReturnReadsTheFlaggedItems) {
+  std::vector<std::pair<LogLevel, std::string>> log;
+  SetLogSink([&](LogLevel level, std::string_view text) { log.emplace_back(level, text); });
+  switching->m_initialRead = 1;
+  byteCounter->m_initialRead = 1;
+  reception().OnGroupValueWrite(0x0A03, 1, 3, Variant::Bytes({1}));
+  reception().OnGroupValueWrite(0x0A04, 2, 3, Variant::Bytes({0x0C, 0x33}));
+  ASSERT_EQ(value->m_quality, OPC_QUALITY_GOOD);
+  ASSERT_EQ(counter->m_quality, OPC_QUALITY_UNCERTAIN);  // never received
+  EXPECT_TRUE(link->Connection().LinkUp());
+  const int statusBefore = busViews.statusUpdates;
+  busViews.rows.clear();
+
+  reception().OnConnectionState(false);
+  EXPECT_FALSE(link->Connection().LinkUp());
+  EXPECT_EQ(busViews.statusUpdates, statusBefore + 1);
+  EXPECT_EQ(switching->m_quality, OPC_QUALITY_LAST_USABLE);
+  EXPECT_EQ(switching->m_value, Variant::Bool(true));
+  EXPECT_EQ(value->m_quality, OPC_QUALITY_LAST_USABLE);
+  EXPECT_EQ(value->m_value, Variant::R4(21.5f));
+  EXPECT_EQ(counter->m_quality, OPC_QUALITY_UNCERTAIN);
+  // The failed device list does not come from the bus.
+  EXPECT_EQ(doc->FailedDevicesItem()->m_quality, OPC_QUALITY_GOOD);
+  EXPECT_EQ(busViews.rows, (std::vector<GroupItem*>{switching, value}));
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ(log[0].first, LogLevel::Warning);
+  EXPECT_NE(log[0].second.find("down"), std::string::npos);
+  EXPECT_TRUE(Queue().empty());
+
+  // Back: the flagged items are read again as initial reads; the rest waits for telegrams.
+  reception().OnConnectionState(true);
+  EXPECT_TRUE(link->Connection().LinkUp());
+  EXPECT_EQ(Queue(), (std::vector<std::string>{"I:1/2/3", "I:3/17"}));
+  EXPECT_EQ(value->m_quality, OPC_QUALITY_LAST_USABLE);
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_NE(log[1].second.find("up again"), std::string::npos);
+  reception().OnGroupValueWrite(0x0A04, 3, 3, Variant::Bytes({0x0C, 0x33}));
+  EXPECT_EQ(value->m_quality, OPC_QUALITY_GOOD);
+  // Without the initial read nothing is read at the link's return either.
+  doc->ClearRequests();
+  doc->Settings().initRead = 0;
+  reception().OnConnectionState(false);
+  reception().OnConnectionState(true);
+  EXPECT_TRUE(Queue().empty());
+
+  // In simulation mode the values do not come from the bus: they stay as they are.
+  reception().OnGroupValueWrite(0x0A04, 4, 3, Variant::Bytes({0x0C, 0x33}));
+  doc->SetSimulationFlag(true);
+  reception().OnConnectionState(false);
+  EXPECT_EQ(value->m_quality, OPC_QUALITY_GOOD);
+  EXPECT_FALSE(link->Connection().LinkUp());
+  SetLogSink({});
 }

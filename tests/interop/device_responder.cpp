@@ -14,7 +14,7 @@ DeviceResponder::~DeviceResponder() {
 }
 
 bool DeviceResponder::Start(const sockaddr_in& server) {
-  if (!tunnel_.Start(server)) return false;
+  if (!tunnel_.Start(server, false)) return false;
   sender_ = std::thread(&DeviceResponder::SendLoop, this);
   return tunnel_.WaitConnected(std::chrono::seconds(3));
 }

@@ -72,8 +72,9 @@ async function browseAll(session, nodeId, found) {
 }
 
 // A started subscription (100 ms, keep-alive every 3 intervals) with one monitored Value;
-// `mi` is the monitored item, `values` collects its values, `counts.keepAlives` the keep-alives.
-async function subscribeValue(session, nodeId) {
+// `mi` is the monitored item, `values` collects its values, `statuses` their status codes (as
+// numbers), `counts.keepAlives` the keep-alives. `onChange(dataValue)`, if given, sees each.
+async function subscribeValue(session, nodeId, onChange = null) {
   const sub = ClientSubscription.create(session, {
     requestedPublishingInterval: 100, requestedMaxKeepAliveCount: 3, requestedLifetimeCount: 100,
     publishingEnabled: true,
@@ -84,8 +85,13 @@ async function subscribeValue(session, nodeId) {
   const mi = ClientMonitoredItem.create(sub, { nodeId, attributeId: AttributeIds.Value },
     { samplingInterval: 100, queueSize: 10, discardOldest: true }, TimestampsToReturn.Both);
   const values = [];
-  mi.on("changed", (dv) => values.push(dv.value.value));
-  return { sub, mi, values, counts };
+  const statuses = [];
+  mi.on("changed", (dv) => {
+    values.push(dv.value.value);
+    statuses.push(dv.statusCode.value);
+    if (onChange) onChange(dv);
+  });
+  return { sub, mi, values, statuses, counts };
 }
 
 module.exports = { makeClient, Scenarios, sleep, browseAll, subscribeValue };

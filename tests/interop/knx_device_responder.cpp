@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
   sigaddset(&signals, SIGINT);
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);  // before any thread starts
   DeviceResponder responder(addresses);
-  if (!responder.Start(*server)) {
+  if (!responder.Start(server->address)) {
     std::fprintf(stderr, "knx_device_responder: no tunnel to %s\n", argv[1]);
     return 1;
   }

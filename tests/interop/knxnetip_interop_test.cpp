@@ -38,6 +38,7 @@ class RecordingListener : public BusDriverListener {
   void OnGroupConfirm(const GroupTelegram& telegram, bool error) override {
     Add({telegram, true, error, {}});
   }
+  void OnConnectionState(bool) override {}
   // The first event after index `from` that matches; waits up to 5 s.
   std::optional<Seen> WaitFor(std::uint16_t group, std::int32_t apci, bool confirm,
                               std::size_t from = 0) {
@@ -178,7 +179,7 @@ TEST_F(KnxdTest, DeviceCheckFindsTheAnsweringDeviceOnly) {
   auto server = ParseTunnelServer(Parameter());
   ASSERT_TRUE(server);
   DeviceResponder responder({0x1105});  // 1.1.5, outside knxd's address pool
-  ASSERT_TRUE(responder.Start(*server));
+  ASSERT_TRUE(responder.Start(server->address));
   ASSERT_EQ(driver_.Open(Parameter()), DeviceOpenErrorNoError);
 
   EXPECT_EQ(driver_.CheckDevice(0x1105), std::optional<std::uint16_t>(0x1105));

@@ -47,7 +47,7 @@ std::int64_t NowTicks() {
 }
 
 // The project: one item per EIS type under "Test.Types", listeners of 1/1/1 (EIS 1) and 1/1/8
-// (percent, read back as an 8-bit counter) under "Test.Links", and a probe item. Every device
+// (percent, read back as an 8-bit counter) under "Test.Links", and two probe items. Every device
 // object belongs to 1.1.5 or 1.1.6, so these two are the project's devices.
 struct TypeRow {
   const char* address;
@@ -96,6 +96,7 @@ std::string ProjectExport() {
   subgroup("1/2/2", "1.1.6", "EIS 14 '8Bit Counter' (8 Bit)", "1/2/2 1/1/8");
   esf += "Middlegroup:;Probe;1/7\r\n";
   subgroup("1/7/1", "1.1.5", "EIS 1 'Switching' (1 Bit)", "1/7/1");
+  subgroup("1/7/2", "1.1.5", "EIS 1 'Switching' (1 Bit)", "1/7/2");
   return esf;
 }
 
@@ -169,13 +170,13 @@ class ZelvoxKnxdTest : public ::testing::Test {
   }
 
   // Timing settings for a quick run; the device check round only where a test asks for it.
-  static void WriteSettings(std::int32_t pingTime) {
+  static void WriteSettings(std::int32_t pingTime, std::int32_t initRead) {
     SettingsStore& store = SettingsStore::Of(Hive::CurrentUser);
     for (const auto& [name, value] : std::initializer_list<std::pair<const char*, std::int32_t>>{
              {"ReadSpeed", 20},
              {"WriteSpeed", 20},
              {"ResponseTimeout", kResponseTimeout},
-             {"InitRead", 0},
+             {"InitRead", initRead},
              {"PingTime", pingTime}}) {
       ASSERT_TRUE(store.SetInt(kParameterKey, name, value));
     }
@@ -194,8 +195,8 @@ class ZelvoxKnxdTest : public ::testing::Test {
 
   // Starts the server and opens a UA session; then writes the probe item until knxtool sees
   // the telegram, which shows that the tunnel to knxd is up.
-  void StartZelvox(std::int32_t pingTime = 0) {
-    WriteSettings(pingTime);
+  void StartZelvox(std::int32_t pingTime = 0, std::int32_t initRead = 0) {
+    WriteSettings(pingTime, initRead);
     ASSERT_TRUE(zelvox_.Start(
         {ZELVOX_PROGRAM, "--headless", "--opcua-port", std::to_string(kUaPort), project_},
         (dir_ / "zelvox.log").string()));
@@ -406,7 +407,7 @@ TEST_F(ZelvoxKnxdTest, DeviceCheckFindsTheAnsweringDeviceAndListsTheSilentOne) {
   auto server = knxnetip::ParseTunnelServer(KnxdParameter());
   ASSERT_TRUE(server);
   DeviceResponder responder({0x1105});  // 1.1.5 answers, 1.1.6 stays silent
-  ASSERT_TRUE(responder.Start(*server));
+  ASSERT_TRUE(responder.Start(server->address));
   ASSERT_NO_FATAL_FAILURE(StartZelvox(1));
 
   // The round checks 1.1.5 and 1.1.6 each second; the silent one is tried twice (3 s each)
@@ -428,7 +429,7 @@ TEST_F(ZelvoxKnxdTest, CheckDeviceWritesCheckAtOnce) {
   auto server = knxnetip::ParseTunnelServer(KnxdParameter());
   ASSERT_TRUE(server);
   DeviceResponder responder({0x1105});
-  ASSERT_TRUE(responder.Start(*server));
+  ASSERT_TRUE(responder.Start(server->address));
   ASSERT_NO_FATAL_FAILURE(StartZelvox(0));  // no round: only what a client asks for is checked
 
   const UaNodeId check = Item("Check Device");
@@ -460,4 +461,77 @@ TEST_F(ZelvoxKnxdTest, ReconnectsAfterKnxdRestart) {
   // Reception works again too.
   ASSERT_EQ(Knxtool("groupswrite", {"1/1/1", "1"}), 0);
   EXPECT_TRUE(GoodValue(TypeItem("1/1/1"), UaVariant::Boolean(true)));
+}
+
+// A killed knxd sends nothing more: the tunnel's heartbeat (a minute, then three tries of 10 s)
+// notices the loss. Meanwhile an item keeps its value as "uncertain, last usable value"; after
+// the restart the item flagged for the initial read is read again and turns good, while the
+// others stay uncertain until their next telegram.
+TEST_F(ZelvoxKnxdTest, ALostTunnelTurnsItemsUncertainAndTheFlaggedOnesAreReadAgain) {
+  const fs::path interop = ZELVOX_INTEROP_DIR;
+  if (!fs::exists(interop / "node_modules" / "node-opcua-client")) {
+    GTEST_SKIP() << "node-opcua is not installed in " << interop << " (npm ci)";
+  }
+  // 1/7/2 gets the initial read flag in the project file.
+  std::string project = ReadFile(project_);
+  const std::string flagged = "Test.Probe.1/7/2\t";
+  const std::size_t line = project.find(flagged);
+  ASSERT_NE(line, std::string::npos);
+  const std::size_t noInit = project.find("\tNoInit\t", line);
+  ASSERT_NE(noInit, std::string::npos);
+  project.replace(noInit, 8, "\tInit\t");
+  std::ofstream(project_, std::ios::binary) << project;
+
+  ASSERT_NO_FATAL_FAILURE(StartZelvox(0, 1));
+  ASSERT_EQ(Knxtool("groupswrite", {"1/1/1", "1"}), 0);
+  ASSERT_TRUE(GoodValue(TypeItem("1/1/1"), UaVariant::Boolean(true)));
+  const fs::path watchLog = dir_ / "watch.log";
+  ChildProcess watcher;
+  ASSERT_TRUE(watcher.Start(
+      {"node", (interop / "watch_item.js").string(), std::to_string(kUaPort), "Test.Types.1/1/1"},
+      watchLog.string()));
+  ASSERT_TRUE(Eventually(
+      [&] { return ReadFile(watchLog).find("00000000 true\n") != std::string::npos; }, 20s, 100ms))
+      << ReadFile(watchLog);
+
+  listener_.Stop();
+  knxd_.Kill();
+  const auto killed = std::chrono::steady_clock::now();
+  constexpr const char* kLastUsable = "40900000 true\n";
+  EXPECT_TRUE(Eventually([&] { return ReadFile(watchLog).find(kLastUsable) != std::string::npos; },
+                         100s, 200ms))
+      << ReadFile(watchLog);
+  std::printf("uncertain %.1f s after knxd was killed\n",
+              std::chrono::duration<double>(std::chrono::steady_clock::now() - killed).count());
+  EXPECT_NE(ReadFile(dir_ / "zelvox.log").find("link to the bus interface is down"),
+            std::string::npos);
+
+  // Our own session has been idle for longer than its time-out meanwhile.
+  ASSERT_TRUE(Eventually(
+      [&] {
+        client_ = std::make_unique<UaTestClient>();
+        return client_->Connect(kUaPort) && client_->OpenSession();
+      },
+      15s, 100ms));
+
+  const std::size_t from = ReadFile(listen_).size();
+  ASSERT_TRUE(StartKnxd());
+  // The reconnect reads 1/7/2 again; knxtool answers for the device.
+  EXPECT_TRUE(
+      Eventually([&] { return ReadFile(listen_).find(" to 1/7/2\n", from) != std::string::npos; },
+                 30s, 100ms));
+  std::this_thread::sleep_for(300ms);
+  ASSERT_EQ(Knxtool("groupsresponse", {"1/7/2", "1"}), 0);
+  EXPECT_TRUE(GoodValue(Item("Test.Probe.1/7/2"), UaVariant::Boolean(true)));
+  // The item without the flag waits for its next telegram (read from the cache: an older value
+  // would make the read ask the bus).
+  const UaDataValue waiting = ReadItem(TypeItem("1/1/1"), 1e9);
+  EXPECT_EQ(waiting.status, ua_status::UncertainLastUsableValue);
+  EXPECT_EQ(waiting.value, UaVariant::Boolean(true));
+  ASSERT_EQ(Knxtool("groupswrite", {"1/1/1", "0"}), 0);
+  EXPECT_TRUE(GoodValue(TypeItem("1/1/1"), UaVariant::Boolean(false)));
+  EXPECT_TRUE(Eventually([&] {
+    return ReadFile(watchLog).find("00000000 false\n") != std::string::npos;
+  })) << ReadFile(watchLog);
+  watcher.Stop(5s);
 }

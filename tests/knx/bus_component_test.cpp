@@ -1,9 +1,12 @@
-// Tests of the registries of the bus access component.
+// Tests of the registries of the bus access component, and of the link state that its group
+// value service passes on.
 #include "knx/bus_component.h"
 
 #include <gtest/gtest.h>
 
 #include "knx/bus_errors.h"
+#include "knx/driver_group_value_service.h"
+#include "platform/event_loop.h"
 
 namespace {
 
@@ -15,7 +18,7 @@ class RecordingDriver : public BusDriver {
     return DeviceOpenErrorNoError;
   }
   void Close() override {}
-  void SetListener(BusDriverListener*) override {}
+  void SetListener(BusDriverListener* l) override { listener = l; }
   std::int32_t SendGroupRead(std::uint16_t, std::int32_t, std::int32_t) override {
     return DeviceWriteErrorNoError;
   }
@@ -27,6 +30,34 @@ class RecordingDriver : public BusDriver {
   void CancelCheck() override {}
 
   std::string opened;
+  BusDriverListener* listener = nullptr;
+};
+
+// Records the connection-state events; the telegram events are not looked at here.
+class LinkStateSink : public BusEventSink {
+ public:
+  HRESULT OnGroupValueRead(std::int32_t, std::int32_t, std::int32_t, const Variant&) override {
+    return S_OK;
+  }
+  HRESULT OnGroupValueWrite(std::int32_t, std::int32_t, std::int32_t, const Variant&) override {
+    return S_OK;
+  }
+  HRESULT OnGroupValueResponse(std::int32_t, std::int32_t, std::int32_t, const Variant&) override {
+    return S_OK;
+  }
+  HRESULT OnReadConfirm(std::int32_t, std::int32_t, std::int32_t, std::int16_t,
+                        const Variant&) override {
+    return S_OK;
+  }
+  HRESULT OnWriteConfirm(std::int32_t, std::int32_t, std::int32_t, std::int16_t,
+                         const Variant&) override {
+    return S_OK;
+  }
+  HRESULT OnConnectionState(bool connected) override {
+    links.push_back(connected);
+    return S_OK;
+  }
+  std::vector<bool> links;
 };
 
 class NullDevice : public BusDevice {
@@ -89,4 +120,25 @@ TEST(BusComponent, ClassesComeFromTheirFactories) {
   EXPECT_EQ(component.CreateDeviceCheckService(&check), REGDB_E_CLASSNOTREG);
   std::shared_ptr<BusInterfaceChooser> chooser;
   EXPECT_EQ(component.CreateBusInterfaceChooser(&chooser), REGDB_E_CLASSNOTREG);
+}
+
+TEST(DriverGroupValueService, ConnectionStatesReachTheSinksOnTheMainThread) {
+  EventLoop loop;
+  DriverGroupValueService service(loop);
+  auto driver = std::make_shared<RecordingDriver>();
+  ASSERT_EQ(service.AttachDevice(driver), S_OK);
+  ASSERT_NE(driver->listener, nullptr);
+  LinkStateSink sink;
+  std::uint32_t cookie = 0;
+  ASSERT_EQ(service.Advise(&sink, &cookie), S_OK);
+  driver->listener->OnConnectionState(false);
+  driver->listener->OnConnectionState(true);
+  EXPECT_TRUE(sink.links.empty());  // the driver's thread only posts them
+  loop.RunPending();
+  EXPECT_EQ(sink.links, (std::vector<bool>{false, true}));
+  // Not delivered once unadvised.
+  driver->listener->OnConnectionState(false);
+  service.Unadvise(cookie);
+  loop.RunPending();
+  EXPECT_EQ(sink.links.size(), 2u);
 }

@@ -53,8 +53,13 @@ class RecordingSink : public BusEventSink {
                          const Variant& d) override {
     return Add(Kind::WriteConfirm, a, n, p, e, d);
   }
+  HRESULT OnConnectionState(bool connected) override {
+    links.push_back(connected);
+    return S_OK;
+  }
 
   std::vector<Event> events;
+  std::vector<bool> links;
 
  private:
   HRESULT Add(Kind kind, std::int32_t a, std::int32_t n, std::int32_t p, std::int16_t e,

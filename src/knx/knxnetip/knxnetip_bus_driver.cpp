@@ -43,8 +43,12 @@ std::int32_t KnxNetIpBusDriver::Open(const std::string& connectionParameter) {
   if (!server) return DeviceOpenErrorInvalidDevice;
   TunnelListener& events = *this;
   auto tunnel = std::make_unique<TunnelDriver>(events, timing_.tunnel);
-  if (!tunnel->Start(*server)) return DeviceOpenErrorDriverOpenError;
+  if (!tunnel->Start(server->address, server->nat)) return DeviceOpenErrorDriverOpenError;
   const bool connected = tunnel->WaitConnected(timing_.openWait);
+  {
+    std::lock_guard lock(listenerMutex_);
+    knownUp_ = connected;
+  }
   std::lock_guard lock(driverMutex_);
   tunnel_ = std::move(tunnel);
   return connected ? DeviceOpenErrorNoError : DeviceOpenErrorDriverOpenError;
@@ -59,11 +63,17 @@ void KnxNetIpBusDriver::Close() {
   }
   // Stopped outside the lock: senders are not held up by the thread's end.
   if (tunnel) tunnel->Stop();
+  std::lock_guard lock(listenerMutex_);
+  linkUp_ = knownUp_ = false;
 }
 
 void KnxNetIpBusDriver::SetListener(BusDriverListener* listener) {
   std::lock_guard lock(listenerMutex_);
   listener_ = listener;
+  if (listener_ != nullptr && linkUp_ != knownUp_) {
+    knownUp_ = linkUp_;
+    listener_->OnConnectionState(linkUp_);
+  }
 }
 
 std::int32_t KnxNetIpBusDriver::SendGroupRead(std::uint16_t groupAddress, std::int32_t priority,
@@ -142,8 +152,22 @@ void KnxNetIpBusDriver::CancelCheck() {
   checkChanged_.notify_all();
 }
 
-void KnxNetIpBusDriver::OnTunnelConnected(std::uint16_t) {}
-void KnxNetIpBusDriver::OnTunnelLost() {}
+void KnxNetIpBusDriver::OnTunnelConnected(std::uint16_t individualAddress) {
+  individualAddress_ = individualAddress;
+  ReportLink(true);
+}
+
+void KnxNetIpBusDriver::OnTunnelLost() {
+  ReportLink(false);
+}
+
+void KnxNetIpBusDriver::ReportLink(bool up) {
+  std::lock_guard lock(listenerMutex_);
+  linkUp_ = up;
+  if (listener_ == nullptr) return;
+  knownUp_ = up;
+  listener_->OnConnectionState(up);
+}
 
 void KnxNetIpBusDriver::OnTunnelCemi(const Bytes& cemi) {
   auto frame = DecodeCemi(cemi);
@@ -178,7 +202,7 @@ void KnxNetIpBusDriver::OnIndividualFrame(const CemiLData& frame) {
     return;
   }
   std::lock_guard lock(checkMutex_);
-  if (!check_ || check_->target != frame.source) return;
+  if (!check_ || check_->target != frame.source || frame.destination != individualAddress_) return;
   check_->responseSequence = tpdu->sequence;
   checkChanged_.notify_all();
 }

@@ -2,6 +2,7 @@
 // the device check over a KNXnet/IP tunnel.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
@@ -28,12 +29,15 @@ class KnxNetIpBusDriver : public BusDriver, private TunnelListener {
   explicit KnxNetIpBusDriver(KnxNetIpDriverTiming timing = {});
   ~KnxNetIpBusDriver() override;
 
-  // "host[:port]", port 3671 by default. DeviceOpenErrorInvalidDevice for a parameter that
-  // names no IPv4 endpoint, DeviceOpenErrorDriverOpenError when no socket could be made or the
-  // server did not answer in time; in the last case the driver keeps trying, so a server that
-  // comes up later is served without another Open.
+  // "host[:port][,nat]", port 3671 by default; ",nat" for a client behind NAT.
+  // DeviceOpenErrorInvalidDevice for a parameter that names no IPv4 endpoint,
+  // DeviceOpenErrorDriverOpenError when no socket could be made or the server did not answer in
+  // time; in the last case the driver keeps trying, so a server that comes up later is served
+  // without another Open.
   std::int32_t Open(const std::string& connectionParameter) override;
   void Close() override;
+  // A listener attached while the link is not what Open answered (it came up, or went down,
+  // in between) gets that state at once.
   void SetListener(BusDriverListener* listener) override;
   std::int32_t SendGroupRead(std::uint16_t groupAddress, std::int32_t priority,
                              std::int32_t routingCounter) override;
@@ -41,8 +45,9 @@ class KnxNetIpBusDriver : public BusDriver, private TunnelListener {
                               std::int32_t routingCounter, bool shortForm,
                               const std::vector<std::uint8_t>& data) override;
   // A connection-oriented T_Connect and A_DeviceDescriptor_Read to the device; only the
-  // device's A_DeviceDescriptor_Response counts as an answer (a positive L_Data.con says
-  // nothing about the device). The connection is closed again with T_Disconnect.
+  // device's A_DeviceDescriptor_Response to the tunnel's individual address counts as an
+  // answer (a positive L_Data.con says nothing about the device; a response to another client
+  // is not ours). The connection is closed again with T_Disconnect.
   std::optional<std::uint16_t> CheckDevice(std::uint16_t individualAddress) override;
   void CancelCheck() override;
 
@@ -54,6 +59,7 @@ class KnxNetIpBusDriver : public BusDriver, private TunnelListener {
   };
 
   void OnTunnelConnected(std::uint16_t individualAddress) override;
+  void ReportLink(bool up);
   void OnTunnelLost() override;
   void OnTunnelCemi(const Bytes& cemi) override;
   void OnTunnelSendFailed(const Bytes& cemi) override;
@@ -63,11 +69,17 @@ class KnxNetIpBusDriver : public BusDriver, private TunnelListener {
   std::int32_t SendToDevice(std::uint16_t address, const Bytes& tpdu);
 
   KnxNetIpDriverTiming timing_;
+  // The tunnel's individual address: device answers must be addressed to it.
+  std::atomic<std::uint16_t> individualAddress_{0};
   std::mutex driverMutex_;  // Open/Close against senders
   std::unique_ptr<TunnelDriver> tunnel_;
 
   std::mutex listenerMutex_;
   BusDriverListener* listener_ = nullptr;
+  bool linkUp_ = false;
+  // The link state the system knows of: Open's answer, then each state reported. A listener
+  // attached after the link changed behind Open's answer is told the change at once.
+  bool knownUp_ = false;
 
   std::mutex checkRunMutex_;  // one check at a time
   std::mutex checkMutex_;

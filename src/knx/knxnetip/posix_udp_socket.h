@@ -1,4 +1,4 @@
-// PosixUdpSocket: a non-blocking IPv4 UDP socket connected to the tunnel server.
+// PosixUdpSocket: a non-blocking IPv4 UDP socket that talks to the tunnel server's endpoints.
 #pragma once
 
 #include <netinet/in.h>
@@ -10,6 +10,14 @@
 
 namespace knxnetip {
 
+// A datagram and the endpoint it came from.
+struct ReceivedDatagram {
+  Bytes bytes;
+  Hpai from;
+};
+
+Hpai HpaiOf(const sockaddr_in& address);
+
 class PosixUdpSocket : public UdpSocket {
  public:
   PosixUdpSocket() = default;
@@ -17,12 +25,13 @@ class PosixUdpSocket : public UdpSocket {
   PosixUdpSocket& operator=(const PosixUdpSocket&) = delete;
   ~PosixUdpSocket() override;
 
-  // Connecting fixes the peer (datagrams from elsewhere are not received) and the local
-  // address that goes into the HPAI blocks.
+  // Binds to the local address that the route to the server leaves from (the address that
+  // goes into the HPAI blocks). The socket is not connected: the server may answer from
+  // another endpoint than the one it was asked at.
   bool Open(const sockaddr_in& server);
-  bool Send(ByteView datagram) override;
+  bool Send(ByteView datagram, const Hpai& to) override;
   // The next waiting datagram; empty when none waits.
-  std::optional<Bytes> Receive();
+  std::optional<ReceivedDatagram> Receive();
 
   int fd() const { return fd_; }
   const Hpai& local() const { return local_; }

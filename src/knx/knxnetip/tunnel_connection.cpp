@@ -8,9 +8,14 @@
 
 namespace knxnetip {
 
-TunnelConnection::TunnelConnection(UdpSocket& socket, Hpai local, TunnelListener& listener,
-                                   TunnelTiming timing)
-    : socket_(socket), local_(local), listener_(listener), timing_(timing) {}
+TunnelConnection::TunnelConnection(UdpSocket& socket, Hpai server, Hpai local,
+                                   TunnelListener& listener, TunnelTiming timing)
+    : socket_(socket),
+      server_(server),
+      data_(server),
+      local_(local),
+      listener_(listener),
+      timing_(timing) {}
 
 void TunnelConnection::Open(TimePoint now) {
   if (state_ != State::Closed) return;
@@ -21,7 +26,8 @@ void TunnelConnection::Open(TimePoint now) {
 void TunnelConnection::Close() {
   if (state_ == State::Connected) {
     socket_.Send(
-        EncodeChannelRequest(ServiceType::DisconnectRequest, ChannelRequest{channel_, local_}));
+        EncodeChannelRequest(ServiceType::DisconnectRequest, ChannelRequest{channel_, local_}),
+        server_);
   }
   state_ = State::Closed;
   queue_.clear();
@@ -40,15 +46,22 @@ TunnelSendResult TunnelConnection::Send(Bytes cemi, TimePoint now) {
 void TunnelConnection::Connect(TimePoint now) {
   state_ = State::Connecting;
   connectDeadline_ = now + timing_.connectTimeout;
-  socket_.Send(EncodeConnectRequest(ConnectRequest{local_, local_}));
+  socket_.Send(EncodeConnectRequest(ConnectRequest{local_, local_}), server_);
 }
 
-void TunnelConnection::OnDatagram(ByteView datagram, TimePoint now) {
+bool TunnelConnection::FromServer(const Hpai& from, ServiceType service) const {
+  if (from == server_) return true;
+  // Some servers answer the CONNECT_REQUEST from another port than the one it went to.
+  if (service == ServiceType::ConnectResponse) return from.address == server_.address;
+  return state_ == State::Connected && from == data_;
+}
+
+void TunnelConnection::OnDatagram(ByteView datagram, const Hpai& from, TimePoint now) {
   auto frame = DecodeFrame(datagram);
-  if (!frame) return;
+  if (!frame || !FromServer(from, frame->service)) return;
   switch (frame->service) {
     case ServiceType::ConnectResponse:
-      OnConnectResponse(std::get<ConnectResponse>(frame->body), now);
+      OnConnectResponse(std::get<ConnectResponse>(frame->body), from, now);
       break;
     case ServiceType::ConnectionStateResponse:
       OnConnectionStateResponse(std::get<ChannelResponse>(frame->body), now);
@@ -67,7 +80,8 @@ void TunnelConnection::OnDatagram(ByteView datagram, TimePoint now) {
   }
 }
 
-void TunnelConnection::OnConnectResponse(const ConnectResponse& response, TimePoint now) {
+void TunnelConnection::OnConnectResponse(const ConnectResponse& response, const Hpai& from,
+                                         TimePoint now) {
   if (state_ != State::Connecting) return;
   if (response.status != E_NO_ERROR) {
     ScheduleReconnect(now);
@@ -76,9 +90,15 @@ void TunnelConnection::OnConnectResponse(const ConnectResponse& response, TimePo
   state_ = State::Connected;
   channel_ = response.channel;
   individualAddress_ = response.individualAddress;
+  // Tunnelling frames go to the data endpoint the server named. A "route back" block
+  // (0.0.0.0:0, a server behind NAT) means the address and port the response came from.
+  data_ = response.data;
+  const bool anyAddress = data_.address == std::array<std::uint8_t, 4>{};
+  if (anyAddress) data_.address = from.address;
+  if (anyAddress || data_.port == 0) data_.port = from.port;
   sendSequence_ = 0;
   receiveSequence_ = 0;
-  retryDelay_ = Duration::zero();
+  connectedAt_ = now;
   nextHeartbeat_ = now + timing_.heartbeatInterval;
   heartbeatDeadline_.reset();
   heartbeatTries_ = 0;
@@ -87,10 +107,14 @@ void TunnelConnection::OnConnectResponse(const ConnectResponse& response, TimePo
 
 void TunnelConnection::OnConnectionStateResponse(const ChannelResponse& response, TimePoint now) {
   if (state_ != State::Connected || response.channel != channel_ || !heartbeatDeadline_) return;
-  if (response.status != E_NO_ERROR) {
+  // E_CONNECTION_ID: the server has forgotten the channel, so waiting is pointless. Any other
+  // error (E_DATA_CONNECTION, E_KNX_CONNECTION) counts as a missing response: the request is
+  // repeated when its time-out passes, and the tunnel is given up after the last try.
+  if (response.status == E_CONNECTION_ID) {
     Lose(now);
     return;
   }
+  if (response.status != E_NO_ERROR) return;
   heartbeatDeadline_.reset();
   heartbeatTries_ = 0;
   nextHeartbeat_ = now + timing_.heartbeatInterval;
@@ -98,8 +122,9 @@ void TunnelConnection::OnConnectionStateResponse(const ChannelResponse& response
 
 void TunnelConnection::OnDisconnectRequest(const ChannelRequest& request, TimePoint now) {
   if (state_ != State::Connected || request.channel != channel_) return;
-  socket_.Send(EncodeChannelResponse(ServiceType::DisconnectResponse,
-                                     ChannelResponse{channel_, E_NO_ERROR}));
+  socket_.Send(
+      EncodeChannelResponse(ServiceType::DisconnectResponse, ChannelResponse{channel_, E_NO_ERROR}),
+      server_);
   // The server ended the tunnel: no DISCONNECT of ours is due.
   state_ = State::WaitingToReconnect;
   Lose(now);
@@ -110,14 +135,26 @@ void TunnelConnection::OnTunnellingRequest(const TunnellingRequest& request, Tim
   const bool expected = request.sequence == receiveSequence_;
   const bool repeated = request.sequence == static_cast<std::uint8_t>(receiveSequence_ - 1);
   if (!expected && !repeated) return;
-  socket_.Send(EncodeTunnellingAck(TunnellingAck{channel_, request.sequence, E_NO_ERROR}));
+  socket_.Send(EncodeTunnellingAck(TunnellingAck{channel_, request.sequence, E_NO_ERROR}), data_);
   if (repeated) return;  // already delivered; our acknowledgement was lost
   ++receiveSequence_;
-  listener_.OnTunnelCemi(request.cemi);
-  if (outstanding_ && !request.cemi.empty() && request.cemi[0] == kLDataCon) {
-    outstanding_->confirmed = true;
-    if (outstanding_->acknowledged) FinishOutstanding(now);
+  if (request.cemi.empty() || request.cemi[0] != kLDataCon) {
+    listener_.OnTunnelCemi(request.cemi);
+    return;
   }
+  // A confirmation that matches nothing we sent (a late one, after its request was given up,
+  // or a server's stray) is no news about any telegram of ours.
+  if (!outstanding_ || outstanding_->confirmed || !ConfirmsOutstanding(request.cemi)) return;
+  listener_.OnTunnelCemi(request.cemi);
+  outstanding_->confirmed = true;
+  if (outstanding_->acknowledged) FinishOutstanding(now);
+}
+
+bool TunnelConnection::ConfirmsOutstanding(const Bytes& confirmation) const {
+  const auto confirmed = DecodeCemi(confirmation);
+  const auto sent = DecodeCemi(outstanding_->cemi);
+  return confirmed && sent && confirmed->destination == sent->destination &&
+         confirmed->GroupDestination() == sent->GroupDestination() && confirmed->tpdu == sent->tpdu;
 }
 
 void TunnelConnection::OnTunnellingAck(const TunnellingAck& ack, TimePoint now) {
@@ -197,14 +234,16 @@ void TunnelConnection::SendHeartbeat(TimePoint now) {
   ++heartbeatTries_;
   heartbeatDeadline_ = now + timing_.heartbeatTimeout;
   socket_.Send(
-      EncodeChannelRequest(ServiceType::ConnectionStateRequest, ChannelRequest{channel_, local_}));
+      EncodeChannelRequest(ServiceType::ConnectionStateRequest, ChannelRequest{channel_, local_}),
+      server_);
 }
 
 void TunnelConnection::TransmitOutstanding(TimePoint now) {
   ++outstanding_->tries;
   outstanding_->deadline = now + timing_.ackTimeout;
   socket_.Send(
-      EncodeTunnellingRequest(TunnellingRequest{channel_, sendSequence_, outstanding_->cemi}));
+      EncodeTunnellingRequest(TunnellingRequest{channel_, sendSequence_, outstanding_->cemi}),
+      data_);
 }
 
 void TunnelConnection::FinishOutstanding(TimePoint now) {
@@ -222,11 +261,17 @@ void TunnelConnection::SendNext(TimePoint now) {
 void TunnelConnection::Lose(TimePoint now) {
   if (state_ == State::Connected) {
     socket_.Send(
-        EncodeChannelRequest(ServiceType::DisconnectRequest, ChannelRequest{channel_, local_}));
+        EncodeChannelRequest(ServiceType::DisconnectRequest, ChannelRequest{channel_, local_}),
+        server_);
   }
   heartbeatDeadline_.reset();
   FailQueued();
   listener_.OnTunnelLost();
+  if (now - connectedAt_ < timing_.stableTime) {
+    // The tunnel did not last: the back-off goes on where it was.
+    ScheduleReconnect(now);
+    return;
+  }
   // The first attempt follows at once: a restarted server is usually back already.
   retryDelay_ = Duration::zero();
   state_ = State::WaitingToReconnect;

@@ -23,13 +23,17 @@ struct TunnelTiming {
   Duration ackTimeout = std::chrono::seconds(1);
   // How long to wait for the L_Data.con of an acknowledged request before sending the next.
   Duration confirmTimeout = std::chrono::seconds(3);
-  Duration connectTimeout = std::chrono::seconds(3);
+  // KNXnet/IP gives a CONNECT_REQUEST ten seconds for its response.
+  Duration connectTimeout = std::chrono::seconds(10);
   Duration heartbeatInterval = std::chrono::seconds(60);
   Duration heartbeatTimeout = std::chrono::seconds(10);
   int heartbeatTries = 3;
   // Pause after a failed connection attempt: doubled each time from first up to last.
   Duration firstRetryDelay = std::chrono::seconds(1);
   Duration lastRetryDelay = std::chrono::seconds(30);
+  // A tunnel that the server ends sooner than this after it came up keeps the back-off going:
+  // a server that accepts and drops every connection is not hammered with requests.
+  Duration stableTime = std::chrono::seconds(60);
   std::size_t queueLimit = 256;
 };
 
@@ -39,8 +43,9 @@ class TunnelConnection {
  public:
   enum class State { Closed, Connecting, Connected, WaitingToReconnect };
 
-  // local is the endpoint that the server answers to (control and data).
-  TunnelConnection(UdpSocket& socket, Hpai local, TunnelListener& listener,
+  // server is the server's control endpoint; local is the endpoint that the server answers to
+  // (control and data), 0.0.0.0:0 asking it to answer to where each datagram came from (NAT).
+  TunnelConnection(UdpSocket& socket, Hpai server, Hpai local, TunnelListener& listener,
                    TunnelTiming timing = {});
 
   // Starts connecting; from then on the connection keeps itself up until Close.
@@ -51,7 +56,8 @@ class TunnelConnection {
   // Queues a cEMI frame; frames go out one at a time, each after the previous was acknowledged
   // and confirmed.
   TunnelSendResult Send(Bytes cemi, TimePoint now);
-  void OnDatagram(ByteView datagram, TimePoint now);
+  // A datagram from `from`; only the server's control and data endpoints are heard.
+  void OnDatagram(ByteView datagram, const Hpai& from, TimePoint now);
   // Handles every deadline that has passed.
   void OnTimer(TimePoint now);
   // The earliest pending deadline, empty when nothing waits.
@@ -71,7 +77,8 @@ class TunnelConnection {
   };
 
   void Connect(TimePoint now);
-  void OnConnectResponse(const ConnectResponse& response, TimePoint now);
+  bool FromServer(const Hpai& from, ServiceType service) const;
+  void OnConnectResponse(const ConnectResponse& response, const Hpai& from, TimePoint now);
   void OnConnectionStateResponse(const ChannelResponse& response, TimePoint now);
   void OnDisconnectRequest(const ChannelRequest& request, TimePoint now);
   void OnTunnellingRequest(const TunnellingRequest& request, TimePoint now);
@@ -80,6 +87,8 @@ class TunnelConnection {
   void TransmitOutstanding(TimePoint now);
   void FinishOutstanding(TimePoint now);
   void SendNext(TimePoint now);
+  // Whether an L_Data.con confirms the outstanding request (same destination and data).
+  bool ConfirmsOutstanding(const Bytes& confirmation) const;
   // Gives the tunnel up: DISCONNECT to the server, queued frames reported as failed, and a new
   // connection attempt after the back-off delay (at once when the tunnel had been up).
   void Lose(TimePoint now);
@@ -87,6 +96,8 @@ class TunnelConnection {
   void FailQueued();
 
   UdpSocket& socket_;
+  Hpai server_;  // control endpoint
+  Hpai data_;    // data endpoint of the current tunnel
   Hpai local_;
   TunnelListener& listener_;
   TunnelTiming timing_;
@@ -101,6 +112,7 @@ class TunnelConnection {
   TimePoint connectDeadline_{};
   TimePoint reconnectAt_{};
   Duration retryDelay_{};
+  TimePoint connectedAt_{};
   TimePoint nextHeartbeat_{};
   std::optional<TimePoint> heartbeatDeadline_;
   int heartbeatTries_ = 0;

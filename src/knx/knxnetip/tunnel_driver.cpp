@@ -16,7 +16,7 @@ TunnelDriver::~TunnelDriver() {
   if (wakeWrite_ >= 0) close(wakeWrite_);
 }
 
-bool TunnelDriver::Start(const sockaddr_in& server) {
+bool TunnelDriver::Start(const sockaddr_in& server, bool nat) {
   if (thread_.joinable() || !socket_.Open(server)) return false;
   int fds[2];
   if (pipe2(fds, O_NONBLOCK | O_CLOEXEC) != 0) return false;
@@ -25,7 +25,7 @@ bool TunnelDriver::Start(const sockaddr_in& server) {
   {
     std::lock_guard lock(mutex_);
     TunnelListener& events = *this;
-    tunnel_.emplace(socket_, socket_.local(), events, timing_);
+    tunnel_.emplace(socket_, HpaiOf(server), nat ? Hpai{} : socket_.local(), events, timing_);
     tunnel_->Open(TunnelClock::now());
   }
   thread_ = std::thread(&TunnelDriver::Run, this);
@@ -111,10 +111,11 @@ void TunnelDriver::Run() {
     lock.lock();
     if (stopping_) break;
     const TimePoint now = TunnelClock::now();
-    // A port-unreachable report (no server at the address yet) shows as POLLERR without
-    // POLLIN; receiving takes it off the socket, else poll would report it again at once.
+    // A pending socket error shows as POLLERR without POLLIN; receiving takes it off the
+    // socket, else poll would report it again at once.
     if ((fds[0].revents & (POLLIN | POLLERR)) != 0) {
-      while (auto datagram = socket_.Receive()) tunnel_->OnDatagram(*datagram, now);
+      while (auto datagram = socket_.Receive())
+        tunnel_->OnDatagram(datagram->bytes, datagram->from, now);
     }
     tunnel_->OnTimer(now);
   }

@@ -23,8 +23,9 @@ class TunnelDriver : private TunnelListener {
   TunnelDriver& operator=(const TunnelDriver&) = delete;
   ~TunnelDriver() override;
 
-  // Opens the socket and starts connecting; false when no socket could be made.
-  bool Start(const sockaddr_in& server);
+  // Opens the socket and starts connecting; false when no socket could be made. `nat`: the
+  // HPAI blocks ask for answers to where the datagrams came from.
+  bool Start(const sockaddr_in& server, bool nat);
   // Disconnects and ends the thread; prompt (no waiting for the server).
   void Stop();
 

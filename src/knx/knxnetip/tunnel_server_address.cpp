@@ -1,4 +1,4 @@
-// Parsing and resolving the "host[:port]" connection parameter.
+// Parsing and resolving the "host[:port][,nat]" connection parameter.
 #include "knx/knxnetip/tunnel_server_address.h"
 
 #include <netdb.h>
@@ -10,10 +10,26 @@
 
 namespace knxnetip {
 
-std::optional<sockaddr_in> ParseTunnelServer(std::string_view parameter) {
-  // Blanks around the parameter come easily from settings files and dialogs.
-  while (!parameter.empty() && parameter.front() == ' ') parameter.remove_prefix(1);
-  while (!parameter.empty() && parameter.back() == ' ') parameter.remove_suffix(1);
+namespace {
+
+// Blanks around the parameter and its parts come easily from settings files and dialogs.
+std::string_view Trimmed(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
+}  // namespace
+
+std::optional<TunnelServer> ParseTunnelServer(std::string_view parameter) {
+  TunnelServer server;
+  if (auto comma = parameter.find(','); comma != std::string_view::npos) {
+    const std::string_view option = Trimmed(parameter.substr(comma + 1));
+    if (option != "nat" && option != "NAT") return std::nullopt;
+    server.nat = true;
+    parameter = parameter.substr(0, comma);
+  }
+  parameter = Trimmed(parameter);
   std::string_view host = parameter;
   std::uint16_t port = kDefaultPort;
   if (auto colon = parameter.rfind(':'); colon != std::string_view::npos) {
@@ -36,11 +52,10 @@ std::optional<sockaddr_in> ParseTunnelServer(std::string_view parameter) {
   if (getaddrinfo(std::string(host).c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
     return std::nullopt;
   }
-  sockaddr_in address{};
-  std::memcpy(&address, found->ai_addr, sizeof(address));
+  std::memcpy(&server.address, found->ai_addr, sizeof(server.address));
   freeaddrinfo(found);
-  address.sin_port = htons(port);
-  return address;
+  server.address.sin_port = htons(port);
+  return server;
 }
 
 }  // namespace knxnetip

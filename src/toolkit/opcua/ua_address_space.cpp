@@ -61,7 +61,8 @@ UaStatusCode StatusOfQuality(std::uint16_t quality) {
     case 0xC0:
       return ua_status::Good;
     case 0x40:
-      return ua_status::Uncertain;
+      return (quality & 0xFC) == OPC_QUALITY_LAST_USABLE ? ua_status::UncertainLastUsableValue
+                                                         : ua_status::Uncertain;
     default:
       return ua_status::Bad;
   }
@@ -508,8 +509,8 @@ void UaAddressSpace::ReadTagValue(CTag& tag, double maxAge, UaDataValue& out) {
   }
   // The cache is current without asking the device: asking at every maxAge-0 Read would load
   // the bus and, where no device answers reads, let the response time-out wipe a live value.
-  // A tag that never had a value (empty and uncertain) is asked for once.
-  bool neverHadValue = tag.m_value.IsEmpty() && (tag.m_quality & 0xC0) == OPC_QUALITY_UNCERTAIN;
+  // A tag that never had a value (empty and plainly uncertain) is asked for once.
+  bool neverHadValue = tag.m_value.IsEmpty() && (tag.m_quality & 0xFC) == OPC_QUALITY_UNCERTAIN;
   bool ask = (options_.deviceReads && maxAge == 0) || (neverHadValue && !tag.m_firstReadAsked);
   tag.m_firstReadAsked = neverHadValue;
   if (ask) callback_.ReadTagFromDevice(&tag);

@@ -24,7 +24,9 @@ bool UaMonitoredItem::Sample(UaAddressSpace& space) {
       sampled_ = true;
       return first;
     }
-    bool statusSame = (tag.m_quality & 0xC0) == (lastQuality_ & 0xC0);
+    // Quality and sub-status (uncertain to uncertain, last usable value is news); the limit
+    // bits are not served.
+    bool statusSame = (tag.m_quality & 0xFC) == (lastQuality_ & 0xFC);
     bool valueSame = trigger == UaDataChangeTrigger::Status ||
                      (deadband >= 0 ? WithinDeadband(lastValue_, tag.m_value, deadband)
                                     : tag.m_value == lastValue_);

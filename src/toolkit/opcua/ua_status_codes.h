@@ -8,6 +8,7 @@ using UaStatusCode = std::uint32_t;
 namespace ua_status {
 constexpr UaStatusCode Good = 0x00000000;
 constexpr UaStatusCode Uncertain = 0x40000000;
+constexpr UaStatusCode UncertainLastUsableValue = 0x40900000;
 constexpr UaStatusCode Bad = 0x80000000;
 constexpr UaStatusCode BadUnexpectedError = 0x80010000;
 constexpr UaStatusCode BadInternalError = 0x80020000;

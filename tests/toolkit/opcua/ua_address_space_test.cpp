@@ -77,6 +77,10 @@ TEST_F(UaAddressSpaceTest, ReadsMapTypesQualityAndDeviceReads) {
   EXPECT_EQ(tree.deviceReads, 0);
   real_->m_quality = OPC_QUALITY_UNCERTAIN;
   EXPECT_EQ(space.Read(Item("Main.Middle.1/0/2"), ua_attr::Value, 1).status, ua_status::Uncertain);
+  // The value kept while the bus link is down.
+  real_->m_quality = OPC_QUALITY_LAST_USABLE;
+  EXPECT_EQ(space.Read(Item("Main.Middle.1/0/2"), ua_attr::Value, 1).status,
+            ua_status::UncertainLastUsableValue);
   real_->m_quality = OPC_QUALITY_BAD;
   EXPECT_EQ(space.Read(Item("Main.Middle.1/0/2"), ua_attr::Value, 1).status, ua_status::Bad);
   EXPECT_EQ(space.Read(Item("Nope"), ua_attr::Value, 1).status, ua_status::BadNodeIdUnknown);
@@ -151,6 +155,12 @@ TEST_F(UaAddressSpaceTest, SamplingReportsOnlyChanges) {
   bool_->m_timestamp.ticks += 10;
   item.Sample(space);
   EXPECT_EQ(item.QueuedCount(), 3u);
+  // Uncertain to uncertain, last usable value is a change of status.
+  bool_->m_quality = OPC_QUALITY_UNCERTAIN;
+  item.Sample(space);
+  bool_->m_quality = OPC_QUALITY_LAST_USABLE;
+  item.Sample(space);
+  EXPECT_EQ(item.QueuedCount(), 5u);
   EXPECT_TRUE(item.TakeNotification().value == UaVariant::Boolean(true));
 }
 
