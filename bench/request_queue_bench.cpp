@@ -31,7 +31,7 @@ Project& Items() {
 }
 
 void FillWithInitialReads(RequestQueue& queue) {
-  queue.clear();
+  queue.Clear();
   for (GroupItem* item : Items().items) queue.AddRead({item, kRequestRead, 1, {}}, true);
 }
 
@@ -52,7 +52,7 @@ void BM_QueueRead(benchmark::State& state) {
     GroupItem* item = Items().items[(next++ * 40503) % kQueued];
     queue.AddRead({item, kRequestRead, 0, {}}, true);
   }
-  state.counters["queued"] = static_cast<double>(queue.size());
+  state.counters["queued"] = static_cast<double>(queue.Size());
 }
 BENCHMARK(BM_QueueRead);
 
@@ -63,9 +63,10 @@ void BM_QueueWriteAndTakeHead(benchmark::State& state) {
   GroupItem* item = Items().items[kQueued / 2];
   for (auto _ : state) {
     queue.AddWrite({item, kRequestWrite, 0, Variant::UI1(1)}, true);
-    queue.pop_front();
+    queue.TakeNext();
+    queue.Done();
   }
-  state.counters["queued"] = static_cast<double>(queue.size());
+  state.counters["queued"] = static_cast<double>(queue.Size());
 }
 BENCHMARK(BM_QueueWriteAndTakeHead);
 
@@ -75,11 +76,11 @@ void BM_TakeHeadRead(benchmark::State& state) {
   RequestQueue queue;
   FillWithInitialReads(queue);
   for (auto _ : state) {
-    GroupItem* item = queue.front().item;
-    queue.pop_front();
+    GroupItem* item = queue.TakeNext()->item;
+    queue.Done();
     queue.AddRead({item, kRequestRead, 1, {}}, true);
   }
-  state.counters["queued"] = static_cast<double>(queue.size());
+  state.counters["queued"] = static_cast<double>(queue.Size());
 }
 BENCHMARK(BM_TakeHeadRead);
 }  // namespace

@@ -55,8 +55,6 @@ void BusLink::WireSeams(DocumentSeams& seams) {
   seams.queueWrite = [this](CDORAzivazDoc& doc, GroupItem& item, const Variant& value) {
     return QueueWriteRequest(doc, item, value, m_rows);
   };
-  seams.itemDestroying = [this](CDORAzivazDoc&, GroupItem& item) {
-    m_rows.Forget(item);
-    if (m_worker) m_worker->ItemDestroying(item);
-  };
+  // The request queue itself tells the worker when the item it serves is destroyed.
+  seams.itemDestroying = [this](CDORAzivazDoc&, GroupItem& item) { m_rows.Forget(item); };
 }

@@ -54,11 +54,6 @@ bool BusWorker::OnWake() {
   return restart || !m_doc.Stopping();
 }
 
-void BusWorker::ItemDestroying(GroupItem& item) {
-  std::lock_guard lock(m_doc.QueueLock());
-  if (m_serving == &item) m_servingGone = true;
-}
-
 std::uint32_t BusWorker::Step() {
   if (m_doc.Simulation()) {
     m_simulation.Tick();
@@ -70,20 +65,11 @@ std::uint32_t BusWorker::Step() {
     if (auto service = m_connection.TakeGroupStream()) m_service = std::move(service);
   }
 
-  BusRequest request;
-  {
-    std::lock_guard lock(m_doc.QueueLock());
-    RequestQueue& queue = m_doc.Requests();
-    if (queue.empty()) return Milliseconds(m_doc.Settings().readSpeed);
-    request = std::move(queue.front());
-    queue.pop_front();
-    m_serving = request.item;
-    m_servingGone = false;
-  }
+  std::optional<BusRequest> request = m_doc.Requests().TakeNext();
+  if (!request) return Milliseconds(m_doc.Settings().readSpeed);
   m_rows.UpdateStatus();
-  const std::uint32_t pause = Serve(request);
-  std::lock_guard lock(m_doc.QueueLock());
-  m_serving = nullptr;
+  const std::uint32_t pause = Serve(*request);
+  m_doc.Requests().Done();
   return pause;
 }
 
@@ -93,14 +79,8 @@ void BusWorker::Sweep() {
     // The tag lock is taken first (the permitted order): an item cannot die between leaving
     // the list and being made bad.
     std::lock_guard tagLock(m_doc.TagLock());
-    GroupItem* item = nullptr;
-    {
-      std::lock_guard pendingLock(m_doc.PendingLock());
-      std::vector<GroupItem*>& pending = m_doc.PendingResponses();
-      if (pending.empty() || pending.front()->m_responseDeadline >= now) return;
-      item = pending.front();
-      pending.erase(pending.begin());
-    }
+    GroupItem* item = m_doc.Pending().TakeOverdue(now);
+    if (item == nullptr) return;
     item->m_value.Clear();
     item->m_timestamp = TimeStampNow();
     item->m_quality = OPC_QUALITY_BAD;
@@ -135,10 +115,7 @@ std::uint32_t BusWorker::Serve(BusRequest& request) {
   std::int32_t shortForm = 0;
   {
     std::lock_guard tagLock(m_doc.TagLock());
-    {
-      std::lock_guard lock(m_doc.QueueLock());
-      if (m_servingGone) return pause;
-    }
+    if (m_doc.Requests().ServedItemGone()) return pause;
     const GroupItem& item = *request.item;
     char number[16];
     std::snprintf(number, sizeof number, "%ld",

@@ -40,10 +40,6 @@ class BusWorker {
   // interface is being switched, or no stop was asked for).
   bool OnWake();
 
-  // The item is being destroyed (under the tag lock): a request of it that the worker has
-  // taken from the queue is not sent.
-  void ItemDestroying(GroupItem& item);
-
   bool HoldsService() const { return m_service != nullptr; }
 
  private:
@@ -58,6 +54,4 @@ class BusWorker {
   Simulation& m_simulation;
   std::shared_ptr<GroupValueService> m_service;  // the worker's own; taken from the stream
   // The item of the request being served, and whether it died meanwhile (under the queue lock).
-  GroupItem* m_serving = nullptr;
-  bool m_servingGone = false;
 };

@@ -3,40 +3,21 @@
 
 #include <cstdio>
 
-namespace {
+#include "platform/decimal_value.h"
+#include "project/equal_no_case.h"
 
-bool IsBlank(char c) {
-  return c == ' ' || (c >= '\t' && c <= '\r');
-}
+namespace {
 
 // The number at the start of `text` as atoi reads it (blanks, sign, digits; 0 if none).
 // Digit runs too long for an int wrap harmlessly: callers keep only the low bits.
-int AtoiAt(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size() && IsBlank(text[i])) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-  unsigned value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    value = value * 10u + static_cast<unsigned>(text[i] - '0');
-  }
-  return static_cast<int>(negative ? 0u - value : value);
+int LowBitsAt(std::string_view text) {
+  return DecimalValue(text, {.wrap = true});
 }
 
 // The text after the first `c` at or after `from`, or an empty view when there is none.
 std::string_view After(std::string_view text, char c, std::size_t from = 0) {
   const auto at = text.find(c, from);
   return at == std::string_view::npos ? std::string_view() : text.substr(at + 1);
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; };
-    if (lower(static_cast<unsigned char>(a[i])) != lower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -61,10 +42,10 @@ std::array<std::uint8_t, 3> ParseTimeText(std::string_view text, const DayNames&
   }
   const std::size_t clockStart = blank == std::string_view::npos ? 0 : blank;
   const std::string_view clock = text.substr(clockStart);
-  const int hour = AtoiAt(clock);
+  const int hour = LowBitsAt(clock);
   const std::string_view afterMinuteColon = After(clock, ':');
-  const int minute = AtoiAt(afterMinuteColon);
-  const int second = AtoiAt(After(afterMinuteColon, ':'));
+  const int minute = LowBitsAt(afterMinuteColon);
+  const int second = LowBitsAt(After(afterMinuteColon, ':'));
   return {static_cast<std::uint8_t>(day * 32 + (hour & 0x1F)),
           static_cast<std::uint8_t>(minute & 0x3F), static_cast<std::uint8_t>(second & 0x3F)};
 }
@@ -77,10 +58,10 @@ std::string FormatDateText(const std::uint8_t bytes[3]) {
 }
 
 std::array<std::uint8_t, 3> ParseDateText(std::string_view text) {
-  const int day = AtoiAt(text);
+  const int day = LowBitsAt(text);
   const std::string_view afterFirstDot = After(text, '.');
-  const int month = AtoiAt(afterFirstDot);
-  const int year = AtoiAt(After(afterFirstDot, '.'));
+  const int month = LowBitsAt(afterFirstDot);
+  const int year = LowBitsAt(After(afterFirstDot, '.'));
   const int offset = year > 1999 ? year - 2000 : year - 1900;
   return {static_cast<std::uint8_t>(day & 0x1F), static_cast<std::uint8_t>(month & 0x0F),
           static_cast<std::uint8_t>(static_cast<unsigned>(offset) & 0xFF)};
@@ -117,7 +98,7 @@ std::array<std::uint8_t, 4> ParseAccessText(std::string_view text) {
   flag("C:", 4);
   const auto index = text.find("I:");
   if (index != std::string_view::npos) {
-    bytes[3] |= static_cast<std::uint8_t>(AtoiAt(text.substr(index + 2)) & 0x0F);
+    bytes[3] |= static_cast<std::uint8_t>(LowBitsAt(text.substr(index + 2)) & 0x0F);
   }
   return bytes;
 }

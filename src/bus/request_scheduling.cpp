@@ -1,4 +1,4 @@
-// Request scheduling: reads and writes into the request queue, or stored at once in simulation.
+// Request scheduling: group reads and writes into the request queue, or stored in simulation.
 #include "bus/request_scheduling.h"
 
 #include <mutex>
@@ -11,7 +11,6 @@
 void QueueReadRequest(CDORAzivazDoc& doc, GroupItem& item) {
   if (doc.Simulation()) return;
   BusRequest request{&item, kRequestRead, doc.InitialReadRunning() ? 1 : 0, {}};
-  std::lock_guard lock(doc.QueueLock());
   doc.Requests().AddRead(std::move(request), doc.Settings().readStrategy == 1);
 }
 
@@ -34,7 +33,6 @@ HRESULT QueueWriteRequest(CDORAzivazDoc& doc, GroupItem& item, const Variant& va
     return S_OK;
   }
   BusRequest request{&item, kRequestWrite, 0, value};
-  std::lock_guard lock(doc.QueueLock());
   doc.Requests().AddWrite(std::move(request), doc.Settings().writeStrategy == 1);
   return S_OK;
 }

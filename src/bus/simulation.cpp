@@ -164,8 +164,7 @@ void Simulation::SwitchOn() {
   m_doc.SetSimulationFlag(true);
   if (m_views) m_views->ShowSimulationState(true);
   m_doc.ClearRequests();
-  std::lock_guard pendingLock(m_doc.PendingLock());
-  m_doc.PendingResponses().clear();
+  m_doc.Pending().Clear();
 }
 
 void Simulation::SwitchOff() {

@@ -138,13 +138,10 @@ HRESULT TelegramReception::OnGroupValueResponse(std::int32_t groupAddress, std::
                                                 std::int32_t priority, const Variant& data) {
   MonitorLine(groupAddress, eventNumber, priority, APciValueResponse, data);
   if (GroupItem* item = Find(groupAddress)) {
-    {
-      std::lock_guard pendingLock(m_doc->PendingLock());
-      // An answer can overtake the confirmation of the read that asked for it; remember it,
-      // so that the confirmation does not start a wait for an answer that has already come.
-      const bool wasPending = std::erase(m_doc->PendingResponses(), item) != 0;
-      item->m_responseSeenAt = wasPending ? 0 : m_clock.Seconds();
-    }
+    // An answer can overtake the confirmation of the read that asked for it; remember it, so
+    // that the confirmation does not start a wait for an answer that has already come.
+    const bool wasPending = m_doc->Pending().Remove(*item);
+    item->m_responseSeenAt = wasPending ? 0 : m_clock.Seconds();
     Decode(data, *item);
   }
   return S_OK;
@@ -161,15 +158,12 @@ HRESULT TelegramReception::OnReadConfirm(std::int32_t groupAddress, std::int32_t
     MakeBad(*item);
     return S_OK;
   }
-  std::lock_guard pendingLock(m_doc->PendingLock());
-  std::vector<GroupItem*>& pending = m_doc->PendingResponses();
-  std::erase(pending, item);
+  m_doc->Pending().Remove(*item);
   const std::int64_t now = m_clock.Seconds();
   const bool answered = item->m_responseSeenAt != 0 && now - item->m_responseSeenAt <= 1;
   item->m_responseSeenAt = 0;
   if (answered) return S_OK;
-  pending.push_back(item);
-  item->m_responseDeadline = now + m_doc->Settings().responseTimeout;
+  m_doc->Pending().Add(*item, now + m_doc->Settings().responseTimeout);
   return S_OK;
 }
 

@@ -3,8 +3,7 @@
 
 #include <mutex>
 
-#include "devices/check_queue.h"
-#include "devices/device_address_text.h"
+#include "knx/physical_address.h"
 #include "platform/clock.h"
 #include "platform/code_page.h"
 #include "project/dorazivaz_doc.h"
@@ -15,11 +14,12 @@ void CheckDeviceWrite(CDORAzivazDoc& doc, GroupItem& item, const Variant& value)
   item.m_value = value;
   item.m_timestamp = TimeStampNow();
   if (value.vt() != VT_BSTR) return;
-  const auto address = CheckDeviceAddressText(Utf16ToAnsi(value.bstrVal()));
-  if (!address) {
+  const std::int32_t address =
+      ParsePhysicalAddress(Utf16ToAnsi(value.bstrVal()), AddressPartRule::Digits);
+  if (address < 0) {
     item.m_quality = OPC_QUALITY_BAD;
     return;
   }
-  QueueDeviceCheck(doc, FormatPhysicalAddress(*address));
+  doc.CheckQueue().Add(FormatPhysicalAddress(static_cast<PhysicalAddress>(address)));
   item.m_quality = OPC_QUALITY_GOOD;
 }

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 
-#include "devices/check_queue.h"
 #include "devices/device_check_clock.h"
 #include "devices/device_service_hand_off.h"
 #include "devices/failed_devices.h"
@@ -45,7 +44,7 @@ void DeviceCheckThread::Run(CDORAzivazDoc& doc) {
       return;
     }
     const std::int64_t start = m_clock.NowMs();
-    std::optional<std::string> address = TakeQueuedCheck(doc);
+    std::optional<std::string> address = doc.CheckQueue().TakeNext();
     if (!address && m_pingTime > 0 &&
         (!m_roundStart || start >= *m_roundStart + std::int64_t{m_pingTime} * 1000)) {
       m_roundStart = start;
@@ -60,7 +59,7 @@ void DeviceCheckThread::Run(CDORAzivazDoc& doc) {
 }
 
 std::uint32_t DeviceCheckThread::WaitMs(CDORAzivazDoc& doc, std::int64_t now) const {
-  if (!CheckQueueEmpty(doc)) return 0;
+  if (!doc.CheckQueue().Empty()) return 0;
   const std::int32_t pingTime = m_pingTime;
   if (pingTime <= 0 || !m_roundStart) return kLongestWaitMs;
   const std::int64_t due = *m_roundStart + std::int64_t{pingTime} * 1000;
@@ -137,17 +136,17 @@ void DeviceCheckThread::ApplyAnswer(CDORAzivazDoc& doc, const std::string& addre
   if (SameDevice(answer, address)) {
     device->retryCount = 0;
     m_post({kDeviceStateGood, device, address});
-    listChanged = UnlistFailedDevice(doc, address);
+    listChanged = doc.FailedDevices().Remove(address);
   } else if (answer == kUnknownAnswer) {
     m_post({kDeviceStateUnknown, device, address});
-    listChanged = ListFailedDevice(doc, address);
+    listChanged = doc.FailedDevices().Add(address);
   } else if (device->retryCount == 0) {
     // No answer, or another device answered: asked once more at once before it counts.
     device->retryCount = 1;
-    QueueDeviceCheck(doc, address);
+    doc.CheckQueue().Add(address);
   } else {
     m_post({kDeviceStateFailed, device, address});
-    listChanged = ListFailedDevice(doc, address);
+    listChanged = doc.FailedDevices().Add(address);
   }
   if (listChanged) RecomputeFailedDevices(doc);
 }

@@ -5,7 +5,6 @@
 #include <mutex>
 #include <string>
 
-#include "devices/check_queue.h"
 #include "devices/device_address_dialog.h"
 #include "devices/device_address_validation.h"
 #include "devices/device_state_message.h"
@@ -30,7 +29,7 @@ bool ResetDevice(CDORAzivazDoc& doc, DeviceRecord& device, DeviceViews* views) {
   device.state = kDeviceStateUnknown;
   device.retryCount = 0;
   if (views != nullptr) views->DeviceChanged(device);
-  return UnlistFailedDevice(doc, device.addressText);
+  return doc.FailedDevices().Remove(device.addressText);
 }
 
 }  // namespace
@@ -64,7 +63,7 @@ bool EditDevice(CDORAzivazDoc& doc, DeviceRecord& device, DeviceAddressDialog& d
     std::lock_guard lock(doc.DeviceListLock());
     if (IndexOf(doc.Devices(), &device) == doc.Devices().Size()) return false;
     // The old address would otherwise stay listed as failed with no device to clear it.
-    listChanged = UnlistFailedDevice(doc, device.addressText);
+    listChanged = doc.FailedDevices().Remove(device.addressText);
     device.addressText = address;
     device.state = kDeviceStateUnknown;
     device.retryCount = 0;
@@ -91,7 +90,7 @@ bool DeleteDevices(CDORAzivazDoc& doc, const std::vector<DeviceRecord*>& devices
     for (DeviceRecord* device : devices) {
       const std::size_t index = IndexOf(list, device);
       if (index == list.Size()) continue;
-      listChanged = UnlistFailedDevice(doc, device->addressText) || listChanged;
+      listChanged = doc.FailedDevices().Remove(device->addressText) || listChanged;
       if (views != nullptr) views->DeviceRemoving(*device);
       list.RemoveAt(index);
       --doc.Counters().devices;
@@ -111,7 +110,7 @@ void ResetDevices(CDORAzivazDoc& doc, const std::vector<DeviceRecord*>& devices,
   for (DeviceRecord* device : devices) {
     if (IndexOf(doc.Devices(), device) == doc.Devices().Size()) continue;
     listChanged = ResetDevice(doc, *device, views) || listChanged;
-    QueueDeviceCheck(doc, device->addressText);
+    doc.CheckQueue().Add(device->addressText);
   }
   RefreshDevicesNodeMark(doc, views);
   if (listChanged) RecomputeFailedDevices(doc);
@@ -121,7 +120,7 @@ void ResetAllDevices(CDORAzivazDoc& doc, DeviceViews* views) {
   std::lock_guard lock(doc.DeviceListLock());
   DeviceList& list = doc.Devices();
   for (std::size_t i = 0; i < list.Size(); ++i) ResetDevice(doc, list.At(i), views);
-  ClearFailedDevices(doc);
+  doc.FailedDevices().Clear();
   RefreshDevicesNodeMark(doc, views);
   RecomputeFailedDevices(doc);
 }
@@ -130,6 +129,6 @@ void CheckDevicesNow(CDORAzivazDoc& doc, const std::vector<DeviceRecord*>& devic
   std::lock_guard lock(doc.DeviceListLock());
   for (DeviceRecord* device : devices) {
     if (IndexOf(doc.Devices(), device) != doc.Devices().Size())
-      QueueDeviceCheck(doc, device->addressText);
+      doc.CheckQueue().Add(device->addressText);
   }
 }

@@ -1,7 +1,6 @@
-// FailedDevices: listing failed devices and rebuilding the "Failed Devices" value.
+// FailedDevices: rebuilding the "Failed Devices" value from the failed device list.
 #include "devices/failed_devices.h"
 
-#include <algorithm>
 #include <mutex>
 #include <vector>
 
@@ -11,27 +10,6 @@
 #include "project/group_item.h"
 #include "project/group_node.h"
 #include "project/special_item_kind.h"
-
-bool ListFailedDevice(CDORAzivazDoc& doc, const std::string& address) {
-  std::lock_guard lock(doc.FailedListLock());
-  auto& list = doc.FailedDeviceList();
-  if (std::find(list.begin(), list.end(), address) != list.end()) return false;
-  list.push_back(address);
-  return true;
-}
-
-bool UnlistFailedDevice(CDORAzivazDoc& doc, const std::string& address) {
-  std::lock_guard lock(doc.FailedListLock());
-  return std::erase(doc.FailedDeviceList(), address) != 0;
-}
-
-bool ClearFailedDevices(CDORAzivazDoc& doc) {
-  std::lock_guard lock(doc.FailedListLock());
-  auto& list = doc.FailedDeviceList();
-  const bool changed = !list.empty();
-  list.clear();
-  return changed;
-}
 
 void RecomputeFailedDevices(CDORAzivazDoc& doc) {
   std::lock_guard tagLock(doc.TagLock());
@@ -43,11 +21,8 @@ void RecomputeFailedDevices(CDORAzivazDoc& doc) {
   }
   if (item == nullptr) return;
   std::vector<Variant> elements;
-  {
-    std::lock_guard lock(doc.FailedListLock());
-    for (const std::string& address : doc.FailedDeviceList())
-      elements.push_back(Variant::Bstr(AnsiToUtf16(address)));
-  }
+  for (const std::string& address : doc.FailedDevices().Items())
+    elements.push_back(Variant::Bstr(AnsiToUtf16(address)));
   item->m_value = Variant::Array(VT_BSTR, std::move(elements));
   item->m_timestamp = TimeStampNow();
   item->m_quality = OPC_QUALITY_GOOD;

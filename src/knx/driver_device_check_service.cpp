@@ -3,7 +3,7 @@
 
 #include <utility>
 
-#include "knx/individual_address_text.h"
+#include "knx/physical_address.h"
 #include "platform/code_page.h"
 
 std::shared_ptr<BusDriver> DriverDeviceCheckService::Device() {
@@ -20,13 +20,14 @@ HRESULT DriverDeviceCheckService::AttachDevice(std::shared_ptr<BusDriver> device
 
 HRESULT DriverDeviceCheckService::CheckDevice(const Variant& physicalAddress, Variant* result) {
   if (result == nullptr || physicalAddress.vt() != VT_BSTR) return E_INVALIDARG;
-  const std::optional<std::uint16_t> address =
-      ParseIndividualAddress(Utf16ToAnsi(physicalAddress.bstrVal()));
-  if (!address) return E_INVALIDARG;
+  const std::int32_t address =
+      ParsePhysicalAddress(Utf16ToAnsi(physicalAddress.bstrVal()), AddressPartRule::Digits);
+  if (address < 0) return E_INVALIDARG;
   const std::shared_ptr<BusDriver> device = Device();
   if (!device) return E_FAIL;
   result->Clear();
-  const std::optional<std::uint16_t> answered = device->CheckDevice(*address);
+  const std::optional<std::uint16_t> answered =
+      device->CheckDevice(static_cast<PhysicalAddress>(address));
   if (answered) *result = Variant::Array(VT_UI4, {Variant::UI4(*answered)});
   return S_OK;
 }

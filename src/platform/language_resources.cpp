@@ -54,7 +54,7 @@ bool LanguageResources::LoadText(std::string_view utf8, std::string_view source,
                                  std::string* error) {
   LanguageResources loaded;
   if (!ResourceFileParser(utf8, source).Parse(&loaded, error)) return false;
-  if (loaded.strings_.empty()) {
+  if (loaded.m_strings.empty()) {
     // An empty or truncated file would leave every message blank.
     if (error) *error = std::string(source) + ": no string table entries";
     return false;
@@ -64,17 +64,17 @@ bool LanguageResources::LoadText(std::string_view utf8, std::string_view source,
 }
 
 std::string LanguageResources::String(unsigned id) const {
-  const auto it = strings_.find(id);
-  return it == strings_.end() ? std::string() : it->second;
+  const auto it = m_strings.find(id);
+  return it == m_strings.end() ? std::string() : it->second;
 }
 
 bool LanguageResources::Has(unsigned id) const {
-  return strings_.contains(id);
+  return m_strings.contains(id);
 }
 
 std::string LanguageResources::StringPart(unsigned id, std::size_t index) const {
-  const auto it = strings_.find(id);
-  if (it == strings_.end()) return {};
+  const auto it = m_strings.find(id);
+  if (it == m_strings.end()) return {};
   std::size_t start = 0;
   for (std::size_t i = 0; i < index; ++i) {
     start = it->second.find('\n', start);
@@ -85,8 +85,8 @@ std::string LanguageResources::StringPart(unsigned id, std::size_t index) const 
 }
 
 const Menu* LanguageResources::FindMenu(unsigned id) const {
-  const auto it = menus_.find(id);
-  return it == menus_.end() ? nullptr : &it->second;
+  const auto it = m_menus.find(id);
+  return it == m_menus.end() ? nullptr : &it->second;
 }
 
 std::string LanguageResources::MenuText(unsigned menu, unsigned command) const {
@@ -96,8 +96,8 @@ std::string LanguageResources::MenuText(unsigned menu, unsigned command) const {
 }
 
 const Dialog* LanguageResources::FindDialog(unsigned id) const {
-  const auto it = dialogs_.find(id);
-  return it == dialogs_.end() ? nullptr : &it->second;
+  const auto it = m_dialogs.find(id);
+  return it == m_dialogs.end() ? nullptr : &it->second;
 }
 
 std::string LanguageResources::DialogTitle(unsigned dialog) const {
@@ -112,6 +112,6 @@ std::string LanguageResources::DialogText(unsigned dialog, unsigned control) con
 }
 
 const Toolbar* LanguageResources::FindToolbar(unsigned id) const {
-  const auto it = toolbars_.find(id);
-  return it == toolbars_.end() ? nullptr : &it->second;
+  const auto it = m_toolbars.find(id);
+  return it == m_toolbars.end() ? nullptr : &it->second;
 }

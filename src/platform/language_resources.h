@@ -78,16 +78,16 @@ class LanguageResources {
   std::string DialogText(unsigned dialog, unsigned control) const;
   const Toolbar* FindToolbar(unsigned id) const;
 
-  const std::map<unsigned, std::string>& Strings() const { return strings_; }
-  const std::map<unsigned, Menu>& Menus() const { return menus_; }
-  const std::map<unsigned, Dialog>& Dialogs() const { return dialogs_; }
-  const std::map<unsigned, Toolbar>& Toolbars() const { return toolbars_; }
+  const std::map<unsigned, std::string>& Strings() const { return m_strings; }
+  const std::map<unsigned, Menu>& Menus() const { return m_menus; }
+  const std::map<unsigned, Dialog>& Dialogs() const { return m_dialogs; }
+  const std::map<unsigned, Toolbar>& Toolbars() const { return m_toolbars; }
 
  private:
   friend class ResourceFileParser;
 
-  std::map<unsigned, std::string> strings_;
-  std::map<unsigned, Menu> menus_;
-  std::map<unsigned, Dialog> dialogs_;
-  std::map<unsigned, Toolbar> toolbars_;
+  std::map<unsigned, std::string> m_strings;
+  std::map<unsigned, Menu> m_menus;
+  std::map<unsigned, Dialog> m_dialogs;
+  std::map<unsigned, Toolbar> m_toolbars;
 };

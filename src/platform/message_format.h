@@ -15,32 +15,32 @@ class FormatArg {
  public:
   enum class Kind { Text, Integer, Real };
 
-  FormatArg(std::string_view text) : kind_(Kind::Text), text_(text) {}
-  FormatArg(const char* text) : kind_(Kind::Text), text_(text ? text : "") {}
-  FormatArg(const std::string& text) : kind_(Kind::Text), text_(text) {}
+  FormatArg(std::string_view text) : m_kind(Kind::Text), m_text(text) {}
+  FormatArg(const char* text) : m_kind(Kind::Text), m_text(text ? text : "") {}
+  FormatArg(const std::string& text) : m_kind(Kind::Text), m_text(text) {}
   template <std::integral T>
   FormatArg(T value)
-      : kind_(Kind::Integer),
-        bits_(std::is_signed_v<T> ? static_cast<std::uint64_t>(static_cast<std::int64_t>(value))
-                                  : static_cast<std::uint64_t>(value)),
-        narrow_(sizeof(T) <= 4),
-        signed_(std::is_signed_v<T>) {}
-  FormatArg(double value) : kind_(Kind::Real), real_(value) {}
+      : m_kind(Kind::Integer),
+        m_bits(std::is_signed_v<T> ? static_cast<std::uint64_t>(static_cast<std::int64_t>(value))
+                                   : static_cast<std::uint64_t>(value)),
+        m_narrow(sizeof(T) <= 4),
+        m_signed(std::is_signed_v<T>) {}
+  FormatArg(double value) : m_kind(Kind::Real), m_real(value) {}
 
-  Kind kind() const { return kind_; }
-  const std::string& text() const { return text_; }
-  std::uint64_t bits() const { return bits_; }
-  bool narrow() const { return narrow_; }
-  bool isSigned() const { return signed_; }
-  double real() const { return real_; }
+  Kind kind() const { return m_kind; }
+  const std::string& text() const { return m_text; }
+  std::uint64_t bits() const { return m_bits; }
+  bool narrow() const { return m_narrow; }
+  bool isSigned() const { return m_signed; }
+  double real() const { return m_real; }
 
  private:
-  Kind kind_;
-  std::string text_;
-  std::uint64_t bits_ = 0;
-  bool narrow_ = false;
-  bool signed_ = false;
-  double real_ = 0;
+  Kind m_kind;
+  std::string m_text;
+  std::uint64_t m_bits = 0;
+  bool m_narrow = false;
+  bool m_signed = false;
+  double m_real = 0;
 };
 
 // Formats `format` with the conversions %d %i %u %o %x %X %c %s %f %F %e %E %g %G and %%,

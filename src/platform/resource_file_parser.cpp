@@ -30,8 +30,8 @@ bool IsBlank(char c) {
 }  // namespace
 
 ResourceFileParser::ResourceFileParser(std::string_view utf8, std::string_view source)
-    : text_(utf8), source_(source) {
-  if (text_.starts_with("\xEF\xBB\xBF")) text_.remove_prefix(3);  // byte order mark
+    : m_text(utf8), m_source(source) {
+  if (m_text.starts_with("\xEF\xBB\xBF")) m_text.remove_prefix(3);  // byte order mark
 }
 
 bool ResourceFileParser::Parse(LanguageResources* out, std::string* error) {
@@ -49,31 +49,31 @@ bool ResourceFileParser::Parse(LanguageResources* out, std::string* error) {
       ok = Fail("expected string, menu, dialog or toolbar");
     }
   }
-  ok = ok && error_.empty();
-  if (!ok && error) *error = error_;
+  ok = ok && m_error.empty();
+  if (!ok && error) *error = m_error;
   return ok;
 }
 
 // Moves to the next line that holds tokens; false at the end of the text or on a bad line.
 bool ResourceFileParser::NextStatement() {
-  while (pos_ < text_.size()) {
-    std::size_t end = text_.find('\n', pos_);
-    if (end == std::string_view::npos) end = text_.size();
-    std::string_view line = text_.substr(pos_, end - pos_);
-    pos_ = end + 1;
-    ++lineNumber_;
+  while (m_pos < m_text.size()) {
+    std::size_t end = m_text.find('\n', m_pos);
+    if (end == std::string_view::npos) end = m_text.size();
+    std::string_view line = m_text.substr(m_pos, end - m_pos);
+    m_pos = end + 1;
+    ++m_lineNumber;
     if (line.ends_with('\r')) line.remove_suffix(1);
     std::size_t first = 0;
     while (first < line.size() && IsBlank(line[first])) ++first;
     if (first == line.size() || line[first] == '#') continue;
     return Tokenize(line.substr(first));
   }
-  tokens_.clear();
+  m_tokens.clear();
   return false;
 }
 
 bool ResourceFileParser::Tokenize(std::string_view line) {
-  tokens_.clear();
+  m_tokens.clear();
   std::size_t i = 0;
   while (i < line.size()) {
     if (IsBlank(line[i])) {
@@ -85,7 +85,7 @@ bool ResourceFileParser::Tokenize(std::string_view line) {
       const std::size_t start = i;
       while (i < line.size() && !IsBlank(line[i])) ++i;
       token.text = line.substr(start, i - start);
-      tokens_.push_back(std::move(token));
+      m_tokens.push_back(std::move(token));
       continue;
     }
     token.quoted = true;
@@ -122,28 +122,28 @@ bool ResourceFileParser::Tokenize(std::string_view line) {
     ++i;
     if (i < line.size() && !IsBlank(line[i])) return Fail("blank expected after closing quote");
     token.text = Utf8ToAnsi(utf8);
-    tokens_.push_back(std::move(token));
+    m_tokens.push_back(std::move(token));
   }
   return true;
 }
 
 bool ResourceFileParser::Fail(const std::string& what) {
-  if (error_.empty()) error_ = source_ + ":" + std::to_string(lineNumber_) + ": " + what;
-  pos_ = text_.size();  // stop reading
+  if (m_error.empty()) m_error = m_source + ":" + std::to_string(m_lineNumber) + ": " + what;
+  m_pos = m_text.size();  // stop reading
   return false;
 }
 
 bool ResourceFileParser::Keyword(std::string_view word) const {
-  return !tokens_.empty() && !tokens_[0].quoted && tokens_[0].text == word;
+  return !m_tokens.empty() && !m_tokens[0].quoted && m_tokens[0].text == word;
 }
 
 bool ResourceFileParser::Expect(std::size_t count, std::string_view form) {
-  if (tokens_.size() == count) return true;
+  if (m_tokens.size() == count) return true;
   return Fail("expected: " + std::string(form));
 }
 
 bool ResourceFileParser::Number(std::size_t index, unsigned* value) {
-  const Token& token = tokens_[index];
+  const Token& token = m_tokens[index];
   unsigned v = 0;
   bool ok = !token.quoted && !token.text.empty() && token.text.size() <= 5;
   for (char c : token.text) {
@@ -156,8 +156,8 @@ bool ResourceFileParser::Number(std::size_t index, unsigned* value) {
 }
 
 bool ResourceFileParser::Quoted(std::size_t index, std::string* value) {
-  if (!tokens_[index].quoted) return Fail("quoted text expected, found " + tokens_[index].text);
-  *value = tokens_[index].text;
+  if (!m_tokens[index].quoted) return Fail("quoted text expected, found " + m_tokens[index].text);
+  *value = m_tokens[index].text;
   return true;
 }
 
@@ -165,7 +165,7 @@ bool ResourceFileParser::ParseString(LanguageResources* out) {
   unsigned id = 0;
   std::string text;
   if (!Expect(3, "string <id> \"<text>\"") || !Number(1, &id) || !Quoted(2, &text)) return false;
-  if (!out->strings_.emplace(id, std::move(text)).second) {
+  if (!out->m_strings.emplace(id, std::move(text)).second) {
     return Fail("string " + std::to_string(id) + " defined twice");
   }
   return true;
@@ -174,10 +174,10 @@ bool ResourceFileParser::ParseString(LanguageResources* out) {
 bool ResourceFileParser::ParseMenu(LanguageResources* out) {
   Menu menu;
   if (!Expect(2, "menu <id>") || !Number(1, &menu.id)) return false;
-  if (out->menus_.contains(menu.id))
+  if (out->m_menus.contains(menu.id))
     return Fail("menu " + std::to_string(menu.id) + " defined twice");
   if (!ParseMenuEntries(&menu.entries, 0)) return false;
-  out->menus_.emplace(menu.id, std::move(menu));
+  out->m_menus.emplace(menu.id, std::move(menu));
   return true;
 }
 
@@ -215,13 +215,13 @@ bool ResourceFileParser::ParseDialog(LanguageResources* out) {
       !Quoted(2, &dialog.title)) {
     return false;
   }
-  if (out->dialogs_.contains(dialog.id)) {
+  if (out->m_dialogs.contains(dialog.id)) {
     return Fail("dialog " + std::to_string(dialog.id) + " defined twice");
   }
   while (NextStatement()) {
     if (Keyword("end")) {
       if (!Expect(1, "end")) return false;
-      out->dialogs_.emplace(dialog.id, std::move(dialog));
+      out->m_dialogs.emplace(dialog.id, std::move(dialog));
       return true;
     }
     if (Keyword("entry")) {
@@ -255,13 +255,13 @@ bool ResourceFileParser::ParseDialog(LanguageResources* out) {
 bool ResourceFileParser::ParseToolbar(LanguageResources* out) {
   Toolbar toolbar;
   if (!Expect(2, "toolbar <id>") || !Number(1, &toolbar.id)) return false;
-  if (out->toolbars_.contains(toolbar.id)) {
+  if (out->m_toolbars.contains(toolbar.id)) {
     return Fail("toolbar " + std::to_string(toolbar.id) + " defined twice");
   }
   while (NextStatement()) {
     if (Keyword("end")) {
       if (!Expect(1, "end")) return false;
-      out->toolbars_.emplace(toolbar.id, std::move(toolbar));
+      out->m_toolbars.emplace(toolbar.id, std::move(toolbar));
       return true;
     }
     unsigned id = 0;

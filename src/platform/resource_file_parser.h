@@ -35,10 +35,10 @@ class ResourceFileParser {
   bool ParseDialog(LanguageResources* out);
   bool ParseToolbar(LanguageResources* out);
 
-  std::string_view text_;
-  std::string source_;
-  std::size_t pos_ = 0;
-  int lineNumber_ = 0;
-  std::vector<Token> tokens_;
-  std::string error_;
+  std::string_view m_text;
+  std::string m_source;
+  std::size_t m_pos = 0;
+  int m_lineNumber = 0;
+  std::vector<Token> m_tokens;
+  std::string m_error;
 };

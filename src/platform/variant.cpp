@@ -8,10 +8,10 @@ std::size_t SafeArray::Count() const {
 }
 
 Variant::Variant(const Variant& other)
-    : vt_(other.vt_),
-      scalar_(other.scalar_),
-      bstr_(other.bstr_),
-      array_(other.array_ ? std::make_unique<SafeArray>(*other.array_) : nullptr) {}
+    : m_vt(other.m_vt),
+      m_scalar(other.m_scalar),
+      m_bstr(other.m_bstr),
+      m_array(other.m_array ? std::make_unique<SafeArray>(*other.m_array) : nullptr) {}
 
 Variant& Variant::operator=(const Variant& other) {
   if (this != &other) {
@@ -22,11 +22,11 @@ Variant& Variant::operator=(const Variant& other) {
 }
 
 void Variant::Clear() {
-  vt_ = VT_EMPTY;
-  scalar_.r8 = 0;
-  bstr_.clear();
-  bstr_.shrink_to_fit();
-  array_.reset();
+  m_vt = VT_EMPTY;
+  m_scalar.r8 = 0;
+  m_bstr.clear();
+  m_bstr.shrink_to_fit();
+  m_array.reset();
 }
 
 Variant Variant::Null() {
@@ -55,8 +55,8 @@ Variant Variant::Date(double v) {
 
 Variant Variant::Bstr(std::u16string v) {
   Variant r;
-  r.vt_ = VT_BSTR;
-  r.bstr_ = std::move(v);
+  r.m_vt = VT_BSTR;
+  r.m_bstr = std::move(v);
   return r;
 }
 
@@ -74,11 +74,11 @@ Variant Variant::UI4(std::uint32_t v) {
 
 Variant Variant::Bytes(std::vector<std::uint8_t> bytes, std::int32_t lowerBound) {
   Variant r;
-  r.vt_ = VT_ARRAY | VT_UI1;
-  r.array_ = std::make_unique<SafeArray>();
-  r.array_->elementType = VT_UI1;
-  r.array_->lowerBound = lowerBound;
-  r.array_->bytes = std::move(bytes);
+  r.m_vt = VT_ARRAY | VT_UI1;
+  r.m_array = std::make_unique<SafeArray>();
+  r.m_array->elementType = VT_UI1;
+  r.m_array->lowerBound = lowerBound;
+  r.m_array->bytes = std::move(bytes);
   return r;
 }
 
@@ -92,40 +92,40 @@ Variant Variant::Array(VARTYPE elementType, std::vector<Variant> elements,
     return Bytes(std::move(bytes), lowerBound);
   }
   Variant r;
-  r.vt_ = VT_ARRAY | elementType;
-  r.array_ = std::make_unique<SafeArray>();
-  r.array_->elementType = elementType;
-  r.array_->lowerBound = lowerBound;
-  r.array_->elements = std::move(elements);
+  r.m_vt = VT_ARRAY | elementType;
+  r.m_array = std::make_unique<SafeArray>();
+  r.m_array->elementType = elementType;
+  r.m_array->lowerBound = lowerBound;
+  r.m_array->elements = std::move(elements);
   return r;
 }
 
 bool Variant::operator==(const Variant& other) const {
-  if (vt_ != other.vt_) return false;
+  if (m_vt != other.m_vt) return false;
   if (IsArray()) {
-    if (!array_ || !other.array_) return array_ == other.array_;
-    const SafeArray& a = *array_;
-    const SafeArray& b = *other.array_;
+    if (!m_array || !other.m_array) return m_array == other.m_array;
+    const SafeArray& a = *m_array;
+    const SafeArray& b = *other.m_array;
     return a.elementType == b.elementType && a.lowerBound == b.lowerBound && a.bytes == b.bytes &&
            a.elements == b.elements;
   }
-  switch (vt_) {
+  switch (m_vt) {
     case VT_I2:
     case VT_BOOL:
-      return scalar_.i2 == other.scalar_.i2;
+      return m_scalar.i2 == other.m_scalar.i2;
     case VT_I4:
-      return scalar_.i4 == other.scalar_.i4;
+      return m_scalar.i4 == other.m_scalar.i4;
     case VT_R4:
-      return scalar_.r4 == other.scalar_.r4;
+      return m_scalar.r4 == other.m_scalar.r4;
     case VT_R8:
     case VT_DATE:
-      return scalar_.r8 == other.scalar_.r8;
+      return m_scalar.r8 == other.m_scalar.r8;
     case VT_BSTR:
-      return bstr_ == other.bstr_;
+      return m_bstr == other.m_bstr;
     case VT_UI1:
-      return scalar_.ui1 == other.scalar_.ui1;
+      return m_scalar.ui1 == other.m_scalar.ui1;
     case VT_UI4:
-      return scalar_.ui4 == other.scalar_.ui4;
+      return m_scalar.ui4 == other.m_scalar.ui4;
     default:  // VT_EMPTY, VT_NULL: no payload
       return true;
   }

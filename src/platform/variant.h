@@ -64,30 +64,30 @@ class Variant {
   static Variant Array(VARTYPE elementType, std::vector<Variant> elements,
                        std::int32_t lowerBound = 0);
 
-  VARTYPE vt() const { return vt_; }
-  bool IsEmpty() const { return vt_ == VT_EMPTY; }
-  bool IsArray() const { return (vt_ & VT_ARRAY) != 0; }
+  VARTYPE vt() const { return m_vt; }
+  bool IsEmpty() const { return m_vt == VT_EMPTY; }
+  bool IsArray() const { return (m_vt & VT_ARRAY) != 0; }
   // VariantClear: back to VT_EMPTY, payload freed.
   void Clear();
 
-  std::int16_t iVal() const { return scalar_.i2; }
-  std::int32_t lVal() const { return scalar_.i4; }
-  float fltVal() const { return scalar_.r4; }
-  double dblVal() const { return scalar_.r8; }
-  double date() const { return scalar_.r8; }
-  std::int16_t boolVal() const { return scalar_.i2; }
-  std::uint8_t bVal() const { return scalar_.ui1; }
-  std::uint32_t ulVal() const { return scalar_.ui4; }
-  const std::u16string& bstrVal() const { return bstr_; }
+  std::int16_t iVal() const { return m_scalar.i2; }
+  std::int32_t lVal() const { return m_scalar.i4; }
+  float fltVal() const { return m_scalar.r4; }
+  double dblVal() const { return m_scalar.r8; }
+  double date() const { return m_scalar.r8; }
+  std::int16_t boolVal() const { return m_scalar.i2; }
+  std::uint8_t bVal() const { return m_scalar.ui1; }
+  std::uint32_t ulVal() const { return m_scalar.ui4; }
+  const std::u16string& bstrVal() const { return m_bstr; }
   // The array of a VT_ARRAY variant; null otherwise.
-  const SafeArray* parray() const { return array_.get(); }
-  SafeArray* parray() { return array_.get(); }
+  const SafeArray* parray() const { return m_array.get(); }
+  SafeArray* parray() { return m_array.get(); }
 
   // Same type and same payload (arrays element by element, lower bound included).
   bool operator==(const Variant& other) const;
 
  private:
-  VARTYPE vt_ = VT_EMPTY;
+  VARTYPE m_vt = VT_EMPTY;
   union Scalar {
     std::int16_t i2;
     std::int32_t i4;
@@ -95,9 +95,9 @@ class Variant {
     double r8;
     std::uint8_t ui1;
     std::uint32_t ui4;
-  } scalar_{.r8 = 0};
+  } m_scalar{.r8 = 0};
 
-  Variant(VARTYPE vt, Scalar scalar) : vt_(vt), scalar_(scalar) {}
-  std::u16string bstr_;
-  std::unique_ptr<SafeArray> array_;
+  Variant(VARTYPE vt, Scalar scalar) : m_vt(vt), m_scalar(scalar) {}
+  std::u16string m_bstr;
+  std::unique_ptr<SafeArray> m_array;
 };

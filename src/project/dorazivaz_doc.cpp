@@ -118,19 +118,10 @@ bool CDORAzivazDoc::DeleteContents() {
   m_checkDeviceItem = nullptr;
   if (DocumentViews* views = m_services.views) views->ClearViews();
 
-  {
-    std::lock_guard lock(m_pendingLock);
-    m_pending.clear();
-  }
-  ClearRequests();
-  {
-    std::lock_guard lock(m_checkQueueLock);
-    m_checkQueue.clear();
-  }
-  {
-    std::lock_guard lock(m_failedListLock);
-    m_failedDevices.clear();
-  }
+  m_pending.Clear();
+  m_requests.Clear();
+  m_checkQueue.Clear();
+  m_failedDevices.Clear();
 
   {
     std::lock_guard tagLock(TagLock());
@@ -191,13 +182,7 @@ HRESULT CDORAzivazDoc::QueueWrite(GroupItem& item, const Variant& value) {
 }
 
 void CDORAzivazDoc::ClearRequests() {
-  std::lock_guard lock(m_queueLock);
-  m_requests.clear();
-}
-
-void CDORAzivazDoc::RemoveRequests(GroupItem& item) {
-  std::lock_guard lock(m_queueLock);
-  m_requests.RemoveItem(item);
+  m_requests.Clear();
 }
 
 void CDORAzivazDoc::InitialRead(GroupNode& node) {
@@ -213,10 +198,7 @@ void CDORAzivazDoc::ReadFlaggedItems() {
 }
 
 void CDORAzivazDoc::OnItemDestroying(GroupItem& item) {
-  {
-    std::lock_guard lock(m_pendingLock);
-    std::erase(m_pending, &item);
-  }
-  RemoveRequests(item);
+  m_pending.Remove(item);
+  m_requests.Remove(item);
   if (m_seams.itemDestroying) m_seams.itemDestroying(*this, item);
 }

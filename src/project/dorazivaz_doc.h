@@ -3,7 +3,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -13,15 +12,18 @@
 #include <thread>
 #include <vector>
 
-#include "project/request_queue.h"
+#include "project/check_queue.h"
 #include "project/device_list.h"
 #include "project/document_seams.h"
 #include "project/document_settings.h"
 #include "project/esf_words.h"
+#include "project/failed_device_list.h"
 #include "project/item_lifecycle.h"
 #include "project/name_space_holder.h"
 #include "project/opc_document.h"
+#include "project/pending_reads.h"
 #include "project/project_counters.h"
+#include "project/request_queue.h"
 
 class AutoResetEvent;
 class DocumentViews;
@@ -56,7 +58,8 @@ inline constexpr const char* kBusWorkerQuitEventName = "DOR_AZIVAZ_QUIT_THREAD2"
 // data holders (each under its own lock) is used on the main thread.
 //
 // Lock order: device list lock, tag lock, then one of the pending, queue, check queue or
-// failed list locks; never two of the last four at a time.
+// failed list locks; never two of the last four at a time. Each of the last four belongs to
+// its queue's class, whose operations take it themselves.
 class CDORAzivazDoc final : public OpcDocument, public ItemLifecycle {
  public:
   struct Services {
@@ -122,9 +125,8 @@ class CDORAzivazDoc final : public OpcDocument, public ItemLifecycle {
   // check (the special items) through the seams.
   void QueueRead(GroupItem& item) override;
   HRESULT QueueWrite(GroupItem& item, const Variant& value) override;
-  // Under the queue lock: removes every queued request (of one item).
+  // Removes every queued request.
   void ClearRequests();
-  void RemoveRequests(GroupItem& item);
   // Queues a read of every item below `node` whose initial read flag is set: child nodes
   // first, then the node's own items.
   void InitialRead(GroupNode& node);
@@ -164,15 +166,11 @@ class CDORAzivazDoc final : public OpcDocument, public ItemLifecycle {
   // A string table entry of the language in use; empty without language resources.
   std::string String(unsigned id) const;
 
-  // Worker threads' data, each under its own lock.
-  std::recursive_mutex& PendingLock() { return m_pendingLock; }
-  std::vector<GroupItem*>& PendingResponses() { return m_pending; }
-  std::recursive_mutex& QueueLock() { return m_queueLock; }
+  // The worker threads' queues, each with its own lock.
+  PendingReads& Pending() { return m_pending; }
   RequestQueue& Requests() { return m_requests; }
-  std::recursive_mutex& CheckQueueLock() { return m_checkQueueLock; }
-  std::deque<std::string>& CheckQueue() { return m_checkQueue; }
-  std::recursive_mutex& FailedListLock() { return m_failedListLock; }
-  std::vector<std::string>& FailedDeviceList() { return m_failedDevices; }
+  DeviceCheckQueue& CheckQueue() { return m_checkQueue; }
+  FailedDeviceList& FailedDevices() { return m_failedDevices; }
 
   AutoResetEvent* DeviceCheckQuitEvent() { return m_deviceCheckQuit.get(); }
   AutoResetEvent* BusWorkerQuitEvent() { return m_busWorkerQuit.get(); }
@@ -198,14 +196,10 @@ class CDORAzivazDoc final : public OpcDocument, public ItemLifecycle {
   int m_esfLanguage = 0;
 
   DeviceList m_devices;  // with the device list lock and the presence map
-  std::recursive_mutex m_pendingLock;
-  std::vector<GroupItem*> m_pending;
-  std::recursive_mutex m_queueLock;
+  PendingReads m_pending;
   RequestQueue m_requests;
-  std::recursive_mutex m_checkQueueLock;
-  std::deque<std::string> m_checkQueue;
-  std::recursive_mutex m_failedListLock;
-  std::vector<std::string> m_failedDevices;
+  DeviceCheckQueue m_checkQueue;
+  FailedDeviceList m_failedDevices;
 
   std::unique_ptr<AutoResetEvent> m_deviceCheckQuit;
   std::unique_ptr<AutoResetEvent> m_busWorkerQuit;

@@ -6,8 +6,8 @@
 #include <mutex>
 #include <optional>
 
+#include "platform/decimal_value.h"
 #include "platform/prompt.h"
-#include "project/decimal_value.h"
 #include "project/device_list.h"
 #include "project/document_views.h"
 #include "project/dorazivaz_doc.h"

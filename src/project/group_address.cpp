@@ -1,16 +1,14 @@
 // GroupAddress: parsing and the two text forms.
 #include "project/group_address.h"
 
+#include "platform/decimal_value.h"
+
 namespace {
 
-// The value of the leading decimal digits of `text` (0 if none), as atoi would read them.
+// The value of the leading decimal digits of `text` (0 if none; no blanks or sign). Callers
+// mask it, so a long digit run wraps.
 std::uint32_t LeadingNumber(std::string_view text) {
-  std::uint32_t value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') break;
-    value = (value * 10 + static_cast<std::uint32_t>(c - '0')) & 0xFFFFFu;
-  }
-  return value;
+  return static_cast<std::uint32_t>(DecimalValue(text, {.blanksAndSign = false, .wrap = true}));
 }
 
 }  // namespace

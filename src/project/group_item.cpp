@@ -2,7 +2,7 @@
 #include "project/group_item.h"
 
 #include "platform/clock.h"
-#include "project/decimal_value.h"
+#include "platform/decimal_value.h"
 #include "project/eis_type.h"
 #include "project/group_node.h"
 #include "project/item_id.h"

@@ -1,7 +1,7 @@
 // Lookups in the group table by item ID and by address text; the project's address form.
 #include "project/group_lookup.h"
 
-#include "project/decimal_value.h"
+#include "platform/decimal_value.h"
 #include "project/equal_no_case.h"
 #include "project/group_node.h"
 

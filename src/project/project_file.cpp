@@ -1,15 +1,14 @@
 // Project file: storing and loading the project file and the device file.
 #include "project/project_file.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <optional>
 
 #include "knx/physical_address.h"
+#include "platform/decimal_value.h"
 #include "platform/prompt.h"
 #include "platform/settings_store.h"
 #include "project/atomic_file.h"
-#include "project/decimal_value.h"
 #include "project/device_list.h"
 #include "project/document_views.h"
 #include "project/dorazivaz_doc.h"
@@ -250,14 +249,6 @@ class ItemLineReader {
   std::optional<std::string> m_error;
 };
 
-struct DevicePart {
-  std::string_view text;
-  std::size_t maxLength;
-  std::int32_t maxValue;
-  bool Valid() const { return text.size() <= maxLength && DecimalValue(text) <= maxValue; }
-  std::int32_t Value() const { return DecimalValue(text); }
-};
-
 }  // namespace
 
 bool CDORAzivazDoc::LoadProject(const std::string& path) {
@@ -300,25 +291,15 @@ bool CDORAzivazDoc::LoadProject(const std::string& path) {
     m_devices.ClearPresence();
     LineSplitter deviceLines(*deviceText);
     while (deviceLines.Next(line)) {
-      const auto first = line.find('.');
-      const auto last = line.rfind('.');
-      if (first == std::string_view::npos || first == last) {
+      const std::int32_t value = ParsePhysicalAddress(line, AddressPartRule::AtoiShort);
+      if (value < 0 && value != kPhysicalAddressNegativePart) {
         badDeviceLine = line;
         break;
       }
-      const DevicePart area{line.substr(0, first), 2, 15};
-      const DevicePart lineNo{line.substr(first + 1, last - first - 1), 2, 15};
-      const DevicePart device{line.substr(last + 1), 3, 255};
-      if (!area.Valid() || !lineNo.Valid() || !device.Valid()) {
-        badDeviceLine = line;
-        break;
-      }
-      char padded[40];
-      std::snprintf(padded, sizeof padded, "%.2d.%.2d.%.3d", area.Value(), lineNo.Value(),
-                    device.Value());
-      if (line != padded) continue;  // only the zero-padded form is a device
-      const auto address =
-          static_cast<PhysicalAddress>(area.Value() << 12 | lineNo.Value() << 8 | device.Value());
+      // Only the zero-padded form is a device; it holds no minus sign.
+      if (value < 0) continue;
+      const auto address = static_cast<PhysicalAddress>(value);
+      if (line != FormatPhysicalAddress(address)) continue;
       if (m_devices.IsPresent(address)) continue;
       m_devices.Add(std::make_unique<DeviceRecord>(std::string(line), this, &DevicesNode()));
       ++m_counters.devices;

@@ -1,54 +1,60 @@
-// RequestQueue: the document's queue of group reads and writes, with the read merge and the
-// write overtaking of the scheduling done without walking the queue.
+// RequestQueue: the group reads and writes waiting for the bus worker, under their own lock.
 #pragma once
 
 #include <cstddef>
 #include <deque>
 #include <list>
+#include <mutex>
+#include <optional>
 #include <unordered_map>
+#include <vector>
 
 #include "project/bus_request.h"
 
-// The requests in the order they are sent. Beside the list it keeps each item's reads in order,
-// the first read and the first initial read, and an order key per request, so that queueing a
-// read or a write and taking the head cost the same with 65,536 queued reads as with one.
-// Guarded by the document's queue lock; iterators and references stay valid until their
-// request leaves.
+// Filled by the main thread and the OPC toolkit's threads, emptied by the bus worker. Every
+// operation takes the queue lock itself and holds no other lock: a caller may hold the device
+// list lock and the tag lock, but none of the pending reads, check queue or failed list locks.
+//
+// Besides the waiting requests the queue knows the item of the request the bus worker is
+// serving, so that removing an item's requests also tells the worker that its item is gone.
+//
+// Queueing a read or a write and taking the head never walk the queue: beside the list it
+// keeps each item's reads in order, the first read, the first initial read and an order key
+// per request, so they cost the same with 65,536 queued reads as with one.
 class RequestQueue {
  public:
-  using const_iterator = std::list<BusRequest>::const_iterator;
-
   RequestQueue() = default;
   RequestQueue(const RequestQueue&) = delete;
   RequestQueue& operator=(const RequestQueue&) = delete;
 
-  bool empty() const { return list_.empty(); }
-  std::size_t size() const { return list_.size(); }
-  const_iterator begin() const { return list_.begin(); }
-  const_iterator end() const { return list_.end(); }
-  BusRequest& front() { return list_.front(); }
-  const BusRequest& front() const { return list_.front(); }
-
-  // Appends a request of either kind.
-  void push_back(BusRequest request);
-  // Takes the head away.
-  void pop_front();
-  void clear();
-  // Removes every request of `item`.
-  void RemoveItem(const GroupItem& item);
-
-  // A read. With `merge` ("ReadStrategy" 1) and a queue that is not empty, the result is that
-  // of walking the queue from the head: the first read of the same item takes the new
-  // request's initial flag and the new request goes, unless an ordinary request meets an
-  // initial read first: then it goes before that initial read and the item's first read goes.
-  // Otherwise the read is appended.
+  // Appends at the end.
+  void Add(BusRequest request);
+  // A read. With `merge`, the first queued read of the same item takes the new request's
+  // initial flag and the new request is dropped; an ordinary read goes before the first
+  // initial read, and a read of the same item found after that place is dropped instead.
+  // Without `merge` it is appended.
   void AddRead(BusRequest request, bool merge);
-  // A write: with `overtake` ("WriteStrategy" 1) before the first queued read, else appended.
-  void AddWrite(BusRequest request, bool overtake);
+  // A write: appended, or with `aheadOfReads` put before the first queued read.
+  void AddWrite(BusRequest request, bool aheadOfReads);
+
+  // Takes the head; its item counts as served until Done. None when the queue is empty.
+  std::optional<BusRequest> TakeNext();
+  // True when the served item's requests were removed (the item died) since TakeNext.
+  bool ServedItemGone() const;
+  void Done();
+
+  // Removes every request of `item`.
+  void Remove(const GroupItem& item);
+  void Clear();
+  bool Empty() const;
+  std::size_t Size() const;
+  // The waiting requests in queue order.
+  std::vector<BusRequest> Snapshot() const;
 
  private:
   using Iterator = std::list<BusRequest>::iterator;
 
+  // The operations below run under the lock.
   Iterator Insert(Iterator before, BusRequest request);
   void Erase(Iterator it);
   void SetInitial(Iterator it, std::int32_t initial);
@@ -58,9 +64,14 @@ class RequestQueue {
   Iterator NextRead(Iterator from);
   Iterator NextInitialRead(Iterator from);
 
-  std::list<BusRequest> list_;
-  // Each item's queued reads in queue order (more than one only with merging off).
-  std::unordered_map<const GroupItem*, std::deque<Iterator>> reads_;
-  Iterator firstRead_ = list_.end();
-  Iterator firstInitialRead_ = list_.end();
+  // Writes are inserted before the first read, reads merged in the middle: a list keeps those
+  // insertions cheap, the order stable and the iterators below valid.
+  std::list<BusRequest> m_requests;
+  // Each item's queued reads in queue order (more than one only without merging).
+  std::unordered_map<const GroupItem*, std::deque<Iterator>> m_reads;
+  Iterator m_firstRead = m_requests.end();
+  Iterator m_firstInitialRead = m_requests.end();
+  const GroupItem* m_served = nullptr;
+  bool m_servedGone = false;
+  mutable std::mutex m_lock;
 };

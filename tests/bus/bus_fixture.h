@@ -75,8 +75,7 @@ class BusTest : public DocumentTest {
   // The queue as "W:1/2/3", "R:1/2/4", "I:1/2/5" (initial read).
   std::vector<std::string> Queue() {
     std::vector<std::string> out;
-    std::lock_guard lock(doc->QueueLock());
-    for (const BusRequest& r : doc->Requests())
+    for (const BusRequest& r : doc->Requests().Snapshot())
       out.push_back(std::string(r.kind == kRequestWrite ? "W:"
                                 : r.initial             ? "I:"
                                                         : "R:") +

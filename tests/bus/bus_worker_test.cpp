@@ -25,10 +25,7 @@ TEST_F(WorkerTest, SendsOneRequestPerStepWithItsPause) {
   doc->QueueWrite(*switching, Variant::Bool(true));
   doc->QueueWrite(*value, Variant::R4(21.5f));
   doc->QueueRead(*counter);
-  {
-    std::lock_guard lock(doc->QueueLock());
-    doc->Requests().push_back({byteCounter, kRequestRead, 1, {}});
-  }
+  doc->Requests().Add({byteCounter, kRequestRead, 1, {}});
 
   EXPECT_EQ(Worker().Step(), 70u);
   EXPECT_EQ(Worker().Step(), 70u);
@@ -46,14 +43,11 @@ TEST_F(WorkerTest, SendsOneRequestPerStepWithItsPause) {
   EXPECT_EQ(sent[1].data, Variant::Bytes({0x0C, 0x33}));
   EXPECT_FALSE(sent[2].write);
   EXPECT_EQ(sent[3].address, "6161");  // 3/17
-  EXPECT_TRUE(doc->Requests().empty());
+  EXPECT_TRUE(doc->Requests().Empty());
 
   for (auto [choice, pause] : {std::pair{0, 1000u}, {2, 250u}, {7, 40u}}) {
     s.initSpeedCombobox = choice;
-    {
-      std::lock_guard lock(doc->QueueLock());
-      doc->Requests().push_back({byteCounter, kRequestRead, 1, {}});
-    }
+    doc->Requests().Add({byteCounter, kRequestRead, 1, {}});
     EXPECT_EQ(Worker().Step(), pause) << choice;
   }
   EXPECT_TRUE(prompt.records.empty());
@@ -81,7 +75,7 @@ TEST_F(WorkerTest, FailedSendsShowTheirMessageAndDropTheRequest) {
   EXPECT_EQ(prompt.records[2].insert, "DeviceWriteErrorQueueOverflow");
   EXPECT_EQ(FormatMessage(kMsgReadCallFailed, prompt.records[1].insert),
             FormatMessage(kMsgReadCallFailed, static_cast<std::int32_t>(E_FAIL)));
-  EXPECT_TRUE(doc->Requests().empty());
+  EXPECT_TRUE(doc->Requests().Empty());
 }
 
 TEST_F(WorkerTest, RequestsAreDroppedSilentlyWithoutAService) {
@@ -91,7 +85,7 @@ TEST_F(WorkerTest, RequestsAreDroppedSilentlyWithoutAService) {
   doc->QueueRead(*value);
   Worker().Step();
   Worker().Step();
-  EXPECT_TRUE(doc->Requests().empty());
+  EXPECT_TRUE(doc->Requests().Empty());
   EXPECT_TRUE(bus.Service().Sent().empty());
   EXPECT_TRUE(prompt.records.empty());
 }
@@ -103,20 +97,20 @@ TEST_F(WorkerTest, ConfirmedReadWithoutResponseGoesBadAtTheFirstSweepAfterTheTim
   value->m_quality = OPC_QUALITY_GOOD;
   reception.OnReadConfirm(0x0A04, 1, 3, 0, Variant::Bytes({}));
   reception.OnReadConfirm(0x0A03, 2, 3, 0, Variant::Bytes({}));
-  ASSERT_EQ(doc->PendingResponses().size(), 2u);
+  ASSERT_EQ(doc->Pending().Size(), 2u);
 
   clock.now += 6;  // the deadline itself is not overdue
   Worker().Step();
-  EXPECT_EQ(doc->PendingResponses().size(), 2u);
+  EXPECT_EQ(doc->Pending().Size(), 2u);
   EXPECT_EQ(value->m_quality, OPC_QUALITY_GOOD);
 
   // The response of 1/2/3 arrives in time and leaves the list.
   reception.OnGroupValueResponse(0x0A03, 3, 3, Variant::Bytes({1}));
-  ASSERT_EQ(doc->PendingResponses().size(), 1u);
+  ASSERT_EQ(doc->Pending().Size(), 1u);
 
   clock.now += 1;
   Worker().Step();
-  EXPECT_TRUE(doc->PendingResponses().empty());
+  EXPECT_TRUE(doc->Pending().Empty());
   EXPECT_EQ(value->m_quality, OPC_QUALITY_BAD);
   EXPECT_TRUE(value->m_value.IsEmpty());
   EXPECT_EQ(switching->m_quality, OPC_QUALITY_GOOD);

@@ -35,9 +35,8 @@ TEST_F(SchedulingTest, ReadsMergeAndOvertakeInitialReads) {
   // Initial reads of items 1 and 2 are queued by a project load; the flag is the document's.
   const auto initialQueue = [this] {
     doc->ClearRequests();
-    std::lock_guard lock(doc->QueueLock());
-    doc->Requests().push_back({switching, kRequestRead, 1, {}});
-    doc->Requests().push_back({value, kRequestRead, 1, {}});
+    doc->Requests().Add({switching, kRequestRead, 1, {}});
+    doc->Requests().Add({value, kRequestRead, 1, {}});
   };
   initialQueue();
   doc->QueueRead(*value);

@@ -61,14 +61,11 @@ TEST_F(SimulationTest, ValuesHaveTheCanonicalTypeAndCountersCountOn) {
 
 TEST_F(SimulationTest, AClientWriteIsKeptForOneTick) {
   doc->QueueRead(*value);
-  {
-    std::lock_guard lock(doc->PendingLock());
-    doc->PendingResponses().push_back(counter);
-  }
+  doc->Pending().Add(*counter, counter->m_responseDeadline);
   simulation().Toggle();
   EXPECT_TRUE(doc->Simulation());
   EXPECT_TRUE(Queue().empty());
-  EXPECT_TRUE(doc->PendingResponses().empty());
+  EXPECT_TRUE(doc->Pending().Empty());
 
   doc->QueueWrite(*value, Variant::R4(1234.0f));
   doc->Settings().simulationSpeed = 300;

@@ -93,7 +93,7 @@ TEST_F(ReceptionTest, ConfirmationErrorsMakeTheItemBadAndAResponseStillSetsIt) {
   reception().OnReadConfirm(0x0A04, 1, 3, -1, Variant::Bytes({}));
   EXPECT_TRUE(value->m_value.IsEmpty());
   EXPECT_EQ(value->m_quality, OPC_QUALITY_BAD);
-  EXPECT_TRUE(doc->PendingResponses().empty());
+  EXPECT_TRUE(doc->Pending().Empty());
   reception().OnGroupValueResponse(0x0A04, 2, 3, Variant::Bytes({0x0C, 0x33}));
   EXPECT_EQ(value->m_quality, OPC_QUALITY_GOOD);
 
@@ -108,7 +108,7 @@ TEST_F(ReceptionTest, ReadConfirmationsMoveTheItemToTheEndWithANewDeadline) {
   reception().OnReadConfirm(0x0A03, 2, 3, 0, Variant::Bytes({}));
   clock.now += 2;
   reception().OnReadConfirm(0x0A04, 3, 3, 0, Variant::Bytes({}));
-  EXPECT_EQ(doc->PendingResponses(), (std::vector<GroupItem*>{switching, value}));
+  EXPECT_EQ(doc->Pending().Items(), (std::vector<GroupItem*>{switching, value}));
   EXPECT_EQ(value->m_responseDeadline, clock.now + 6);
   EXPECT_TRUE(value->m_value.IsEmpty());  // the value is not touched
 }
@@ -117,21 +117,21 @@ TEST_F(ReceptionTest, AnAnswerThatOvertakesItsConfirmationIsNotAwaitedAgain) {
   doc->Settings().responseTimeout = 6;
   reception().OnGroupValueResponse(0x0A04, 1, 3, Variant::Bytes({0x0C, 0x33}));
   reception().OnReadConfirm(0x0A04, 2, 3, 0, Variant::Bytes({}));
-  EXPECT_TRUE(doc->PendingResponses().empty());
+  EXPECT_TRUE(doc->Pending().Empty());
   EXPECT_EQ(value->m_quality, OPC_QUALITY_GOOD);
 
   // An answer seen long before a read is no answer to it: the read waits for its own.
   reception().OnGroupValueResponse(0x0A04, 3, 3, Variant::Bytes({0x0C, 0x33}));
   clock.now += 30;
   reception().OnReadConfirm(0x0A04, 4, 3, 0, Variant::Bytes({}));
-  EXPECT_EQ(doc->PendingResponses(), (std::vector<GroupItem*>{value}));
+  EXPECT_EQ(doc->Pending().Items(), (std::vector<GroupItem*>{value}));
   // The early answer is used once only.
   reception().OnGroupValueResponse(0x0A04, 5, 3, Variant::Bytes({0x0C, 0x33}));
-  EXPECT_TRUE(doc->PendingResponses().empty());
+  EXPECT_TRUE(doc->Pending().Empty());
   reception().OnGroupValueResponse(0x0A04, 6, 3, Variant::Bytes({0x0C, 0x33}));
   reception().OnReadConfirm(0x0A04, 7, 3, 0, Variant::Bytes({}));
   reception().OnReadConfirm(0x0A04, 8, 3, 0, Variant::Bytes({}));
-  EXPECT_EQ(doc->PendingResponses(), (std::vector<GroupItem*>{value}));
+  EXPECT_EQ(doc->Pending().Items(), (std::vector<GroupItem*>{value}));
 }
 
 TEST_F(ReceptionTest, ALostLinkKeepsValuesAsLastUsableAndItsReturnReadsTheFlaggedItems) {

@@ -240,14 +240,8 @@ class DeviceCheckTest : public ::testing::Test {
     return added;
   }
 
-  std::vector<std::string> FailedList() {
-    std::lock_guard lock(doc->FailedListLock());
-    return doc->FailedDeviceList();
-  }
-  std::vector<std::string> CheckQueue() {
-    std::lock_guard lock(doc->CheckQueueLock());
-    return {doc->CheckQueue().begin(), doc->CheckQueue().end()};
-  }
+  std::vector<std::string> FailedList() { return doc->FailedDevices().Items(); }
+  std::vector<std::string> CheckQueue() { return doc->CheckQueue().Items(); }
   // The "Failed Devices" value as texts.
   std::vector<std::string> FailedItemValue() {
     std::lock_guard tagLock(doc->TagLock());

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "device_check_fixture.h"
-#include "devices/check_queue.h"
 #include "devices/device_commands.h"
 #include "project/group_item.h"
 #include "project/special_item_kind.h"
@@ -82,7 +81,7 @@ TEST_F(DeviceCheckTest, MissingOrFailingServiceAnswersUnknownAndOtherDevicesCoun
   MakeDoc(true);
   const auto devices = AddDevices({"01.01.001", "01.01.002", "01.01.003", "01.01.004"});
   // No bus component: the check cannot be made.
-  QueueDeviceCheck(*doc, "01.01.001");
+  doc->CheckQueue().Add("01.01.001");
   ASSERT_TRUE(Eventually([&] { return FailedList() == Strings{"01.01.001"}; }));
   loop.RunPending();
   EXPECT_EQ(views.states, std::vector<std::int32_t>{kDeviceStateUnknown});
@@ -96,7 +95,7 @@ TEST_F(DeviceCheckTest, MissingOrFailingServiceAnswersUnknownAndOtherDevicesCoun
   service->failing = {"01.01.002"};
   service->otherAnswers = {{"01.01.003", 0x1163}};
   ASSERT_TRUE(Deliver(service));
-  for (const char* a : {"01.01.002", "01.01.003", "01.01.001"}) QueueDeviceCheck(*doc, a);
+  for (const char* a : {"01.01.002", "01.01.003", "01.01.001"}) doc->CheckQueue().Add(a);
   ASSERT_TRUE(service->WaitForCalls(4));
   ASSERT_TRUE(Eventually([&] { return FailedList() == Strings{"01.01.002", "01.01.003"}; }));
   EXPECT_EQ(service->Addresses(), (Strings{"01.01.002", "01.01.003", "01.01.001", "01.01.003"}));
@@ -188,7 +187,7 @@ TEST_F(DeviceCheckTest, StopsWithinASecondAlsoDuringACheck) {
   handOff.stream = service;
   MakeDoc(true, 120, nullptr, &SteadyDeviceCheckClock());
   AddDevices({"01.01.001"});
-  QueueDeviceCheck(*doc, "01.01.001");
+  doc->CheckQueue().Add("01.01.001");
   ASSERT_TRUE(service->WaitForCalls(1));
   const auto start = std::chrono::steady_clock::now();
   doc.reset();
@@ -202,7 +201,7 @@ TEST_F(DeviceCheckTest, RestartDropsTheServiceAndTakesTheNewOne) {
   handOff.stream = first;
   MakeDoc(true, 0);
   AddDevices({"01.01.001"});
-  QueueDeviceCheck(*doc, "01.01.001");
+  doc->CheckQueue().Add("01.01.001");
   ASSERT_TRUE(first->WaitForCalls(1));
 
   // The interface is switched: the thread drops its service and goes on.
@@ -213,7 +212,7 @@ TEST_F(DeviceCheckTest, RestartDropsTheServiceAndTakesTheNewOne) {
   second->present = {"01.01.001"};
   handOff.restart = false;
   ASSERT_TRUE(Deliver(second));
-  QueueDeviceCheck(*doc, "01.01.001");
+  doc->CheckQueue().Add("01.01.001");
   ASSERT_TRUE(second->WaitForCalls(1));
   EXPECT_EQ(first->Calls().size(), 1u);
 
@@ -227,7 +226,7 @@ TEST_F(DeviceCheckTest, SimulationAnswersGoodOrSilentWithoutTheBus) {
   MakeDoc(true, 0);
   AddDevices({"01.01.001"});
   doc->SetSimulationFlag(true);
-  for (int i = 0; i < 100; ++i) QueueDeviceCheck(*doc, "01.01.001");
+  for (int i = 0; i < 100; ++i) doc->CheckQueue().Add("01.01.001");
   const std::int64_t now = clock.now;
   ASSERT_TRUE(Eventually([&] { return CheckQueue().empty() && clock.now > now + 2000; }));
   loop.RunPending();

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "device_check_fixture.h"
-#include "devices/check_queue.h"
 #include "devices/device_address_validation.h"
 #include "devices/device_commands.h"
 #include "devices/device_row_texts.h"
@@ -75,7 +74,7 @@ TEST_F(DeviceCheckTest, AddEditAndDeleteDevices) {
   // Edit: a failed device with a new address starts again unknown and leaves the list.
   second->state = kDeviceStateFailed;
   second->retryCount = 1;
-  ListFailedDevice(*doc, "01.01.006");
+  doc->FailedDevices().Add("01.01.006");
   RecomputeFailedDevices(*doc);
   views.selected = {second};
   dialog.texts = {"1.1.7"};
@@ -101,7 +100,7 @@ TEST_F(DeviceCheckTest, AddEditAndDeleteDevices) {
   EXPECT_EQ(doc->Devices().Size(), 2u);
   prompt.answer = PromptAnswer::Yes;
   second->state = kDeviceStateFailed;
-  ListFailedDevice(*doc, "01.01.007");
+  doc->FailedDevices().Add("01.01.007");
   views.failedMark = true;
   views.selected = {second};
   doc->SetModifiedFlag(false);
@@ -122,7 +121,7 @@ TEST_F(DeviceCheckTest, ResetCheckNowAndIntervalCommands) {
   for (DeviceRecord* d : devices) {
     d->state = kDeviceStateFailed;
     d->retryCount = 1;
-    ListFailedDevice(*doc, d->addressText);
+    doc->FailedDevices().Add(d->addressText);
   }
   RecomputeFailedDevices(*doc);
 

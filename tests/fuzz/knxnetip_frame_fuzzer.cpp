@@ -13,7 +13,7 @@ namespace {
 
 class NullSocket : public UdpSocket {
  public:
-  bool Send(ByteView) override { return true; }
+  bool Send(ByteView, const Hpai&) override { return true; }
 };
 
 class NullListener : public TunnelListener {
@@ -45,12 +45,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // A tunnel on channel 1 takes the datagram, with one frame of its own outstanding.
   NullSocket socket;
   NullListener listener;
-  TunnelConnection tunnel(socket, Hpai{}, listener);
+  const Hpai server{{127, 0, 0, 1}, 3671};
+  TunnelConnection tunnel(socket, server, Hpai{}, listener);
   const TimePoint now{};
   tunnel.Open(now);
-  tunnel.OnDatagram(EncodeConnectResponse(ConnectResponse{1, 0, Hpai{}, 0x100a}), now);
+  tunnel.OnDatagram(EncodeConnectResponse(ConnectResponse{1, 0, server, 0x100a}), server, now);
   tunnel.Send(Bytes{0x11, 0x00, 0xbc, 0xe0, 0, 0, 0x0a, 0x03, 0x01, 0x00, 0x81}, now);
-  tunnel.OnDatagram(input, now);
+  tunnel.OnDatagram(input, server, now);
   tunnel.OnTimer(now + std::chrono::seconds(1));
   return 0;
 }

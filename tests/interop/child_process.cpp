@@ -19,45 +19,45 @@ bool ChildProcess::Start(const std::vector<std::string>& args, const std::string
   std::vector<char*> argv;
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
-  const int rc = posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
+  const int rc = posix_spawnp(&m_pid, argv[0], &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
-  if (rc != 0) pid_ = -1;
+  if (rc != 0) m_pid = -1;
   return rc == 0;
 }
 
 int ChildProcess::Stop() {
-  if (pid_ <= 0) return -1;
-  kill(pid_, SIGTERM);
+  if (m_pid <= 0) return -1;
+  kill(m_pid, SIGTERM);
   return Wait();
 }
 
 int ChildProcess::Stop(std::chrono::milliseconds grace) {
-  if (pid_ <= 0) return -1;
-  kill(pid_, SIGTERM);
+  if (m_pid <= 0) return -1;
+  kill(m_pid, SIGTERM);
   const auto end = std::chrono::steady_clock::now() + grace;
   int status = 0;
-  while (waitpid(pid_, &status, WNOHANG) == 0) {
+  while (waitpid(m_pid, &status, WNOHANG) == 0) {
     if (std::chrono::steady_clock::now() > end) {
-      kill(pid_, SIGKILL);
+      kill(m_pid, SIGKILL);
       return Wait();
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  pid_ = -1;
+  m_pid = -1;
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 int ChildProcess::Kill() {
-  if (pid_ <= 0) return -1;
-  kill(pid_, SIGKILL);
+  if (m_pid <= 0) return -1;
+  kill(m_pid, SIGKILL);
   return Wait();
 }
 
 int ChildProcess::Wait() {
-  if (pid_ <= 0) return -1;
+  if (m_pid <= 0) return -1;
   int status = 0;
-  waitpid(pid_, &status, 0);
-  pid_ = -1;
+  waitpid(m_pid, &status, 0);
+  m_pid = -1;
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 

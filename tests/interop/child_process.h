@@ -26,10 +26,10 @@ class ChildProcess {
   int Kill();
   // Waits for the process to end by itself; returns its exit status.
   int Wait();
-  bool Running() const { return pid_ > 0; }
+  bool Running() const { return m_pid > 0; }
 
  private:
-  pid_t pid_ = -1;
+  pid_t m_pid = -1;
 };
 
 // Runs a program to its end; returns its exit status.

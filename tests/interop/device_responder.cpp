@@ -7,37 +7,37 @@
 using namespace knxnetip;
 
 DeviceResponder::DeviceResponder(std::set<std::uint16_t> addresses)
-    : addresses_(std::move(addresses)), tunnel_(*this) {}
+    : m_addresses(std::move(addresses)), m_tunnel(*this) {}
 
 DeviceResponder::~DeviceResponder() {
   Stop();
 }
 
 bool DeviceResponder::Start(const sockaddr_in& server) {
-  if (!tunnel_.Start(server, false)) return false;
-  sender_ = std::thread(&DeviceResponder::SendLoop, this);
-  return tunnel_.WaitConnected(std::chrono::seconds(3));
+  if (!m_tunnel.Start(server, false)) return false;
+  m_sender = std::thread(&DeviceResponder::SendLoop, this);
+  return m_tunnel.WaitConnected(std::chrono::seconds(3));
 }
 
 void DeviceResponder::Stop() {
   {
-    std::lock_guard lock(mutex_);
-    stopping_ = true;
+    std::lock_guard lock(m_mutex);
+    m_stopping = true;
   }
-  changed_.notify_all();
-  if (sender_.joinable()) sender_.join();
-  tunnel_.Stop();
+  m_changed.notify_all();
+  if (m_sender.joinable()) m_sender.join();
+  m_tunnel.Stop();
 }
 
 int DeviceResponder::answered() {
-  std::lock_guard lock(mutex_);
-  return answered_;
+  std::lock_guard lock(m_mutex);
+  return m_answered;
 }
 
 void DeviceResponder::OnTunnelCemi(const Bytes& cemi) {
   auto frame = DecodeCemi(cemi);
   if (!frame || frame->messageCode != kLDataInd || frame->GroupDestination() ||
-      addresses_.count(frame->destination) == 0) {
+      m_addresses.count(frame->destination) == 0) {
     return;
   }
   auto tpdu = DecodeTpdu(frame->tpdu);
@@ -49,29 +49,29 @@ void DeviceResponder::OnTunnelCemi(const Bytes& cemi) {
         EncodeTpdu(MakeControlTpdu(TpduKind::Ack, tpdu->sequence)));
   Reply(frame->destination, frame->source,
         EncodeTpdu(MakeConnectedTpdu(0, APciMaskVersionResponse, {0x07, 0xB0})));
-  std::lock_guard lock(mutex_);
-  ++answered_;
+  std::lock_guard lock(m_mutex);
+  ++m_answered;
 }
 
 void DeviceResponder::Reply(std::uint16_t from, std::uint16_t to, const Bytes& tpdu) {
   CemiLData frame = MakeLDataReq(to, false, 0, kDefaultHopCount, tpdu);
   frame.source = from;
   {
-    std::lock_guard lock(mutex_);
-    replies_.push_back(EncodeCemi(frame));
+    std::lock_guard lock(m_mutex);
+    m_replies.push_back(EncodeCemi(frame));
   }
-  changed_.notify_all();
+  m_changed.notify_all();
 }
 
 void DeviceResponder::SendLoop() {
-  std::unique_lock lock(mutex_);
+  std::unique_lock lock(m_mutex);
   for (;;) {
-    changed_.wait(lock, [this] { return stopping_ || !replies_.empty(); });
-    if (stopping_) return;
-    Bytes cemi = std::move(replies_.front());
-    replies_.pop_front();
+    m_changed.wait(lock, [this] { return m_stopping || !m_replies.empty(); });
+    if (m_stopping) return;
+    Bytes cemi = std::move(m_replies.front());
+    m_replies.pop_front();
     lock.unlock();
-    tunnel_.Send(std::move(cemi));
+    m_tunnel.Send(std::move(cemi));
     lock.lock();
   }
 }

@@ -32,13 +32,13 @@ class DeviceResponder : private knxnetip::TunnelListener {
   void Reply(std::uint16_t from, std::uint16_t to, const knxnetip::Bytes& tpdu);
   void SendLoop();
 
-  std::set<std::uint16_t> addresses_;
-  knxnetip::TunnelDriver tunnel_;
+  std::set<std::uint16_t> m_addresses;
+  knxnetip::TunnelDriver m_tunnel;
   // Replies are sent by a thread of their own: the tunnel's listener may not call back into it.
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::deque<knxnetip::Bytes> replies_;
-  bool stopping_ = false;
-  int answered_ = 0;
-  std::thread sender_;
+  std::mutex m_mutex;
+  std::condition_variable m_changed;
+  std::deque<knxnetip::Bytes> m_replies;
+  bool m_stopping = false;
+  int m_answered = 0;
+  std::thread m_sender;
 };

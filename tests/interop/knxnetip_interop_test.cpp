@@ -42,11 +42,11 @@ class RecordingListener : public BusDriverListener {
   // The first event after index `from` that matches; waits up to 5 s.
   std::optional<Seen> WaitFor(std::uint16_t group, std::int32_t apci, bool confirm,
                               std::size_t from = 0) {
-    std::unique_lock lock(mutex_);
+    std::unique_lock lock(m_mutex);
     std::optional<Seen> found;
-    changed_.wait_for(lock, 5s, [&] {
-      for (std::size_t i = from; i < seen_.size(); ++i) {
-        const Seen& s = seen_[i];
+    m_changed.wait_for(lock, 5s, [&] {
+      for (std::size_t i = from; i < m_seen.size(); ++i) {
+        const Seen& s = m_seen[i];
         if (s.telegram.groupAddress == group && s.telegram.apci == apci && s.confirm == confirm) {
           found = s;
           return true;
@@ -57,22 +57,22 @@ class RecordingListener : public BusDriverListener {
     return found;
   }
   std::size_t size() {
-    std::lock_guard lock(mutex_);
-    return seen_.size();
+    std::lock_guard lock(m_mutex);
+    return m_seen.size();
   }
 
  private:
   void Add(Seen s) {
     s.at = std::chrono::steady_clock::now();
     {
-      std::lock_guard lock(mutex_);
-      seen_.push_back(std::move(s));
+      std::lock_guard lock(m_mutex);
+      m_seen.push_back(std::move(s));
     }
-    changed_.notify_all();
+    m_changed.notify_all();
   }
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::vector<Seen> seen_;
+  std::mutex m_mutex;
+  std::condition_variable m_changed;
+  std::vector<Seen> m_seen;
 };
 
 constexpr std::uint16_t kGroup123 = 0x0a03;  // 1/2/3
@@ -82,91 +82,91 @@ class KnxdTest : public ::testing::Test {
   void SetUp() override {
     if (!OnlyLoopback()) GTEST_SKIP() << "needs a private network namespace with only loopback";
     char pattern[] = "/tmp/zelvox-knxd-XXXXXX";
-    dir_ = mkdtemp(pattern);
-    socket_ = (dir_ / "server.sock").string();
+    m_dir = mkdtemp(pattern);
+    m_socket = (m_dir / "server.sock").string();
     ASSERT_TRUE(StartKnxd());
-    listen_ = dir_ / "listen.log";
-    ASSERT_TRUE(listener_process_.Start({"knxtool", "groupsocketlisten", "local:" + socket_},
-                                        listen_.string()));
+    m_listen = m_dir / "listen.log";
+    ASSERT_TRUE(m_listenerProcess.Start({"knxtool", "groupsocketlisten", "local:" + m_socket},
+                                        m_listen.string()));
   }
   void TearDown() override {
-    driver_.SetListener(nullptr);
-    driver_.Close();
-    listener_process_.Stop();
-    knxd_.Stop();
-    if (!dir_.empty()) fs::remove_all(dir_);
+    m_driver.SetListener(nullptr);
+    m_driver.Close();
+    m_listenerProcess.Stop();
+    m_knxd.Stop();
+    if (!m_dir.empty()) fs::remove_all(m_dir);
   }
 
   bool StartKnxd() {
-    return ::StartKnxd(knxd_, socket_, kPort, dir_ / "knxd.log") &&
+    return ::StartKnxd(m_knxd, m_socket, kPort, m_dir / "knxd.log") &&
            (std::this_thread::sleep_for(50ms), true);
   }
   std::string Parameter() const { return "127.0.0.1:" + std::to_string(kPort); }
   // knxtool with the server socket inserted after the command.
   int Knxtool(const std::string& command, std::vector<std::string> args) {
-    std::vector<std::string> all{"knxtool", command, "local:" + socket_};
+    std::vector<std::string> all{"knxtool", command, "local:" + m_socket};
     all.insert(all.end(), args.begin(), args.end());
     return RunProgram(all);
   }
   bool Listened(const std::string& line) {
-    return Eventually([&] { return ReadFile(listen_).find(line) != std::string::npos; });
+    return Eventually([&] { return ReadFile(m_listen).find(line) != std::string::npos; });
   }
 
   static constexpr int kPort = 13671;
-  fs::path dir_;
-  std::string socket_;
-  fs::path listen_;
-  ChildProcess knxd_;
-  ChildProcess listener_process_;
-  RecordingListener events_;
-  KnxNetIpBusDriver driver_{KnxNetIpDriverTiming{TunnelTiming{}, 3000ms, 1000ms}};
+  fs::path m_dir;
+  std::string m_socket;
+  fs::path m_listen;
+  ChildProcess m_knxd;
+  ChildProcess m_listenerProcess;
+  RecordingListener m_events;
+  KnxNetIpBusDriver m_driver{KnxNetIpDriverTiming{TunnelTiming{}, 3000ms, 1000ms}};
 };
 
 }  // namespace
 
 TEST_F(KnxdTest, GroupTrafficBothWays) {
-  driver_.SetListener(&events_);
-  ASSERT_EQ(driver_.Open(Parameter()), DeviceOpenErrorNoError);
+  m_driver.SetListener(&m_events);
+  ASSERT_EQ(m_driver.Open(Parameter()), DeviceOpenErrorNoError);
 
   // From knxtool to us, short and long form.
   ASSERT_EQ(Knxtool("groupswrite", {"1/2/3", "1"}), 0);
-  auto write = events_.WaitFor(kGroup123, APciValueWrite, false);
+  auto write = m_events.WaitFor(kGroup123, APciValueWrite, false);
   ASSERT_TRUE(write);
   EXPECT_EQ(write->telegram.data, (std::vector<std::uint8_t>{0x01}));
   ASSERT_EQ(Knxtool("groupwrite", {"1/2/4", "0c", "1a"}), 0);
-  write = events_.WaitFor(0x0a04, APciValueWrite, false);
+  write = m_events.WaitFor(0x0a04, APciValueWrite, false);
   ASSERT_TRUE(write);
   EXPECT_EQ(write->telegram.data, (std::vector<std::uint8_t>{0x0c, 0x1a}));
 
   // From us to knxtool, with a positive confirmation carrying the data.
-  EXPECT_EQ(driver_.SendGroupWrite(0x0a05, PriorityLow, 6, true, {0x01}), DeviceWriteErrorNoError);
-  auto confirm = events_.WaitFor(0x0a05, APciValueWrite, true);
+  EXPECT_EQ(m_driver.SendGroupWrite(0x0a05, PriorityLow, 6, true, {0x01}), DeviceWriteErrorNoError);
+  auto confirm = m_events.WaitFor(0x0a05, APciValueWrite, true);
   ASSERT_TRUE(confirm);
   EXPECT_FALSE(confirm->error);
   EXPECT_EQ(confirm->telegram.data, (std::vector<std::uint8_t>{0x01}));
   EXPECT_TRUE(Listened("Write from 1.0.10 to 1/2/5: 01"));
-  EXPECT_EQ(driver_.SendGroupWrite(0x0a06, PriorityLow, 6, false, {0x0c, 0x33, 0x00, 0xff}),
+  EXPECT_EQ(m_driver.SendGroupWrite(0x0a06, PriorityLow, 6, false, {0x0c, 0x33, 0x00, 0xff}),
             DeviceWriteErrorNoError);
-  confirm = events_.WaitFor(0x0a06, APciValueWrite, true);
+  confirm = m_events.WaitFor(0x0a06, APciValueWrite, true);
   ASSERT_TRUE(confirm);
   EXPECT_EQ(confirm->telegram.data, (std::vector<std::uint8_t>{0x0c, 0x33, 0x00, 0xff}));
   EXPECT_TRUE(Listened("Write from 1.0.10 to 1/2/6: 0C 33 00 FF"));
 
   // A group read, confirmed, then answered through knxtool.
-  EXPECT_EQ(driver_.SendGroupRead(0x0a07, PriorityLow, 6), DeviceWriteErrorNoError);
-  ASSERT_TRUE(events_.WaitFor(0x0a07, APciValueRead, true));
+  EXPECT_EQ(m_driver.SendGroupRead(0x0a07, PriorityLow, 6), DeviceWriteErrorNoError);
+  ASSERT_TRUE(m_events.WaitFor(0x0a07, APciValueRead, true));
   EXPECT_TRUE(Listened("Read from 1.0.10 to 1/2/7"));
   ASSERT_EQ(Knxtool("groupsresponse", {"1/2/7", "1"}), 0);
-  auto response = events_.WaitFor(0x0a07, APciValueResponse, false);
+  auto response = m_events.WaitFor(0x0a07, APciValueResponse, false);
   ASSERT_TRUE(response);
   EXPECT_EQ(response->telegram.data, (std::vector<std::uint8_t>{0x01}));
   // Round trip from send to confirmation, reported for the record.
   std::vector<double> micros;
   for (int i = 0; i < 50; ++i) {
-    const std::size_t from = events_.size();
+    const std::size_t from = m_events.size();
     const auto sent = std::chrono::steady_clock::now();
-    ASSERT_EQ(driver_.SendGroupWrite(0x0b01, PriorityLow, 6, true, {1}), DeviceWriteErrorNoError);
-    auto con = events_.WaitFor(0x0b01, APciValueWrite, true, from);
+    ASSERT_EQ(m_driver.SendGroupWrite(0x0b01, PriorityLow, 6, true, {1}), DeviceWriteErrorNoError);
+    auto con = m_events.WaitFor(0x0b01, APciValueWrite, true, from);
     ASSERT_TRUE(con);
     micros.push_back(std::chrono::duration<double, std::micro>(con->at - sent).count());
   }
@@ -180,45 +180,45 @@ TEST_F(KnxdTest, DeviceCheckFindsTheAnsweringDeviceOnly) {
   ASSERT_TRUE(server);
   DeviceResponder responder({0x1105});  // 1.1.5, outside knxd's address pool
   ASSERT_TRUE(responder.Start(server->address));
-  ASSERT_EQ(driver_.Open(Parameter()), DeviceOpenErrorNoError);
+  ASSERT_EQ(m_driver.Open(Parameter()), DeviceOpenErrorNoError);
 
-  EXPECT_EQ(driver_.CheckDevice(0x1105), std::optional<std::uint16_t>(0x1105));
+  EXPECT_EQ(m_driver.CheckDevice(0x1105), std::optional<std::uint16_t>(0x1105));
   EXPECT_EQ(responder.answered(), 1);
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_FALSE(driver_.CheckDevice(0x1106));
+  EXPECT_FALSE(m_driver.CheckDevice(0x1106));
   EXPECT_GE(std::chrono::steady_clock::now() - start, 1s);
   // A check of the same device again after the silent one.
-  EXPECT_EQ(driver_.CheckDevice(0x1105), std::optional<std::uint16_t>(0x1105));
+  EXPECT_EQ(m_driver.CheckDevice(0x1105), std::optional<std::uint16_t>(0x1105));
 
   // CancelCheck ends a running check with no answer.
   std::thread cancel([&] {
     std::this_thread::sleep_for(100ms);
-    driver_.CancelCheck();
+    m_driver.CancelCheck();
   });
-  EXPECT_FALSE(driver_.CheckDevice(0x1107));
+  EXPECT_FALSE(m_driver.CheckDevice(0x1107));
   cancel.join();
   responder.Stop();
 }
 
 TEST_F(KnxdTest, ReconnectsAfterKnxdRestart) {
-  driver_.SetListener(&events_);
-  ASSERT_EQ(driver_.Open(Parameter()), DeviceOpenErrorNoError);
-  EXPECT_EQ(driver_.SendGroupWrite(0x0a05, PriorityLow, 6, true, {0x01}), DeviceWriteErrorNoError);
-  ASSERT_TRUE(events_.WaitFor(0x0a05, APciValueWrite, true));
+  m_driver.SetListener(&m_events);
+  ASSERT_EQ(m_driver.Open(Parameter()), DeviceOpenErrorNoError);
+  EXPECT_EQ(m_driver.SendGroupWrite(0x0a05, PriorityLow, 6, true, {0x01}), DeviceWriteErrorNoError);
+  ASSERT_TRUE(m_events.WaitFor(0x0a05, APciValueWrite, true));
 
-  listener_process_.Stop();
-  knxd_.Stop();
+  m_listenerProcess.Stop();
+  m_knxd.Stop();
   ASSERT_TRUE(StartKnxd());
-  ASSERT_TRUE(listener_process_.Start({"knxtool", "groupsocketlisten", "local:" + socket_},
-                                      listen_.string()));
+  ASSERT_TRUE(m_listenerProcess.Start({"knxtool", "groupsocketlisten", "local:" + m_socket},
+                                      m_listen.string()));
   const auto restarted = std::chrono::steady_clock::now();
   // Writes sent into the dead tunnel come back as failed confirmations; within 10 s one goes
   // through the new tunnel.
   bool through = false;
   while (!through && std::chrono::steady_clock::now() - restarted < 10s) {
-    const std::size_t from = events_.size();
-    if (driver_.SendGroupWrite(0x0a08, PriorityLow, 6, true, {0x01}) == DeviceWriteErrorNoError) {
-      auto con = events_.WaitFor(0x0a08, APciValueWrite, true, from);
+    const std::size_t from = m_events.size();
+    if (m_driver.SendGroupWrite(0x0a08, PriorityLow, 6, true, {0x01}) == DeviceWriteErrorNoError) {
+      auto con = m_events.WaitFor(0x0a08, APciValueWrite, true, from);
       through = con && !con->error;
     } else {
       std::this_thread::sleep_for(200ms);

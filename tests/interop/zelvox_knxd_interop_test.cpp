@@ -139,34 +139,34 @@ class ZelvoxKnxdTest : public ::testing::Test {
   void SetUp() override {
     if (!OnlyLoopback()) GTEST_SKIP() << "needs a private network namespace with only loopback";
     char pattern[] = "/tmp/zelvox-e2e-XXXXXX";
-    dir_ = mkdtemp(pattern);
-    socket_ = (dir_ / "knxd.sock").string();
-    listen_ = dir_ / "listen.log";
+    m_dir = mkdtemp(pattern);
+    m_socket = (m_dir / "knxd.sock").string();
+    m_listen = m_dir / "listen.log";
     // Settings, single instance lock and bus interface choice of the server and the tool.
-    setenv("ZELVOX_HOME", (dir_ / "home").c_str(), 1);
+    setenv("ZELVOX_HOME", (m_dir / "home").c_str(), 1);
     setenv("ZELVOX_LANG_DIR", ZELVOX_TEST_LANG_DIR, 0);
     SettingsStore::ResetAll();
 
-    std::ofstream(dir_ / "interop.esf", std::ios::binary) << ProjectExport();
-    project_ = (dir_ / "interop.zlv").string();
-    ASSERT_EQ(Tool({"import-esf", (dir_ / "interop.esf").string(), project_}), 0);
+    std::ofstream(m_dir / "interop.esf", std::ios::binary) << ProjectExport();
+    m_project = (m_dir / "interop.zlv").string();
+    ASSERT_EQ(Tool({"import-esf", (m_dir / "interop.esf").string(), m_project}), 0);
     ASSERT_EQ(Tool({"interface", "set", knxnetip::kKnxNetIpTunnellingName, KnxdParameter()}), 0);
     ASSERT_TRUE(StartKnxd());
   }
 
   void TearDown() override {
-    client_.reset();
-    if (zelvox_.Running()) {
-      EXPECT_EQ(zelvox_.Stop(10s), 0) << "zelvox did not end cleanly";
+    m_client.reset();
+    if (m_zelvox.Running()) {
+      EXPECT_EQ(m_zelvox.Stop(10s), 0) << "zelvox did not end cleanly";
     }
-    listener_.Stop();
-    knxd_.Stop(5s);
-    if (HasFailure() && !dir_.empty()) {
+    m_listener.Stop();
+    m_knxd.Stop(5s);
+    if (HasFailure() && !m_dir.empty()) {
       std::printf("--- zelvox\n%s--- knxtool groupsocketlisten\n%s--- knxd\n%s",
-                  ReadFile(dir_ / "zelvox.log").c_str(), ReadFile(listen_).c_str(),
-                  ReadFile(dir_ / "knxd.log").c_str());
+                  ReadFile(m_dir / "zelvox.log").c_str(), ReadFile(m_listen).c_str(),
+                  ReadFile(m_dir / "knxd.log").c_str());
     }
-    if (!dir_.empty()) fs::remove_all(dir_);
+    if (!m_dir.empty()) fs::remove_all(m_dir);
   }
 
   // Timing settings for a quick run; the device check round only where a test asks for it.
@@ -186,13 +186,14 @@ class ZelvoxKnxdTest : public ::testing::Test {
 
   int Tool(std::vector<std::string> args) {
     args.insert(args.begin(), ZELVOX_TOOL_PROGRAM);
-    return RunProgram(args, (dir_ / "tool.log").string());
+    return RunProgram(args, (m_dir / "tool.log").string());
   }
   std::string KnxdParameter() const { return "127.0.0.1:" + std::to_string(kKnxdPort); }
 
   bool StartKnxd() {
-    return ::StartKnxd(knxd_, socket_, kKnxdPort, dir_ / "knxd.log") &&
-           listener_.Start({"knxtool", "groupsocketlisten", "local:" + socket_}, listen_.string());
+    return ::StartKnxd(m_knxd, m_socket, kKnxdPort, m_dir / "knxd.log") &&
+           m_listener.Start({"knxtool", "groupsocketlisten", "local:" + m_socket},
+                            m_listen.string());
   }
 
   // Starts the server and opens a UA session; then writes the probe item until knxtool sees
@@ -200,13 +201,13 @@ class ZelvoxKnxdTest : public ::testing::Test {
   void StartZelvox(std::int32_t pingTime = 0, std::int32_t initRead = 0,
                    std::int32_t deviceReads = 0) {
     WriteSettings(pingTime, initRead, deviceReads);
-    ASSERT_TRUE(zelvox_.Start(
-        {ZELVOX_PROGRAM, "--headless", "--opcua-port", std::to_string(kUaPort), project_},
-        (dir_ / "zelvox.log").string()));
+    ASSERT_TRUE(m_zelvox.Start(
+        {ZELVOX_PROGRAM, "--headless", "--opcua-port", std::to_string(kUaPort), m_project},
+        (m_dir / "zelvox.log").string()));
     ASSERT_TRUE(Eventually(
         [&] {
-          client_ = std::make_unique<UaTestClient>();
-          return client_->Connect(kUaPort) && client_->OpenSession();
+          m_client = std::make_unique<UaTestClient>();
+          return m_client->Connect(kUaPort) && m_client->OpenSession();
         },
         15s, 100ms))
         << "no OPC UA session with zelvox";
@@ -217,14 +218,14 @@ class ZelvoxKnxdTest : public ::testing::Test {
   bool ProbeReachesBus(std::chrono::milliseconds limit) {
     const auto end = std::chrono::steady_clock::now() + limit;
     while (std::chrono::steady_clock::now() < end) {
-      probe_ = !probe_;
-      const std::size_t from = ReadFile(listen_).size();
-      if (Write(*client_, Item("Test.Probe.1/7/1"), UaVariant::Boolean(probe_)) !=
+      m_probe = !m_probe;
+      const std::size_t from = ReadFile(m_listen).size();
+      if (Write(*m_client, Item("Test.Probe.1/7/1"), UaVariant::Boolean(m_probe)) !=
           ua_status::Good) {
         return false;
       }
-      const std::string line = std::string(" to 1/7/1: ") + (probe_ ? "01" : "00") + "\n";
-      if (Eventually([&] { return ReadFile(listen_).find(line, from) != std::string::npos; },
+      const std::string line = std::string(" to 1/7/1: ") + (m_probe ? "01" : "00") + "\n";
+      if (Eventually([&] { return ReadFile(m_listen).find(line, from) != std::string::npos; },
                      500ms)) {
         return true;
       }
@@ -234,17 +235,17 @@ class ZelvoxKnxdTest : public ::testing::Test {
 
   // The listen log holds `line` after offset `from` (within 5 s).
   bool Listened(const std::string& line, std::size_t from = 0) {
-    return Eventually([&] { return ReadFile(listen_).find(line, from) != std::string::npos; });
+    return Eventually([&] { return ReadFile(m_listen).find(line, from) != std::string::npos; });
   }
 
   int Knxtool(const std::string& command, std::vector<std::string> args) {
-    std::vector<std::string> all{"knxtool", command, "local:" + socket_};
+    std::vector<std::string> all{"knxtool", command, "local:" + m_socket};
     all.insert(all.end(), args.begin(), args.end());
     return RunProgram(all);
   }
 
   UaDataValue ReadItem(const UaNodeId& node, double maxAge = 1000) {
-    auto values = client_->Read({node}, maxAge);
+    auto values = m_client->Read({node}, maxAge);
     return values && values->size() == 1 ? values->front() : UaDataValue::Status(ua_status::Bad);
   }
   // Waits until the item has `value` with status Good.
@@ -263,15 +264,15 @@ class ZelvoxKnxdTest : public ::testing::Test {
         limit);
   }
 
-  fs::path dir_;
-  std::string socket_;
-  fs::path listen_;
-  std::string project_;
-  ChildProcess knxd_;
-  ChildProcess listener_;
-  ChildProcess zelvox_;
-  std::unique_ptr<UaTestClient> client_;
-  bool probe_ = false;
+  fs::path m_dir;
+  std::string m_socket;
+  fs::path m_listen;
+  std::string m_project;
+  ChildProcess m_knxd;
+  ChildProcess m_listener;
+  ChildProcess m_zelvox;
+  std::unique_ptr<UaTestClient> m_client;
+  bool m_probe = false;
 };
 
 }  // namespace
@@ -348,8 +349,8 @@ TEST_F(ZelvoxKnxdTest, ClientWritesReachTheBusForEveryEisType) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.address);
-    const std::size_t from = ReadFile(listen_).size();
-    ASSERT_EQ(Write(*client_, TypeItem(c.address), c.written), ua_status::Good);
+    const std::size_t from = ReadFile(m_listen).size();
+    ASSERT_EQ(Write(*m_client, TypeItem(c.address), c.written), ua_status::Good);
     EXPECT_TRUE(Listened(std::string(" to ") + c.address + ": " + c.line + "\n", from));
     // The confirmation stores what was sent, decoded by the item's type.
     EXPECT_TRUE(GoodValue(TypeItem(c.address), c.confirmed));
@@ -360,13 +361,13 @@ TEST_F(ZelvoxKnxdTest, ClientWritesReachTheBusForEveryEisType) {
   // Round trip from the client's write to knxtool's line, for the record.
   std::vector<double> millis;
   for (int i = 0; i < 20; ++i) {
-    probe_ = !probe_;
-    const std::size_t from = ReadFile(listen_).size();
-    const std::string line = std::string(" to 1/7/1: ") + (probe_ ? "01" : "00") + "\n";
+    m_probe = !m_probe;
+    const std::size_t from = ReadFile(m_listen).size();
+    const std::string line = std::string(" to 1/7/1: ") + (m_probe ? "01" : "00") + "\n";
     const auto sent = std::chrono::steady_clock::now();
-    ASSERT_EQ(Write(*client_, Item("Test.Probe.1/7/1"), UaVariant::Boolean(probe_)),
+    ASSERT_EQ(Write(*m_client, Item("Test.Probe.1/7/1"), UaVariant::Boolean(m_probe)),
               ua_status::Good);
-    ASSERT_TRUE(Eventually([&] { return ReadFile(listen_).find(line, from) != std::string::npos; },
+    ASSERT_TRUE(Eventually([&] { return ReadFile(m_listen).find(line, from) != std::string::npos; },
                            5s, 1ms));
     millis.push_back(
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - sent).count());
@@ -389,10 +390,10 @@ TEST_F(ZelvoxKnxdTest, GroupReadsAnsweredOrTimedOut) {
   ASSERT_TRUE(GoodValue(TypeItem("1/1/10"), UaVariant::Boolean(true)));
 
   // A read from the device (maxAge 0) sends group reads; 1/1/1 is answered, 1/1/10 is not.
-  const std::size_t from = ReadFile(listen_).size();
+  const std::size_t from = ReadFile(m_listen).size();
   const auto asked = std::chrono::steady_clock::now();
-  ASSERT_TRUE(client_->Read({TypeItem("1/1/1")}, 0));
-  ASSERT_TRUE(client_->Read({TypeItem("1/1/10")}, 0));
+  ASSERT_TRUE(m_client->Read({TypeItem("1/1/1")}, 0));
+  ASSERT_TRUE(m_client->Read({TypeItem("1/1/10")}, 0));
   ASSERT_TRUE(Listened(" to 1/1/1\n", from));
   ASSERT_TRUE(Listened(" to 1/1/10\n", from));
   // The answer must come after the read's confirmation has reached the server, which knxd
@@ -440,9 +441,9 @@ TEST_F(ZelvoxKnxdTest, CheckDeviceWritesCheckAtOnce) {
   ASSERT_NO_FATAL_FAILURE(StartZelvox(0));  // no round: only what a client asks for is checked
 
   const UaNodeId check = Item("Check Device");
-  ASSERT_EQ(Write(*client_, check, UaVariant::String("1.1.5")), ua_status::Good);
+  ASSERT_EQ(Write(*m_client, check, UaVariant::String("1.1.5")), ua_status::Good);
   EXPECT_TRUE(Eventually([&] { return responder.answered() == 1; }, 10s));
-  ASSERT_EQ(Write(*client_, check, UaVariant::String("1.1.6")), ua_status::Good);
+  ASSERT_EQ(Write(*m_client, check, UaVariant::String("1.1.6")), ua_status::Good);
   EXPECT_TRUE(Eventually(
       [&] {
         const UaDataValue dv = ReadItem(Item("Failed Devices"), 0);
@@ -457,8 +458,8 @@ TEST_F(ZelvoxKnxdTest, CheckDeviceWritesCheckAtOnce) {
 TEST_F(ZelvoxKnxdTest, ReconnectsAfterKnxdRestart) {
   ASSERT_NO_FATAL_FAILURE(StartZelvox());
   // Killed, so knxd closes no tunnel: the server has to notice the loss itself.
-  listener_.Stop();
-  knxd_.Kill();
+  m_listener.Stop();
+  m_knxd.Kill();
   ASSERT_TRUE(StartKnxd());
   const auto restarted = std::chrono::steady_clock::now();
   // Writes into the dead tunnel are lost; within 10 s one goes through the new one.
@@ -480,20 +481,20 @@ TEST_F(ZelvoxKnxdTest, ALostTunnelTurnsItemsUncertainAndTheFlaggedOnesAreReadAga
     GTEST_SKIP() << "node-opcua is not installed in " << interop << " (npm ci)";
   }
   // 1/7/2 gets the initial read flag in the project file.
-  std::string project = ReadFile(project_);
+  std::string project = ReadFile(m_project);
   const std::string flagged = "Test.Probe.1/7/2\t";
   const std::size_t line = project.find(flagged);
   ASSERT_NE(line, std::string::npos);
   const std::size_t noInit = project.find("\tNoInit\t", line);
   ASSERT_NE(noInit, std::string::npos);
   project.replace(noInit, 8, "\tInit\t");
-  std::ofstream(project_, std::ios::binary) << project;
+  std::ofstream(m_project, std::ios::binary) << project;
 
   ASSERT_NO_FATAL_FAILURE(StartZelvox(0, 1));
   ASSERT_EQ(Knxtool("groupswrite", {"1/1/1", "1"}), 0);
   std::this_thread::sleep_for(500ms);  // received before the first read (see above)
   ASSERT_TRUE(GoodValue(TypeItem("1/1/1"), UaVariant::Boolean(true)));
-  const fs::path watchLog = dir_ / "watch.log";
+  const fs::path watchLog = m_dir / "watch.log";
   ChildProcess watcher;
   ASSERT_TRUE(watcher.Start(
       {"node", (interop / "watch_item.js").string(), std::to_string(kUaPort), "Test.Types.1/1/1"},
@@ -502,8 +503,8 @@ TEST_F(ZelvoxKnxdTest, ALostTunnelTurnsItemsUncertainAndTheFlaggedOnesAreReadAga
       [&] { return ReadFile(watchLog).find("00000000 true\n") != std::string::npos; }, 20s, 100ms))
       << ReadFile(watchLog);
 
-  listener_.Stop();
-  knxd_.Kill();
+  m_listener.Stop();
+  m_knxd.Kill();
   const auto killed = std::chrono::steady_clock::now();
   constexpr const char* kLastUsable = "40900000 true\n";
   EXPECT_TRUE(Eventually([&] { return ReadFile(watchLog).find(kLastUsable) != std::string::npos; },
@@ -511,22 +512,22 @@ TEST_F(ZelvoxKnxdTest, ALostTunnelTurnsItemsUncertainAndTheFlaggedOnesAreReadAga
       << ReadFile(watchLog);
   std::printf("uncertain %.1f s after knxd was killed\n",
               std::chrono::duration<double>(std::chrono::steady_clock::now() - killed).count());
-  EXPECT_NE(ReadFile(dir_ / "zelvox.log").find("link to the bus interface is down"),
+  EXPECT_NE(ReadFile(m_dir / "zelvox.log").find("link to the bus interface is down"),
             std::string::npos);
 
   // Our own session has been idle for longer than its time-out meanwhile.
   ASSERT_TRUE(Eventually(
       [&] {
-        client_ = std::make_unique<UaTestClient>();
-        return client_->Connect(kUaPort) && client_->OpenSession();
+        m_client = std::make_unique<UaTestClient>();
+        return m_client->Connect(kUaPort) && m_client->OpenSession();
       },
       15s, 100ms));
 
-  const std::size_t from = ReadFile(listen_).size();
+  const std::size_t from = ReadFile(m_listen).size();
   ASSERT_TRUE(StartKnxd());
   // The reconnect reads 1/7/2 again; knxtool answers for the device.
   EXPECT_TRUE(
-      Eventually([&] { return ReadFile(listen_).find(" to 1/7/2\n", from) != std::string::npos; },
+      Eventually([&] { return ReadFile(m_listen).find(" to 1/7/2\n", from) != std::string::npos; },
                  30s, 100ms));
   std::this_thread::sleep_for(300ms);
   ASSERT_EQ(Knxtool("groupsresponse", {"1/7/2", "1"}), 0);

@@ -35,3 +35,29 @@ TEST(PhysicalAddress, NegativePartsAlwaysGiveAnInvalidResult) {
     EXPECT_LT(ParsePhysicalAddress(text), 0) << text;
   }
 }
+
+TEST(PhysicalAddress, TheRulesDifferOnlyWhereTheirReadersNeedIt) {
+  // Digits: typed addresses and driver parameters.
+  EXPECT_EQ(ParsePhysicalAddress("1.1.5", AddressPartRule::Digits), 0x1105);
+  EXPECT_EQ(ParsePhysicalAddress("01.01.005", AddressPartRule::Digits), 0x1105);
+  EXPECT_EQ(ParsePhysicalAddress("001.1.5", AddressPartRule::Digits), kPhysicalAddressBadArea);
+  EXPECT_EQ(ParsePhysicalAddress("1..5", AddressPartRule::Digits), kPhysicalAddressBadLine);
+  EXPECT_EQ(ParsePhysicalAddress("1.2.3.4", AddressPartRule::Digits), kPhysicalAddressBadLine);
+  EXPECT_EQ(ParsePhysicalAddress("1.1.", AddressPartRule::Digits), kPhysicalAddressBadDevice);
+  EXPECT_EQ(ParsePhysicalAddress(" 1.1.5", AddressPartRule::Digits), kPhysicalAddressBadArea);
+  EXPECT_EQ(ParsePhysicalAddress("-1.1.5", AddressPartRule::Digits), kPhysicalAddressBadArea);
+  // AtoiShort: device file lines; parts read as atoi, but no longer than 2, 2 and 3.
+  EXPECT_EQ(ParsePhysicalAddress("a.1.5", AddressPartRule::AtoiShort), 0x0105);
+  EXPECT_EQ(ParsePhysicalAddress("001.1.5", AddressPartRule::AtoiShort), kPhysicalAddressBadArea);
+  EXPECT_EQ(ParsePhysicalAddress("1.1.0005", AddressPartRule::AtoiShort),
+            kPhysicalAddressBadDevice);
+  EXPECT_EQ(ParsePhysicalAddress("001.1.5"), 0x1105);
+}
+
+TEST(PhysicalAddress, ANegativePartIsNeverMistakenForAnotherError) {
+  // Combining -1 with line 15 and device 255 used to give -1, "fewer than two dots".
+  for (auto rule : {AddressPartRule::Atoi, AddressPartRule::AtoiShort}) {
+    EXPECT_EQ(ParsePhysicalAddress("-1.15.255", rule), kPhysicalAddressNegativePart);
+    EXPECT_EQ(ParsePhysicalAddress("1.1.-5", rule), kPhysicalAddressNegativePart);
+  }
+}

@@ -83,7 +83,7 @@ class VirtualBusTest : public ::testing::Test {
  protected:
   void SetUp() override {
     m_busName = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    m_settingsPath = ::testing::TempDir() + "/vbus_" + m_busName + ".settings";
+    m_settingsPath = ::testing::TempDir() + "/m_vbus" + m_busName + ".settings";
     std::filesystem::remove(m_settingsPath);
     m_settings = std::make_unique<SettingsStore>(m_settingsPath);
     m_component.RegisterDriver(VirtualBusDriverEntry());

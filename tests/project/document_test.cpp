@@ -75,10 +75,10 @@ TEST_F(DocumentTest, ClearingIsRefusedWhileAClientHoldsAnItemAndLeavesEverything
       CreateGroupItem("1/2/3", "Lamp", "EIS 1 'Switching' (1 Bit)", kPriorityLow, middle, &d));
   d.Devices().Add(std::make_unique<DeviceRecord>("01.01.005", &d, devicesNode));
   d.Counters().groupAddresses = 1;
-  d.Requests().push_back(BusRequest{&held, kRequestRead, 0, {}});
-  d.PendingResponses().push_back(&held);
-  d.CheckQueue().push_back("01.01.005");
-  d.FailedDeviceList().push_back("01.01.005");
+  d.Requests().Add(BusRequest{&held, kRequestRead, 0, {}});
+  d.Pending().Add(held, 0);
+  d.CheckQueue().Add("01.01.005");
+  d.FailedDevices().Add("01.01.005");
   d.SetSimulationFlag(true);
 
   held.AddRef();
@@ -91,20 +91,20 @@ TEST_F(DocumentTest, ClearingIsRefusedWhileAClientHoldsAnItemAndLeavesEverything
   EXPECT_EQ(d.Root().m_children[0]->m_children[0]->m_items[0].get(), &held);
   EXPECT_EQ(d.Root().m_items.size(), 2u);
   EXPECT_EQ(d.Devices().Size(), 1u);
-  EXPECT_EQ(d.Requests().size(), 1u);
-  EXPECT_EQ(d.PendingResponses().size(), 1u);
-  EXPECT_EQ(d.CheckQueue().size(), 1u);
-  EXPECT_EQ(d.FailedDeviceList().size(), 1u);
+  EXPECT_EQ(d.Requests().Size(), 1u);
+  EXPECT_EQ(d.Pending().Size(), 1u);
+  EXPECT_EQ(d.CheckQueue().Items().size(), 1u);
+  EXPECT_EQ(d.FailedDevices().Items().size(), 1u);
   EXPECT_EQ(d.Counters().groupAddresses, 1);
 
   held.Release();
   EXPECT_TRUE(d.DeleteContents());
   EXPECT_EQ(prompt.records.size(), 1u);
   ExpectEmptyProject(d);
-  EXPECT_TRUE(d.Requests().empty());
-  EXPECT_TRUE(d.PendingResponses().empty());
-  EXPECT_TRUE(d.CheckQueue().empty());
-  EXPECT_TRUE(d.FailedDeviceList().empty());
+  EXPECT_TRUE(d.Requests().Empty());
+  EXPECT_TRUE(d.Pending().Empty());
+  EXPECT_TRUE(d.CheckQueue().Empty());
+  EXPECT_TRUE(d.FailedDevices().Items().empty());
   EXPECT_TRUE(d.Simulation());               // kept across the clearing
   EXPECT_EQ(&d.DevicesNode(), devicesNode);  // made once, kept
   EXPECT_EQ(views.clears, clearsBefore + 1);
@@ -227,14 +227,15 @@ TEST_F(DocumentTest, DestroyingItemsTakesThemOffThePendingListAndTheQueue) {
   GroupNode& main = d.Root().AppendChild(CreateGroupNode("Main", 1, &d));
   GroupItem& a = main.AppendItem(CreateGroupItem("1/1", "", "1 Bit", kPriorityLow, main, &d));
   GroupItem& b = main.AppendItem(CreateGroupItem("1/2", "", "1 Bit", kPriorityLow, main, &d));
-  d.Requests().push_back(BusRequest{&a, kRequestRead, 0, {}});
-  d.Requests().push_back(BusRequest{&b, kRequestWrite, 0, Variant::Bool(true)});
-  d.Requests().push_back(BusRequest{&a, kRequestWrite, 0, Variant::Bool(false)});
-  d.PendingResponses() = {&a, &b};
+  d.Requests().Add(BusRequest{&a, kRequestRead, 0, {}});
+  d.Requests().Add(BusRequest{&b, kRequestWrite, 0, Variant::Bool(true)});
+  d.Requests().Add(BusRequest{&a, kRequestWrite, 0, Variant::Bool(false)});
+  d.Pending().Add(a, 0);
+  d.Pending().Add(b, 0);
   main.m_items.erase(main.m_items.begin());  // destroys a
-  ASSERT_EQ(d.Requests().size(), 1u);
-  EXPECT_EQ(d.Requests().front().item, &b);
-  EXPECT_EQ(d.PendingResponses(), std::vector<GroupItem*>{&b});
+  ASSERT_EQ(d.Requests().Size(), 1u);
+  EXPECT_EQ(d.Requests().Snapshot().front().item, &b);
+  EXPECT_EQ(d.Pending().Items(), std::vector<GroupItem*>{&b});
 }
 
 }  // namespace

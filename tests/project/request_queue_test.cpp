@@ -6,6 +6,7 @@
 
 #include <list>
 #include <memory>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -51,10 +52,10 @@ struct Shape {
   bool operator==(const Shape&) const = default;
 };
 
-template <typename Queue>
-std::vector<Shape> ShapeOf(const Queue& queue) {
+template <typename Requests>
+std::vector<Shape> ShapeOf(const Requests& requests) {
   std::vector<Shape> out;
-  for (const BusRequest& r : queue) out.push_back({r.item, r.kind, r.initial});
+  for (const BusRequest& r : requests) out.push_back({r.item, r.kind, r.initial});
   return out;
 }
 }  // namespace
@@ -93,17 +94,19 @@ TEST(RequestQueue, OrdersAsTheWalkDoesUnderRandomTraffic) {
         case 7:
         case 8:
           if (!walk.empty()) {
-            ASSERT_EQ(queue.front().item, walk.front().item);
-            queue.pop_front();
+            std::optional<BusRequest> head = queue.TakeNext();
+            ASSERT_TRUE(head.has_value());
+            ASSERT_EQ(head->item, walk.front().item);
+            queue.Done();
             walk.pop_front();
           }
           break;
         default:
-          queue.RemoveItem(*item);
+          queue.Remove(*item);
           walk.remove_if([item](const BusRequest& r) { return r.item == item; });
           break;
       }
-      ASSERT_EQ(ShapeOf(queue), ShapeOf(walk)) << "round " << round << " step " << step;
+      ASSERT_EQ(ShapeOf(queue.Snapshot()), ShapeOf(walk)) << "round " << round << " step " << step;
     }
   }
 }
@@ -120,8 +123,9 @@ TEST(RequestQueue, ManyInsertionsAtOnePlaceKeepTheirOrder) {
   queue.AddRead({items[0], kRequestRead, 1, {}}, true);
   for (int k = 1; k < 3000; ++k) queue.AddRead({items[k], kRequestRead, 0, {}}, true);
   for (int k = 0; k < 3000; ++k) queue.AddWrite({items[k], kRequestWrite, 0, {}}, true);
-  ASSERT_EQ(queue.size(), 6000u);
-  auto it = queue.begin();
+  const std::vector<BusRequest> requests = queue.Snapshot();
+  ASSERT_EQ(requests.size(), 6000u);
+  auto it = requests.begin();
   for (int k = 0; k < 3000; ++k, ++it) ASSERT_EQ(it->item, items[k]) << "write " << k;
   for (int k = 1; k < 3000; ++k, ++it) ASSERT_EQ(it->item, items[k]) << "read " << k;
   EXPECT_EQ(it->initial, 1);

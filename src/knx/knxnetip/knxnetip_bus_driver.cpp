@@ -31,7 +31,7 @@ std::optional<GroupTelegram> GroupTelegramOf(const CemiLData& frame) {
 
 }  // namespace
 
-KnxNetIpBusDriver::KnxNetIpBusDriver(KnxNetIpDriverTiming timing) : timing_(timing) {}
+KnxNetIpBusDriver::KnxNetIpBusDriver(KnxNetIpDriverTiming timing) : m_timing(timing) {}
 
 KnxNetIpBusDriver::~KnxNetIpBusDriver() {
   Close();
@@ -42,15 +42,15 @@ std::int32_t KnxNetIpBusDriver::Open(const std::string& connectionParameter) {
   auto server = ParseTunnelServer(connectionParameter);
   if (!server) return DeviceOpenErrorInvalidDevice;
   TunnelListener& events = *this;
-  auto tunnel = std::make_unique<TunnelDriver>(events, timing_.tunnel);
+  auto tunnel = std::make_unique<TunnelDriver>(events, m_timing.tunnel);
   if (!tunnel->Start(server->address, server->nat)) return DeviceOpenErrorDriverOpenError;
-  const bool connected = tunnel->WaitConnected(timing_.openWait);
+  const bool connected = tunnel->WaitConnected(m_timing.openWait);
   {
-    std::lock_guard lock(listenerMutex_);
-    knownUp_ = connected;
+    std::lock_guard lock(m_listenerMutex);
+    m_knownUp = connected;
   }
-  std::lock_guard lock(driverMutex_);
-  tunnel_ = std::move(tunnel);
+  std::lock_guard lock(m_driverMutex);
+  m_tunnel = std::move(tunnel);
   return connected ? DeviceOpenErrorNoError : DeviceOpenErrorDriverOpenError;
 }
 
@@ -58,21 +58,21 @@ void KnxNetIpBusDriver::Close() {
   CancelCheck();
   std::unique_ptr<TunnelDriver> tunnel;
   {
-    std::lock_guard lock(driverMutex_);
-    tunnel = std::move(tunnel_);
+    std::lock_guard lock(m_driverMutex);
+    tunnel = std::move(m_tunnel);
   }
   // Stopped outside the lock: senders are not held up by the thread's end.
   if (tunnel) tunnel->Stop();
-  std::lock_guard lock(listenerMutex_);
-  linkUp_ = knownUp_ = false;
+  std::lock_guard lock(m_listenerMutex);
+  m_linkUp = m_knownUp = false;
 }
 
 void KnxNetIpBusDriver::SetListener(BusDriverListener* listener) {
-  std::lock_guard lock(listenerMutex_);
-  listener_ = listener;
-  if (listener_ != nullptr && linkUp_ != knownUp_) {
-    knownUp_ = linkUp_;
-    listener_->OnConnectionState(linkUp_);
+  std::lock_guard lock(m_listenerMutex);
+  m_listener = listener;
+  if (m_listener != nullptr && m_linkUp != m_knownUp) {
+    m_knownUp = m_linkUp;
+    m_listener->OnConnectionState(m_linkUp);
   }
 }
 
@@ -96,9 +96,9 @@ std::int32_t KnxNetIpBusDriver::SendGroupWrite(std::uint16_t groupAddress, std::
 }
 
 std::int32_t KnxNetIpBusDriver::SendCemi(const CemiLData& frame) {
-  std::lock_guard lock(driverMutex_);
-  if (!tunnel_) return DeviceWriteErrorDriverNotOpen;
-  switch (tunnel_->Send(EncodeCemi(frame))) {
+  std::lock_guard lock(m_driverMutex);
+  if (!m_tunnel) return DeviceWriteErrorDriverNotOpen;
+  switch (m_tunnel->Send(EncodeCemi(frame))) {
     case TunnelSendResult::Queued:
       return DeviceWriteErrorNoError;
     case TunnelSendResult::NotConnected:
@@ -114,10 +114,10 @@ std::int32_t KnxNetIpBusDriver::SendToDevice(std::uint16_t address, const Bytes&
 }
 
 std::optional<std::uint16_t> KnxNetIpBusDriver::CheckDevice(std::uint16_t individualAddress) {
-  std::lock_guard run(checkRunMutex_);
+  std::lock_guard run(m_checkRunMutex);
   {
-    std::lock_guard lock(checkMutex_);
-    check_ = Check{individualAddress, std::nullopt, false};
+    std::lock_guard lock(m_checkMutex);
+    m_check = Check{individualAddress, std::nullopt, false};
   }
   const bool sent =
       SendToDevice(individualAddress, EncodeTpdu(MakeControlTpdu(TpduKind::Connect))) ==
@@ -125,16 +125,16 @@ std::optional<std::uint16_t> KnxNetIpBusDriver::CheckDevice(std::uint16_t indivi
       SendToDevice(individualAddress, EncodeTpdu(MakeConnectedTpdu(0, APciMaskVersionRead))) ==
           DeviceWriteErrorNoError;
   if (!sent) {
-    std::lock_guard lock(checkMutex_);
-    check_.reset();
+    std::lock_guard lock(m_checkMutex);
+    m_check.reset();
     return std::nullopt;
   }
 
-  std::unique_lock lock(checkMutex_);
-  checkChanged_.wait_for(lock, timing_.checkTimeout,
-                         [this] { return check_->responseSequence || check_->cancelled; });
-  const Check check = *check_;
-  check_.reset();
+  std::unique_lock lock(m_checkMutex);
+  m_checkChanged.wait_for(lock, m_timing.checkTimeout,
+                          [this] { return m_check->responseSequence || m_check->cancelled; });
+  const Check check = *m_check;
+  m_check.reset();
   lock.unlock();
 
   if (check.responseSequence) {
@@ -147,13 +147,13 @@ std::optional<std::uint16_t> KnxNetIpBusDriver::CheckDevice(std::uint16_t indivi
 }
 
 void KnxNetIpBusDriver::CancelCheck() {
-  std::lock_guard lock(checkMutex_);
-  if (check_) check_->cancelled = true;
-  checkChanged_.notify_all();
+  std::lock_guard lock(m_checkMutex);
+  if (m_check) m_check->cancelled = true;
+  m_checkChanged.notify_all();
 }
 
 void KnxNetIpBusDriver::OnTunnelConnected(std::uint16_t individualAddress) {
-  individualAddress_ = individualAddress;
+  m_individualAddress = individualAddress;
   ReportLink(true);
 }
 
@@ -162,11 +162,11 @@ void KnxNetIpBusDriver::OnTunnelLost() {
 }
 
 void KnxNetIpBusDriver::ReportLink(bool up) {
-  std::lock_guard lock(listenerMutex_);
-  linkUp_ = up;
-  if (listener_ == nullptr) return;
-  knownUp_ = up;
-  listener_->OnConnectionState(up);
+  std::lock_guard lock(m_listenerMutex);
+  m_linkUp = up;
+  if (m_listener == nullptr) return;
+  m_knownUp = up;
+  m_listener->OnConnectionState(up);
 }
 
 void KnxNetIpBusDriver::OnTunnelCemi(const Bytes& cemi) {
@@ -178,12 +178,12 @@ void KnxNetIpBusDriver::OnTunnelCemi(const Bytes& cemi) {
   }
   auto telegram = GroupTelegramOf(*frame);
   if (!telegram) return;
-  std::lock_guard lock(listenerMutex_);
-  if (listener_ == nullptr) return;
+  std::lock_guard lock(m_listenerMutex);
+  if (m_listener == nullptr) return;
   if (frame->messageCode == kLDataCon) {
-    listener_->OnGroupConfirm(*telegram, frame->ConfirmError());
+    m_listener->OnGroupConfirm(*telegram, frame->ConfirmError());
   } else if (frame->messageCode == kLDataInd) {
-    listener_->OnGroupTelegram(*telegram);
+    m_listener->OnGroupTelegram(*telegram);
   }
 }
 
@@ -192,8 +192,8 @@ void KnxNetIpBusDriver::OnTunnelSendFailed(const Bytes& cemi) {
   if (!frame) return;
   auto telegram = GroupTelegramOf(*frame);
   if (!telegram) return;
-  std::lock_guard lock(listenerMutex_);
-  if (listener_ != nullptr) listener_->OnGroupConfirm(*telegram, true);
+  std::lock_guard lock(m_listenerMutex);
+  if (m_listener != nullptr) m_listener->OnGroupConfirm(*telegram, true);
 }
 
 void KnxNetIpBusDriver::OnIndividualFrame(const CemiLData& frame) {
@@ -201,10 +201,11 @@ void KnxNetIpBusDriver::OnIndividualFrame(const CemiLData& frame) {
   if (!tpdu || tpdu->kind != TpduKind::ConnectedData || tpdu->apci != APciMaskVersionResponse) {
     return;
   }
-  std::lock_guard lock(checkMutex_);
-  if (!check_ || check_->target != frame.source || frame.destination != individualAddress_) return;
-  check_->responseSequence = tpdu->sequence;
-  checkChanged_.notify_all();
+  std::lock_guard lock(m_checkMutex);
+  if (!m_check || m_check->target != frame.source || frame.destination != m_individualAddress)
+    return;
+  m_check->responseSequence = tpdu->sequence;
+  m_checkChanged.notify_all();
 }
 
 }  // namespace knxnetip

@@ -68,23 +68,23 @@ class KnxNetIpBusDriver : public BusDriver, private TunnelListener {
   std::int32_t SendCemi(const CemiLData& frame);
   std::int32_t SendToDevice(std::uint16_t address, const Bytes& tpdu);
 
-  KnxNetIpDriverTiming timing_;
+  KnxNetIpDriverTiming m_timing;
   // The tunnel's individual address: device answers must be addressed to it.
-  std::atomic<std::uint16_t> individualAddress_{0};
-  std::mutex driverMutex_;  // Open/Close against senders
-  std::unique_ptr<TunnelDriver> tunnel_;
+  std::atomic<std::uint16_t> m_individualAddress{0};
+  std::mutex m_driverMutex;  // Open/Close against senders
+  std::unique_ptr<TunnelDriver> m_tunnel;
 
-  std::mutex listenerMutex_;
-  BusDriverListener* listener_ = nullptr;
-  bool linkUp_ = false;
+  std::mutex m_listenerMutex;
+  BusDriverListener* m_listener = nullptr;
+  bool m_linkUp = false;
   // The link state the system knows of: Open's answer, then each state reported. A listener
   // attached after the link changed behind Open's answer is told the change at once.
-  bool knownUp_ = false;
+  bool m_knownUp = false;
 
-  std::mutex checkRunMutex_;  // one check at a time
-  std::mutex checkMutex_;
-  std::condition_variable checkChanged_;
-  std::optional<Check> check_;
+  std::mutex m_checkRunMutex;  // one check at a time
+  std::mutex m_checkMutex;
+  std::condition_variable m_checkChanged;
+  std::optional<Check> m_check;
 };
 
 }  // namespace knxnetip

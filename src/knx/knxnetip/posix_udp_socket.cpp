@@ -42,32 +42,32 @@ Hpai HpaiOf(const sockaddr_in& address) {
 }
 
 PosixUdpSocket::~PosixUdpSocket() {
-  if (fd_ >= 0) close(fd_);
+  if (m_fd >= 0) close(m_fd);
 }
 
 bool PosixUdpSocket::Open(const sockaddr_in& server) {
   const auto source = RouteSource(server);
   if (!source) return false;
-  fd_ = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-  if (fd_ < 0) return false;
+  m_fd = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (m_fd < 0) return false;
   sockaddr_in local{};
   local.sin_family = AF_INET;
   local.sin_addr = *source;
   socklen_t length = sizeof(local);
-  if (bind(fd_, reinterpret_cast<const sockaddr*>(&local), sizeof(local)) != 0 ||
-      getsockname(fd_, reinterpret_cast<sockaddr*>(&local), &length) != 0) {
-    close(fd_);
-    fd_ = -1;
+  if (bind(m_fd, reinterpret_cast<const sockaddr*>(&local), sizeof(local)) != 0 ||
+      getsockname(m_fd, reinterpret_cast<sockaddr*>(&local), &length) != 0) {
+    close(m_fd);
+    m_fd = -1;
     return false;
   }
-  local_ = HpaiOf(local);
+  m_local = HpaiOf(local);
   return true;
 }
 
 bool PosixUdpSocket::Send(ByteView datagram, const Hpai& to) {
   // Refused or unreachable servers show as missing answers; the tunnel's time-outs handle them.
   const sockaddr_in address = AddressOf(to);
-  return sendto(fd_, datagram.data(), datagram.size(), MSG_NOSIGNAL,
+  return sendto(m_fd, datagram.data(), datagram.size(), MSG_NOSIGNAL,
                 reinterpret_cast<const sockaddr*>(&address),
                 sizeof(address)) == static_cast<ssize_t>(datagram.size());
 }
@@ -77,7 +77,7 @@ std::optional<ReceivedDatagram> PosixUdpSocket::Receive() {
   for (;;) {
     sockaddr_in from{};
     socklen_t length = sizeof(from);
-    const ssize_t n = recvfrom(fd_, datagram.bytes.data(), datagram.bytes.size(), MSG_TRUNC,
+    const ssize_t n = recvfrom(m_fd, datagram.bytes.data(), datagram.bytes.size(), MSG_TRUNC,
                                reinterpret_cast<sockaddr*>(&from), &length);
     if (n < 0) {
       if (errno == EINTR) continue;

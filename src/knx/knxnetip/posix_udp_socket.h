@@ -33,12 +33,12 @@ class PosixUdpSocket : public UdpSocket {
   // The next waiting datagram; empty when none waits.
   std::optional<ReceivedDatagram> Receive();
 
-  int fd() const { return fd_; }
-  const Hpai& local() const { return local_; }
+  int fd() const { return m_fd; }
+  const Hpai& local() const { return m_local; }
 
  private:
-  int fd_ = -1;
-  Hpai local_;
+  int m_fd = -1;
+  Hpai m_local;
 };
 
 }  // namespace knxnetip

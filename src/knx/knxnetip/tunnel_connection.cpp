@@ -10,50 +10,50 @@ namespace knxnetip {
 
 TunnelConnection::TunnelConnection(UdpSocket& socket, Hpai server, Hpai local,
                                    TunnelListener& listener, TunnelTiming timing)
-    : socket_(socket),
-      server_(server),
-      data_(server),
-      local_(local),
-      listener_(listener),
-      timing_(timing) {}
+    : m_socket(socket),
+      m_server(server),
+      m_data(server),
+      m_local(local),
+      m_listener(listener),
+      m_timing(timing) {}
 
 void TunnelConnection::Open(TimePoint now) {
-  if (state_ != State::Closed) return;
-  retryDelay_ = Duration::zero();
+  if (m_state != State::Closed) return;
+  m_retryDelay = Duration::zero();
   Connect(now);
 }
 
 void TunnelConnection::Close() {
-  if (state_ == State::Connected) {
-    socket_.Send(
-        EncodeChannelRequest(ServiceType::DisconnectRequest, ChannelRequest{channel_, local_}),
-        server_);
+  if (m_state == State::Connected) {
+    m_socket.Send(
+        EncodeChannelRequest(ServiceType::DisconnectRequest, ChannelRequest{m_channel, m_local}),
+        m_server);
   }
-  state_ = State::Closed;
-  queue_.clear();
-  outstanding_.reset();
-  heartbeatDeadline_.reset();
+  m_state = State::Closed;
+  m_queue.clear();
+  m_outstanding.reset();
+  m_heartbeatDeadline.reset();
 }
 
 TunnelSendResult TunnelConnection::Send(Bytes cemi, TimePoint now) {
-  if (state_ != State::Connected) return TunnelSendResult::NotConnected;
-  if (queue_.size() >= timing_.queueLimit) return TunnelSendResult::QueueFull;
-  queue_.push_back(std::move(cemi));
+  if (m_state != State::Connected) return TunnelSendResult::NotConnected;
+  if (m_queue.size() >= m_timing.queueLimit) return TunnelSendResult::QueueFull;
+  m_queue.push_back(std::move(cemi));
   SendNext(now);
   return TunnelSendResult::Queued;
 }
 
 void TunnelConnection::Connect(TimePoint now) {
-  state_ = State::Connecting;
-  connectDeadline_ = now + timing_.connectTimeout;
-  socket_.Send(EncodeConnectRequest(ConnectRequest{local_, local_}), server_);
+  m_state = State::Connecting;
+  m_connectDeadline = now + m_timing.connectTimeout;
+  m_socket.Send(EncodeConnectRequest(ConnectRequest{m_local, m_local}), m_server);
 }
 
 bool TunnelConnection::FromServer(const Hpai& from, ServiceType service) const {
-  if (from == server_) return true;
+  if (from == m_server) return true;
   // Some servers answer the CONNECT_REQUEST from another port than the one it went to.
-  if (service == ServiceType::ConnectResponse) return from.address == server_.address;
-  return state_ == State::Connected && from == data_;
+  if (service == ServiceType::ConnectResponse) return from.address == m_server.address;
+  return m_state == State::Connected && from == m_data;
 }
 
 void TunnelConnection::OnDatagram(ByteView datagram, const Hpai& from, TimePoint now) {
@@ -82,31 +82,31 @@ void TunnelConnection::OnDatagram(ByteView datagram, const Hpai& from, TimePoint
 
 void TunnelConnection::OnConnectResponse(const ConnectResponse& response, const Hpai& from,
                                          TimePoint now) {
-  if (state_ != State::Connecting) return;
+  if (m_state != State::Connecting) return;
   if (response.status != E_NO_ERROR) {
     ScheduleReconnect(now);
     return;
   }
-  state_ = State::Connected;
-  channel_ = response.channel;
-  individualAddress_ = response.individualAddress;
+  m_state = State::Connected;
+  m_channel = response.channel;
+  m_individualAddress = response.individualAddress;
   // Tunnelling frames go to the data endpoint the server named. A "route back" block
   // (0.0.0.0:0, a server behind NAT) means the address and port the response came from.
-  data_ = response.data;
-  const bool anyAddress = data_.address == std::array<std::uint8_t, 4>{};
-  if (anyAddress) data_.address = from.address;
-  if (anyAddress || data_.port == 0) data_.port = from.port;
-  sendSequence_ = 0;
-  receiveSequence_ = 0;
-  connectedAt_ = now;
-  nextHeartbeat_ = now + timing_.heartbeatInterval;
-  heartbeatDeadline_.reset();
-  heartbeatTries_ = 0;
-  listener_.OnTunnelConnected(individualAddress_);
+  m_data = response.data;
+  const bool anyAddress = m_data.address == std::array<std::uint8_t, 4>{};
+  if (anyAddress) m_data.address = from.address;
+  if (anyAddress || m_data.port == 0) m_data.port = from.port;
+  m_sendSequence = 0;
+  m_receiveSequence = 0;
+  m_connectedAt = now;
+  m_nextHeartbeat = now + m_timing.heartbeatInterval;
+  m_heartbeatDeadline.reset();
+  m_heartbeatTries = 0;
+  m_listener.OnTunnelConnected(m_individualAddress);
 }
 
 void TunnelConnection::OnConnectionStateResponse(const ChannelResponse& response, TimePoint now) {
-  if (state_ != State::Connected || response.channel != channel_ || !heartbeatDeadline_) return;
+  if (m_state != State::Connected || response.channel != m_channel || !m_heartbeatDeadline) return;
   // E_CONNECTION_ID: the server has forgotten the channel, so waiting is pointless. Any other
   // error (E_DATA_CONNECTION, E_KNX_CONNECTION) counts as a missing response: the request is
   // repeated when its time-out passes, and the tunnel is given up after the last try.
@@ -115,51 +115,52 @@ void TunnelConnection::OnConnectionStateResponse(const ChannelResponse& response
     return;
   }
   if (response.status != E_NO_ERROR) return;
-  heartbeatDeadline_.reset();
-  heartbeatTries_ = 0;
-  nextHeartbeat_ = now + timing_.heartbeatInterval;
+  m_heartbeatDeadline.reset();
+  m_heartbeatTries = 0;
+  m_nextHeartbeat = now + m_timing.heartbeatInterval;
 }
 
 void TunnelConnection::OnDisconnectRequest(const ChannelRequest& request, TimePoint now) {
-  if (state_ != State::Connected || request.channel != channel_) return;
-  socket_.Send(
-      EncodeChannelResponse(ServiceType::DisconnectResponse, ChannelResponse{channel_, E_NO_ERROR}),
-      server_);
+  if (m_state != State::Connected || request.channel != m_channel) return;
+  m_socket.Send(EncodeChannelResponse(ServiceType::DisconnectResponse,
+                                      ChannelResponse{m_channel, E_NO_ERROR}),
+                m_server);
   // The server ended the tunnel: no DISCONNECT of ours is due.
-  state_ = State::WaitingToReconnect;
+  m_state = State::WaitingToReconnect;
   Lose(now);
 }
 
 void TunnelConnection::OnTunnellingRequest(const TunnellingRequest& request, TimePoint now) {
-  if (state_ != State::Connected || request.channel != channel_) return;
-  const bool expected = request.sequence == receiveSequence_;
-  const bool repeated = request.sequence == static_cast<std::uint8_t>(receiveSequence_ - 1);
+  if (m_state != State::Connected || request.channel != m_channel) return;
+  const bool expected = request.sequence == m_receiveSequence;
+  const bool repeated = request.sequence == static_cast<std::uint8_t>(m_receiveSequence - 1);
   if (!expected && !repeated) return;
-  socket_.Send(EncodeTunnellingAck(TunnellingAck{channel_, request.sequence, E_NO_ERROR}), data_);
+  m_socket.Send(EncodeTunnellingAck(TunnellingAck{m_channel, request.sequence, E_NO_ERROR}),
+                m_data);
   if (repeated) return;  // already delivered; our acknowledgement was lost
-  ++receiveSequence_;
+  ++m_receiveSequence;
   if (request.cemi.empty() || request.cemi[0] != kLDataCon) {
-    listener_.OnTunnelCemi(request.cemi);
+    m_listener.OnTunnelCemi(request.cemi);
     return;
   }
   // A confirmation that matches nothing we sent (a late one, after its request was given up,
   // or a server's stray) is no news about any telegram of ours.
-  if (!outstanding_ || outstanding_->confirmed || !ConfirmsOutstanding(request.cemi)) return;
-  listener_.OnTunnelCemi(request.cemi);
-  outstanding_->confirmed = true;
-  if (outstanding_->acknowledged) FinishOutstanding(now);
+  if (!m_outstanding || m_outstanding->confirmed || !ConfirmsOutstanding(request.cemi)) return;
+  m_listener.OnTunnelCemi(request.cemi);
+  m_outstanding->confirmed = true;
+  if (m_outstanding->acknowledged) FinishOutstanding(now);
 }
 
 bool TunnelConnection::ConfirmsOutstanding(const Bytes& confirmation) const {
   const auto confirmed = DecodeCemi(confirmation);
-  const auto sent = DecodeCemi(outstanding_->cemi);
+  const auto sent = DecodeCemi(m_outstanding->cemi);
   return confirmed && sent && confirmed->destination == sent->destination &&
          confirmed->GroupDestination() == sent->GroupDestination() && confirmed->tpdu == sent->tpdu;
 }
 
 void TunnelConnection::OnTunnellingAck(const TunnellingAck& ack, TimePoint now) {
-  if (state_ != State::Connected || ack.channel != channel_ || !outstanding_ ||
-      outstanding_->acknowledged || ack.sequence != sendSequence_) {
+  if (m_state != State::Connected || ack.channel != m_channel || !m_outstanding ||
+      m_outstanding->acknowledged || ack.sequence != m_sendSequence) {
     return;
   }
   if (ack.status == E_CONNECTION_ID) {
@@ -168,128 +169,129 @@ void TunnelConnection::OnTunnellingAck(const TunnellingAck& ack, TimePoint now) 
   }
   // Any other error status counts as no acknowledgement: the time-out repeats the frame.
   if (ack.status != E_NO_ERROR) return;
-  ++sendSequence_;
-  if (outstanding_->confirmed) {
+  ++m_sendSequence;
+  if (m_outstanding->confirmed) {
     FinishOutstanding(now);
     return;
   }
-  outstanding_->acknowledged = true;
-  outstanding_->deadline = now + timing_.confirmTimeout;
+  m_outstanding->acknowledged = true;
+  m_outstanding->deadline = now + m_timing.confirmTimeout;
 }
 
 void TunnelConnection::OnTimer(TimePoint now) {
-  switch (state_) {
+  switch (m_state) {
     case State::Closed:
       return;
     case State::Connecting:
-      if (now >= connectDeadline_) ScheduleReconnect(now);
+      if (now >= m_connectDeadline) ScheduleReconnect(now);
       return;
     case State::WaitingToReconnect:
-      if (now >= reconnectAt_) Connect(now);
+      if (now >= m_reconnectAt) Connect(now);
       return;
     case State::Connected:
       break;
   }
-  if (outstanding_ && now >= outstanding_->deadline) {
-    if (outstanding_->acknowledged) {
+  if (m_outstanding && now >= m_outstanding->deadline) {
+    if (m_outstanding->acknowledged) {
       // The server took the frame but never confirmed it: the system gets a failure report
       // rather than silence, and the queue moves on.
-      listener_.OnTunnelSendFailed(outstanding_->cemi);
+      m_listener.OnTunnelSendFailed(m_outstanding->cemi);
       FinishOutstanding(now);
-    } else if (outstanding_->tries < 2) {
+    } else if (m_outstanding->tries < 2) {
       TransmitOutstanding(now);
     } else {
       Lose(now);
       return;
     }
   }
-  if (heartbeatDeadline_ && now >= *heartbeatDeadline_) {
-    if (heartbeatTries_ >= timing_.heartbeatTries) {
+  if (m_heartbeatDeadline && now >= *m_heartbeatDeadline) {
+    if (m_heartbeatTries >= m_timing.heartbeatTries) {
       Lose(now);
       return;
     }
     SendHeartbeat(now);
-  } else if (!heartbeatDeadline_ && now >= nextHeartbeat_) {
+  } else if (!m_heartbeatDeadline && now >= m_nextHeartbeat) {
     SendHeartbeat(now);
   }
 }
 
 std::optional<TimePoint> TunnelConnection::NextDeadline() const {
-  switch (state_) {
+  switch (m_state) {
     case State::Closed:
       return std::nullopt;
     case State::Connecting:
-      return connectDeadline_;
+      return m_connectDeadline;
     case State::WaitingToReconnect:
-      return reconnectAt_;
+      return m_reconnectAt;
     case State::Connected:
       break;
   }
-  TimePoint next = heartbeatDeadline_ ? *heartbeatDeadline_ : nextHeartbeat_;
-  if (outstanding_) next = std::min(next, outstanding_->deadline);
+  TimePoint next = m_heartbeatDeadline ? *m_heartbeatDeadline : m_nextHeartbeat;
+  if (m_outstanding) next = std::min(next, m_outstanding->deadline);
   return next;
 }
 
 void TunnelConnection::SendHeartbeat(TimePoint now) {
-  ++heartbeatTries_;
-  heartbeatDeadline_ = now + timing_.heartbeatTimeout;
-  socket_.Send(
-      EncodeChannelRequest(ServiceType::ConnectionStateRequest, ChannelRequest{channel_, local_}),
-      server_);
+  ++m_heartbeatTries;
+  m_heartbeatDeadline = now + m_timing.heartbeatTimeout;
+  m_socket.Send(
+      EncodeChannelRequest(ServiceType::ConnectionStateRequest, ChannelRequest{m_channel, m_local}),
+      m_server);
 }
 
 void TunnelConnection::TransmitOutstanding(TimePoint now) {
-  ++outstanding_->tries;
-  outstanding_->deadline = now + timing_.ackTimeout;
-  socket_.Send(
-      EncodeTunnellingRequest(TunnellingRequest{channel_, sendSequence_, outstanding_->cemi}),
-      data_);
+  ++m_outstanding->tries;
+  m_outstanding->deadline = now + m_timing.ackTimeout;
+  m_socket.Send(
+      EncodeTunnellingRequest(TunnellingRequest{m_channel, m_sendSequence, m_outstanding->cemi}),
+      m_data);
 }
 
 void TunnelConnection::FinishOutstanding(TimePoint now) {
-  outstanding_.reset();
+  m_outstanding.reset();
   SendNext(now);
 }
 
 void TunnelConnection::SendNext(TimePoint now) {
-  if (outstanding_ || queue_.empty()) return;
-  outstanding_ = Outstanding{std::move(queue_.front()), now, 0, false, false};
-  queue_.pop_front();
+  if (m_outstanding || m_queue.empty()) return;
+  m_outstanding = Outstanding{std::move(m_queue.front()), now, 0, false, false};
+  m_queue.pop_front();
   TransmitOutstanding(now);
 }
 
 void TunnelConnection::Lose(TimePoint now) {
-  if (state_ == State::Connected) {
-    socket_.Send(
-        EncodeChannelRequest(ServiceType::DisconnectRequest, ChannelRequest{channel_, local_}),
-        server_);
+  if (m_state == State::Connected) {
+    m_socket.Send(
+        EncodeChannelRequest(ServiceType::DisconnectRequest, ChannelRequest{m_channel, m_local}),
+        m_server);
   }
-  heartbeatDeadline_.reset();
+  m_heartbeatDeadline.reset();
   FailQueued();
-  listener_.OnTunnelLost();
-  if (now - connectedAt_ < timing_.stableTime) {
+  m_listener.OnTunnelLost();
+  if (now - m_connectedAt < m_timing.stableTime) {
     // The tunnel did not last: the back-off goes on where it was.
     ScheduleReconnect(now);
     return;
   }
   // The first attempt follows at once: a restarted server is usually back already.
-  retryDelay_ = Duration::zero();
-  state_ = State::WaitingToReconnect;
-  reconnectAt_ = now;
+  m_retryDelay = Duration::zero();
+  m_state = State::WaitingToReconnect;
+  m_reconnectAt = now;
 }
 
 void TunnelConnection::ScheduleReconnect(TimePoint now) {
-  retryDelay_ = retryDelay_ == Duration::zero() ? timing_.firstRetryDelay
-                                                : std::min(retryDelay_ * 2, timing_.lastRetryDelay);
-  state_ = State::WaitingToReconnect;
-  reconnectAt_ = now + retryDelay_;
+  m_retryDelay = m_retryDelay == Duration::zero()
+                     ? m_timing.firstRetryDelay
+                     : std::min(m_retryDelay * 2, m_timing.lastRetryDelay);
+  m_state = State::WaitingToReconnect;
+  m_reconnectAt = now + m_retryDelay;
 }
 
 void TunnelConnection::FailQueued() {
-  if (outstanding_) listener_.OnTunnelSendFailed(outstanding_->cemi);
-  outstanding_.reset();
-  for (const Bytes& cemi : queue_) listener_.OnTunnelSendFailed(cemi);
-  queue_.clear();
+  if (m_outstanding) m_listener.OnTunnelSendFailed(m_outstanding->cemi);
+  m_outstanding.reset();
+  for (const Bytes& cemi : m_queue) m_listener.OnTunnelSendFailed(cemi);
+  m_queue.clear();
 }
 
 }  // namespace knxnetip

@@ -63,9 +63,9 @@ class TunnelConnection {
   // The earliest pending deadline, empty when nothing waits.
   std::optional<TimePoint> NextDeadline() const;
 
-  State state() const { return state_; }
-  std::uint16_t individualAddress() const { return individualAddress_; }
-  std::uint8_t channel() const { return channel_; }
+  State state() const { return m_state; }
+  std::uint16_t individualAddress() const { return m_individualAddress; }
+  std::uint8_t channel() const { return m_channel; }
 
  private:
   struct Outstanding {
@@ -95,27 +95,27 @@ class TunnelConnection {
   void ScheduleReconnect(TimePoint now);
   void FailQueued();
 
-  UdpSocket& socket_;
-  Hpai server_;  // control endpoint
-  Hpai data_;    // data endpoint of the current tunnel
-  Hpai local_;
-  TunnelListener& listener_;
-  TunnelTiming timing_;
+  UdpSocket& m_socket;
+  Hpai m_server;  // control endpoint
+  Hpai m_data;    // data endpoint of the current tunnel
+  Hpai m_local;
+  TunnelListener& m_listener;
+  TunnelTiming m_timing;
 
-  State state_ = State::Closed;
-  std::uint8_t channel_ = 0;
-  std::uint16_t individualAddress_ = 0;
-  std::uint8_t sendSequence_ = 0;
-  std::uint8_t receiveSequence_ = 0;
-  std::deque<Bytes> queue_;
-  std::optional<Outstanding> outstanding_;
-  TimePoint connectDeadline_{};
-  TimePoint reconnectAt_{};
-  Duration retryDelay_{};
-  TimePoint connectedAt_{};
-  TimePoint nextHeartbeat_{};
-  std::optional<TimePoint> heartbeatDeadline_;
-  int heartbeatTries_ = 0;
+  State m_state = State::Closed;
+  std::uint8_t m_channel = 0;
+  std::uint16_t m_individualAddress = 0;
+  std::uint8_t m_sendSequence = 0;
+  std::uint8_t m_receiveSequence = 0;
+  std::deque<Bytes> m_queue;
+  std::optional<Outstanding> m_outstanding;
+  TimePoint m_connectDeadline{};
+  TimePoint m_reconnectAt{};
+  Duration m_retryDelay{};
+  TimePoint m_connectedAt{};
+  TimePoint m_nextHeartbeat{};
+  std::optional<TimePoint> m_heartbeatDeadline;
+  int m_heartbeatTries = 0;
 };
 
 }  // namespace knxnetip

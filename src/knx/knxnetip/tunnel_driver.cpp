@@ -8,47 +8,47 @@
 namespace knxnetip {
 
 TunnelDriver::TunnelDriver(TunnelListener& listener, TunnelTiming timing)
-    : listener_(listener), timing_(timing) {}
+    : m_listener(listener), m_timing(timing) {}
 
 TunnelDriver::~TunnelDriver() {
   Stop();
-  if (wakeRead_ >= 0) close(wakeRead_);
-  if (wakeWrite_ >= 0) close(wakeWrite_);
+  if (m_wakeRead >= 0) close(m_wakeRead);
+  if (m_wakeWrite >= 0) close(m_wakeWrite);
 }
 
 bool TunnelDriver::Start(const sockaddr_in& server, bool nat) {
-  if (thread_.joinable() || !socket_.Open(server)) return false;
+  if (m_thread.joinable() || !m_socket.Open(server)) return false;
   int fds[2];
   if (pipe2(fds, O_NONBLOCK | O_CLOEXEC) != 0) return false;
-  wakeRead_ = fds[0];
-  wakeWrite_ = fds[1];
+  m_wakeRead = fds[0];
+  m_wakeWrite = fds[1];
   {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     TunnelListener& events = *this;
-    tunnel_.emplace(socket_, HpaiOf(server), nat ? Hpai{} : socket_.local(), events, timing_);
-    tunnel_->Open(TunnelClock::now());
+    m_tunnel.emplace(m_socket, HpaiOf(server), nat ? Hpai{} : m_socket.local(), events, m_timing);
+    m_tunnel->Open(TunnelClock::now());
   }
-  thread_ = std::thread(&TunnelDriver::Run, this);
+  m_thread = std::thread(&TunnelDriver::Run, this);
   return true;
 }
 
 void TunnelDriver::Stop() {
-  if (!thread_.joinable()) return;
+  if (!m_thread.joinable()) return;
   {
-    std::lock_guard lock(mutex_);
-    stopping_ = true;
-    tunnel_->Close();
+    std::lock_guard lock(m_mutex);
+    m_stopping = true;
+    m_tunnel->Close();
   }
   Wake();
-  thread_.join();
+  m_thread.join();
 }
 
 TunnelSendResult TunnelDriver::Send(Bytes cemi) {
   TunnelSendResult result;
   {
-    std::lock_guard lock(mutex_);
-    if (!tunnel_ || stopping_) return TunnelSendResult::NotConnected;
-    result = tunnel_->Send(std::move(cemi), TunnelClock::now());
+    std::lock_guard lock(m_mutex);
+    if (!m_tunnel || m_stopping) return TunnelSendResult::NotConnected;
+    result = m_tunnel->Send(std::move(cemi), TunnelClock::now());
   }
   // The acknowledgement deadline is new: the thread recomputes its time-out.
   if (result == TunnelSendResult::Queued) Wake();
@@ -56,44 +56,44 @@ TunnelSendResult TunnelDriver::Send(Bytes cemi) {
 }
 
 bool TunnelDriver::WaitConnected(Duration timeout) {
-  std::unique_lock lock(mutex_);
-  return connectedChanged_.wait_for(lock, timeout, [this] {
-    return tunnel_ && tunnel_->state() == TunnelConnection::State::Connected;
+  std::unique_lock lock(m_mutex);
+  return m_connectedChanged.wait_for(lock, timeout, [this] {
+    return m_tunnel && m_tunnel->state() == TunnelConnection::State::Connected;
   });
 }
 
 std::optional<std::uint16_t> TunnelDriver::IndividualAddress() {
-  std::lock_guard lock(mutex_);
-  if (!tunnel_ || tunnel_->state() != TunnelConnection::State::Connected) return std::nullopt;
-  return tunnel_->individualAddress();
+  std::lock_guard lock(m_mutex);
+  if (!m_tunnel || m_tunnel->state() != TunnelConnection::State::Connected) return std::nullopt;
+  return m_tunnel->individualAddress();
 }
 
 void TunnelDriver::OnTunnelConnected(std::uint16_t individualAddress) {
-  connectedChanged_.notify_all();
-  listener_.OnTunnelConnected(individualAddress);
+  m_connectedChanged.notify_all();
+  m_listener.OnTunnelConnected(individualAddress);
 }
 
 void TunnelDriver::OnTunnelLost() {
-  listener_.OnTunnelLost();
+  m_listener.OnTunnelLost();
 }
 void TunnelDriver::OnTunnelCemi(const Bytes& cemi) {
-  listener_.OnTunnelCemi(cemi);
+  m_listener.OnTunnelCemi(cemi);
 }
 void TunnelDriver::OnTunnelSendFailed(const Bytes& cemi) {
-  listener_.OnTunnelSendFailed(cemi);
+  m_listener.OnTunnelSendFailed(cemi);
 }
 
 void TunnelDriver::Wake() {
   const char byte = 1;
   // A full pipe already holds a wake-up; nothing is lost when this write fails.
-  [[maybe_unused]] ssize_t n = write(wakeWrite_, &byte, 1);
+  [[maybe_unused]] ssize_t n = write(m_wakeWrite, &byte, 1);
 }
 
 void TunnelDriver::Run() {
-  std::unique_lock lock(mutex_);
-  while (!stopping_) {
+  std::unique_lock lock(m_mutex);
+  while (!m_stopping) {
     int timeoutMs = -1;
-    if (auto deadline = tunnel_->NextDeadline()) {
+    if (auto deadline = m_tunnel->NextDeadline()) {
       const auto left = *deadline - TunnelClock::now();
       timeoutMs =
           left <= Duration::zero()
@@ -101,23 +101,23 @@ void TunnelDriver::Run() {
               : static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
     }
     lock.unlock();
-    pollfd fds[2] = {{socket_.fd(), POLLIN, 0}, {wakeRead_, POLLIN, 0}};
+    pollfd fds[2] = {{m_socket.fd(), POLLIN, 0}, {m_wakeRead, POLLIN, 0}};
     poll(fds, 2, timeoutMs);
     if ((fds[1].revents & POLLIN) != 0) {
       char drain[64];
-      while (read(wakeRead_, drain, sizeof(drain)) > 0) {
+      while (read(m_wakeRead, drain, sizeof(drain)) > 0) {
       }
     }
     lock.lock();
-    if (stopping_) break;
+    if (m_stopping) break;
     const TimePoint now = TunnelClock::now();
     // A pending socket error shows as POLLERR without POLLIN; receiving takes it off the
     // socket, else poll would report it again at once.
     if ((fds[0].revents & (POLLIN | POLLERR)) != 0) {
-      while (auto datagram = socket_.Receive())
-        tunnel_->OnDatagram(datagram->bytes, datagram->from, now);
+      while (auto datagram = m_socket.Receive())
+        m_tunnel->OnDatagram(datagram->bytes, datagram->from, now);
     }
-    tunnel_->OnTimer(now);
+    m_tunnel->OnTimer(now);
   }
 }
 

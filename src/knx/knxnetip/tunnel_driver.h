@@ -44,16 +44,16 @@ class TunnelDriver : private TunnelListener {
   void Run();
   void Wake();
 
-  TunnelListener& listener_;
-  TunnelTiming timing_;
-  PosixUdpSocket socket_;
-  std::optional<TunnelConnection> tunnel_;
-  int wakeRead_ = -1;
-  int wakeWrite_ = -1;
-  std::thread thread_;
-  std::mutex mutex_;
-  std::condition_variable connectedChanged_;
-  bool stopping_ = false;
+  TunnelListener& m_listener;
+  TunnelTiming m_timing;
+  PosixUdpSocket m_socket;
+  std::optional<TunnelConnection> m_tunnel;
+  int m_wakeRead = -1;
+  int m_wakeWrite = -1;
+  std::thread m_thread;
+  std::mutex m_mutex;
+  std::condition_variable m_connectedChanged;
+  bool m_stopping = false;
 };
 
 }  // namespace knxnetip

@@ -3,7 +3,7 @@
 
 #include <charconv>
 
-#include "knx/individual_address_text.h"
+#include "knx/physical_address.h"
 
 namespace {
 
@@ -50,9 +50,9 @@ std::optional<std::vector<std::uint8_t>> HexBytes(std::string_view text) {
 
 bool ReadDevices(std::string_view value, VirtualBusParameter& parameter) {
   for (std::string_view text : Split(value, ',')) {
-    const std::optional<std::uint16_t> address = ParseIndividualAddress(text);
-    if (!address) return false;
-    parameter.devices.insert(*address);
+    const std::int32_t address = ParsePhysicalAddress(text, AddressPartRule::Digits);
+    if (address < 0) return false;
+    parameter.devices.insert(static_cast<PhysicalAddress>(address));
   }
   return true;
 }

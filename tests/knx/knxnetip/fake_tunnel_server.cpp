@@ -41,29 +41,29 @@ int BoundSocket(std::uint16_t& port) {
 }  // namespace
 
 FakeTunnelServer::FakeTunnelServer()
-    : control_(BoundSocket(controlPort_)), data_(BoundSocket(dataPort_)) {
-  if (ok()) thread_ = std::thread(&FakeTunnelServer::Run, this);
+    : m_control(BoundSocket(m_controlPort)), m_data(BoundSocket(m_dataPort)) {
+  if (ok()) m_thread = std::thread(&FakeTunnelServer::Run, this);
 }
 
 FakeTunnelServer::~FakeTunnelServer() {
-  stopping_ = true;
-  if (thread_.joinable()) thread_.join();
-  if (control_ >= 0) close(control_);
-  if (data_ >= 0) close(data_);
+  m_stopping = true;
+  if (m_thread.joinable()) m_thread.join();
+  if (m_control >= 0) close(m_control);
+  if (m_data >= 0) close(m_data);
 }
 
 void FakeTunnelServer::PlayDevice(std::uint16_t device, std::uint16_t answerTo) {
-  std::lock_guard lock(mutex_);
-  device_ = device;
-  answerTo_ = answerTo;
+  std::lock_guard lock(m_mutex);
+  m_device = device;
+  m_answerTo = answerTo;
 }
 
 void FakeTunnelServer::Disconnect() {
-  std::lock_guard lock(mutex_);
-  SendTo(control_,
+  std::lock_guard lock(m_mutex);
+  SendTo(m_control,
          EncodeChannelRequest(ServiceType::DisconnectRequest,
-                              ChannelRequest{kChannel, Hpai{{127, 0, 0, 1}, controlPort_}}),
-         clientControl_);
+                              ChannelRequest{kChannel, Hpai{{127, 0, 0, 1}, m_controlPort}}),
+         m_clientControl);
 }
 
 void FakeTunnelServer::SendTo(int fd, const Bytes& datagram, const Hpai& to) {
@@ -76,8 +76,8 @@ void FakeTunnelServer::SendTo(int fd, const Bytes& datagram, const Hpai& to) {
 }
 
 void FakeTunnelServer::Run() {
-  while (!stopping_) {
-    pollfd fds[2] = {{control_, POLLIN, 0}, {data_, POLLIN, 0}};
+  while (!m_stopping) {
+    pollfd fds[2] = {{m_control, POLLIN, 0}, {m_data, POLLIN, 0}};
     if (poll(fds, 2, 20) <= 0) continue;
     for (int i = 0; i < 2; ++i) {
       if ((fds[i].revents & POLLIN) == 0) continue;
@@ -88,7 +88,7 @@ void FakeTunnelServer::Run() {
                                  reinterpret_cast<sockaddr*>(&from), &length);
       if (n <= 0) continue;
       buffer.resize(static_cast<std::size_t>(n));
-      std::lock_guard lock(mutex_);
+      std::lock_guard lock(m_mutex);
       if (i == 0)
         OnControl(buffer, HpaiOf(from));
       else
@@ -102,26 +102,26 @@ void FakeTunnelServer::OnControl(ByteView datagram, const Hpai& from) {
   if (!frame) return;
   switch (frame->service) {
     case ServiceType::ConnectRequest: {
-      if (!answerConnects_) return;
+      if (!m_answerConnects) return;
       const auto& request = std::get<ConnectRequest>(frame->body);
-      clientControl_ = request.control;
-      clientData_ = request.data;
-      sendSequence_ = 0;
-      ++connects_;
-      SendTo(control_,
+      m_clientControl = request.control;
+      m_clientData = request.data;
+      m_sendSequence = 0;
+      ++m_connects;
+      SendTo(m_control,
              EncodeConnectResponse(ConnectResponse{
-                 kChannel, E_NO_ERROR, Hpai{{127, 0, 0, 1}, dataPort_}, kTunnelAddress}),
+                 kChannel, E_NO_ERROR, Hpai{{127, 0, 0, 1}, m_dataPort}, kTunnelAddress}),
              from);
       return;
     }
     case ServiceType::ConnectionStateRequest:
-      SendTo(control_,
+      SendTo(m_control,
              EncodeChannelResponse(ServiceType::ConnectionStateResponse,
                                    ChannelResponse{kChannel, E_NO_ERROR}),
              from);
       return;
     case ServiceType::TunnellingRequest:
-      ++misdirected_;
+      ++m_misdirected;
       return;
     default:
       return;
@@ -132,8 +132,8 @@ void FakeTunnelServer::OnData(ByteView datagram) {
   auto frame = DecodeFrame(datagram);
   if (!frame || frame->service != ServiceType::TunnellingRequest) return;
   const auto& request = std::get<TunnellingRequest>(frame->body);
-  SendTo(data_, EncodeTunnellingAck(TunnellingAck{kChannel, request.sequence, E_NO_ERROR}),
-         clientData_);
+  SendTo(m_data, EncodeTunnellingAck(TunnellingAck{kChannel, request.sequence, E_NO_ERROR}),
+         m_clientData);
   auto cemi = DecodeCemi(request.cemi);
   if (!cemi || cemi->messageCode != kLDataReq) return;
   CemiLData confirmation = *cemi;
@@ -141,20 +141,20 @@ void FakeTunnelServer::OnData(ByteView datagram) {
   confirmation.source = kTunnelAddress;
   SendTunnelled(EncodeCemi(confirmation));
   auto tpdu = DecodeTpdu(cemi->tpdu);
-  if (cemi->GroupDestination() || cemi->destination != device_ || !tpdu ||
+  if (cemi->GroupDestination() || cemi->destination != m_device || !tpdu ||
       tpdu->kind != TpduKind::ConnectedData || tpdu->apci != APciMaskVersionRead) {
     return;
   }
   CemiLData answer =
-      MakeLDataReq(answerTo_, false, 0, kDefaultHopCount,
+      MakeLDataReq(m_answerTo, false, 0, kDefaultHopCount,
                    EncodeTpdu(MakeConnectedTpdu(0, APciMaskVersionResponse, {0x07, 0xB0})));
   answer.messageCode = kLDataInd;
-  answer.source = device_;
+  answer.source = m_device;
   SendTunnelled(EncodeCemi(answer));
 }
 
 void FakeTunnelServer::SendTunnelled(const Bytes& cemi) {
   // The client's acks are not awaited: on loopback nothing is lost.
-  SendTo(data_, EncodeTunnellingRequest(TunnellingRequest{kChannel, sendSequence_++, cemi}),
-         clientData_);
+  SendTo(m_data, EncodeTunnellingRequest(TunnellingRequest{kChannel, m_sendSequence++, cemi}),
+         m_clientData);
 }

@@ -21,19 +21,19 @@ class FakeTunnelServer {
   FakeTunnelServer(const FakeTunnelServer&) = delete;
   FakeTunnelServer& operator=(const FakeTunnelServer&) = delete;
 
-  bool ok() const { return control_ >= 0 && data_ >= 0; }
-  std::uint16_t controlPort() const { return controlPort_; }
+  bool ok() const { return m_control >= 0 && m_data >= 0; }
+  std::uint16_t controlPort() const { return m_controlPort; }
 
   // The device that answers A_DeviceDescriptor_Read, and the individual address its response
   // is sent to (the tunnel's own, or another client's).
   void PlayDevice(std::uint16_t device, std::uint16_t answerTo);
   // Whether CONNECT_REQUESTs are answered (at first they are).
-  void AnswerConnects(bool on) { answerConnects_ = on; }
+  void AnswerConnects(bool on) { m_answerConnects = on; }
   // Ends the tunnel from the server side (DISCONNECT_REQUEST to the client).
   void Disconnect();
-  int connects() const { return connects_; }
+  int connects() const { return m_connects; }
   // Tunnelling frames that arrived at the control port instead of the data port.
-  int misdirected() const { return misdirected_; }
+  int misdirected() const { return m_misdirected; }
 
  private:
   void Run();
@@ -43,19 +43,19 @@ class FakeTunnelServer {
   void SendTo(int fd, const knxnetip::Bytes& datagram, const knxnetip::Hpai& to);
 
   // The ports come first: the constructor fills them in while it binds the sockets.
-  std::uint16_t controlPort_ = 0;
-  std::uint16_t dataPort_ = 0;
-  int control_ = -1;
-  int data_ = -1;
-  std::mutex mutex_;
-  knxnetip::Hpai clientControl_;
-  knxnetip::Hpai clientData_;
-  std::uint8_t sendSequence_ = 0;
-  std::uint16_t device_ = 0;
-  std::uint16_t answerTo_ = 0;
-  std::atomic<bool> answerConnects_{true};
-  std::atomic<int> connects_{0};
-  std::atomic<int> misdirected_{0};
-  std::atomic<bool> stopping_{false};
-  std::thread thread_;
+  std::uint16_t m_controlPort = 0;
+  std::uint16_t m_dataPort = 0;
+  int m_control = -1;
+  int m_data = -1;
+  std::mutex m_mutex;
+  knxnetip::Hpai m_clientControl;
+  knxnetip::Hpai m_clientData;
+  std::uint8_t m_sendSequence = 0;
+  std::uint16_t m_device = 0;
+  std::uint16_t m_answerTo = 0;
+  std::atomic<bool> m_answerConnects{true};
+  std::atomic<int> m_connects{0};
+  std::atomic<int> m_misdirected{0};
+  std::atomic<bool> m_stopping{false};
+  std::thread m_thread;
 };

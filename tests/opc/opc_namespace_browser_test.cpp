@@ -6,7 +6,7 @@
 
 #include "opc/opc_namespace_browser.h"
 #include "opc/opc_server_callback.h"
-#include "test_project.h"
+#include "project_fixture.h"
 
 namespace {
 

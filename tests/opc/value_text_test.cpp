@@ -3,7 +3,7 @@
 
 #include "opc/opc_server_callback.h"
 #include "opc/value_text.h"
-#include "test_project.h"
+#include "project_fixture.h"
 
 namespace {
 
