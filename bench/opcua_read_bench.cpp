@@ -37,6 +37,9 @@ struct ServedTree {
     options.port = 0;
     options.maxNodesPerRequest = 100000;
     options.maxMonitoredItemsPerSubscription = 100000;
+    // Every monitored item holds its first value, as the memory figure has always counted.
+    options.maxQueuedNotificationsPerSession = 100000;
+    options.maxQueuedNotifications = 100000;
     server = std::make_unique<UaServer>(tree, options);
     server->Start(nullptr);
   }
@@ -131,20 +134,7 @@ BENCHMARK(BM_SingleReads16Outstanding)->UseRealTime();
 
 // Creates a subscription with the given publishing interval; returns its id (0 on failure).
 std::uint32_t Subscribe(UaTestClient& client, double intervalMs) {
-  std::vector<std::uint8_t> body, response;
-  UaBinaryWriter w(body);
-  w.Double(intervalMs);
-  w.UInt32(1000);
-  w.UInt32(100);
-  w.UInt32(0);
-  w.Boolean(true);
-  w.Byte(0);
-  if (client.Call(ua_id::CreateSubscriptionRequest, body, response) !=
-      ua_id::CreateSubscriptionResponse) {
-    return 0;
-  }
-  UaBinaryReader r(response.data(), response.size());
-  return r.UInt32();
+  return client.CreateSubscription(intervalMs, 1000, 100);
 }
 
 bool Monitor(UaTestClient& client, std::uint32_t subscription, const std::vector<UaNodeId>& nodes,

@@ -15,6 +15,14 @@ std::string ReadStartFile(SettingsStore& store) {
   return store.GetText(kParameterKey, "Startfile").value_or(std::string());
 }
 
+std::optional<LogLevel> ReadLogLevel(SettingsStore& store) {
+  if (auto text = store.GetText(kParameterKey, "LogLevel")) return ParseLogLevel(*text);
+  if (auto number = store.GetInt(kParameterKey, "LogLevel")) {
+    return ParseLogLevel(std::to_string(*number));
+  }
+  return std::nullopt;
+}
+
 ShowMode ChooseShowMode(bool startedByClient, std::int32_t startmode) {
   if (!startedByClient) return ShowMode::Normal;
   return startmode == 0 ? ShowMode::Minimized : ShowMode::Hidden;

@@ -2,7 +2,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+
+#include "platform/log.h"
 
 class SettingsStore;
 
@@ -15,6 +18,10 @@ StartSettings ReadStartSettings(SettingsStore& store);
 
 // "Startfile": the project opened at start when the file still exists; empty when none.
 std::string ReadStartFile(SettingsStore& store);
+
+// "LogLevel": the level of the log, as a name ("info") or a number (3 to 7); none when unset
+// or not understood.
+std::optional<LogLevel> ReadLogLevel(SettingsStore& store);
 
 // How the main window appears: normal for a start by the user; for a start by a client
 // minimised with "Startmode" 0, hidden otherwise.

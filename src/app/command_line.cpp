@@ -72,6 +72,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       if (!value && i + 1 < args.size()) value = args[++i];
       line.opcUaPort = value ? ParsePort(*value) : std::nullopt;
       if (!line.opcUaPort) line.error = "--opcua-port needs a port number from 0 to 65535";
+    } else if (EqualNoCase(name, "log-level")) {
+      if (!value && i + 1 < args.size()) value = args[++i];
+      line.logLevel = value ? ParseLogLevel(*value) : std::nullopt;
+      if (!line.logLevel) {
+        line.error = "--log-level needs one of error, warning, notice, info, debug (or 3 to 7)";
+      }
     } else if (longOption) {
       line.error = "unknown option '" + arg + "'";
     }
@@ -81,11 +87,15 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 
 const char* CommandLineUsage() {
   return "usage: zelvox [PROJECT.zlv] [--headless] [--simulate] [--opcua-port N] [--listen-any]\n"
+         "              [--log-level LEVEL]\n"
          "       zelvox /RegServer | /UnregServer\n"
          "  --headless      run as a service without a window; stop with SIGTERM or SIGINT\n"
          "  --simulate      switch simulation mode on after the start\n"
          "  --opcua-port N  serve OPC UA on port N (default 4840; 0 picks a free port)\n"
          "  --listen-any    listen on all interfaces instead of 127.0.0.1 only\n"
+         "  --log-level LEVEL  log messages up to LEVEL to stderr: error, warning, notice\n"
+         "                  (default), info or debug; the setting \"LogLevel\" chooses it\n"
+         "                  when the option is not given\n"
          "  /Embedding, /Automation  started by an OPC client: ends when no client is left\n"
          "settings (section Parameter of $ZELVOX_HOME/HKCU.reg), among them:\n"
          "  UaDeviceReads   0 (default): an OPC UA Read returns the cached value, which the bus\n"

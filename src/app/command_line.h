@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/log.h"
+
 enum class Registration { None, Register, Unregister };
 
 struct CommandLine {
@@ -21,6 +23,8 @@ struct CommandLine {
   bool simulate = false;
   std::optional<std::uint16_t> opcUaPort;
   bool listenAny = false;
+  // "--log-level": overrides the "LogLevel" setting.
+  std::optional<LogLevel> logLevel;
   bool help = false;
 
   // Not empty when an argument could not be understood (the program prints the usage).

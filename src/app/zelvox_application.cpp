@@ -15,6 +15,7 @@
 #include "opc/opc_server_callback.h"
 #include "platform/current_language.h"
 #include "platform/language_files.h"
+#include "platform/log.h"
 #include "platform/prompt.h"
 #include "platform/settings_store.h"
 #include "project/document_settings.h"
@@ -45,6 +46,7 @@ ZelvoxApplication::~ZelvoxApplication() {
 std::optional<int> ZelvoxApplication::InitInstance(MainThread& mainThread,
                                                    std::function<void()> onRaise) {
   SettingsStore& store = SettingsStore::Of(Hive::CurrentUser);
+  if (auto level = m_line.logLevel ? m_line.logLevel : ReadLogLevel(store)) SetLogLevel(*level);
   const StartSettings start = ReadStartSettings(store);
   m_language = start.language;
   m_startmode = start.startmode;
@@ -116,8 +118,10 @@ void ZelvoxApplication::CreateDocument(MainThread& mainThread, SettingsStore& st
   RegisterBusClasses(component, mainThread, store);
 
   m_bus = std::make_unique<BusLink>(mainThread, component);
+  m_bus->SetViews(m_window.busViews);
   m_supervision =
       std::make_shared<DeviceSupervision>(DeviceCheckWiring{store, &m_bus->Connection()});
+  m_supervision->SetViews(m_window.deviceViews);
   DocumentSeams seams;
   m_bus->WireSeams(seams);
   InstallDeviceCheck(seams, m_supervision);
@@ -126,6 +130,8 @@ void ZelvoxApplication::CreateDocument(MainThread& mainThread, SettingsStore& st
   CDORAzivazDoc::Services services{*m_callback, m_prompt, mainThread, store};
   services.strings = [](unsigned id) { return Language()->String(id); };
   services.startedByClient = m_line.startedByClient;
+  services.views = m_window.views;
+  services.fileDialogs = m_window.fileDialogs;
   m_doc = std::make_unique<CDORAzivazDoc>(services, std::move(seams));
   m_supervision->RegisterCommands(*m_doc);
   m_settingsCommands = std::make_unique<SettingsCommands>(store, m_startmode);
@@ -158,6 +164,8 @@ std::optional<int> ZelvoxApplication::StartServing(SettingsStore& store) {
         PromptKind::Error, PromptButtons::Ok);
     return kExitPortTaken;
   }
+  Log(LogLevel::Notice, "OPC UA: serving on " + Endpoint() +
+                            (options.listenAny ? " (all interfaces, security policy None)" : ""));
   return std::nullopt;
 }
 

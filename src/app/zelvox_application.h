@@ -12,8 +12,12 @@
 #include "app/settings_commands.h"
 
 class BusLink;
+class BusViews;
 class CDORAzivazDoc;
 class DeviceSupervision;
+class DeviceViews;
+class DocumentViews;
+class FileDialogs;
 class MainThread;
 class OpcServerCallback;
 class Prompt;
@@ -26,6 +30,15 @@ constexpr int kExitStartFailed = 1;  // language file, second instance unreachab
                                      // project on the command line, toolkit
 constexpr int kExitUsage = 2;
 constexpr int kExitPortTaken = 3;  // the OPC UA port could not be bound
+
+// The main window's parts that the document, the bus link and the device check talk to; all
+// null when the program runs headless.
+struct WindowSeams {
+  DocumentViews* views = nullptr;
+  FileDialogs* fileDialogs = nullptr;
+  BusViews* busViews = nullptr;
+  DeviceViews* deviceViews = nullptr;
+};
 
 // Start (InitInstance), in this order; a step that fails ends the program with its exit code:
 //  1. "Language" and "Startmode" from the settings; the language file (the fixed two-language
@@ -52,6 +65,9 @@ class ZelvoxApplication {
   // instance to show itself. Returns the exit code when the program is to end now, nothing
   // when it serves.
   std::optional<int> InitInstance(MainThread& mainThread, std::function<void()> onRaise);
+  // Before InitInstance: the window that the document is made with. Its parts must outlive
+  // ExitInstance.
+  void SetWindow(const WindowSeams& window) { m_window = window; }
   // The save question for a modified project (Cancel keeps the program running: false).
   bool SaveModified();
   // Idempotent.
@@ -84,6 +100,7 @@ class ZelvoxApplication {
   std::int32_t m_startmode = 0;
   bool m_serverStarted = false;
   bool m_listenAny = false;  // as served
+  WindowSeams m_window;
 
   std::unique_ptr<SingleInstance> m_instance;
   std::unique_ptr<OpcServerCallback> m_callback;

@@ -18,5 +18,10 @@ HRESULT ConvertWrittenValue(const GroupItem& item, const Variant& value, Variant
     out = Variant::Bytes(std::move(bytes), 0);
     return S_OK;
   }
+  if (item.m_nativeDataType == (VT_ARRAY | VT_UI1) && value.vt() == (VT_ARRAY | VT_UI1) &&
+      value.parray() != nullptr && item.m_size > 0 &&
+      value.parray()->bytes.size() > (static_cast<std::size_t>(item.m_size) + 7) / 8) {
+    return DISP_E_OVERFLOW;  // more bytes than the item's telegram can carry
+  }
   return ChangeType(value, item.m_nativeDataType, out);
 }

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <vector>
 
+#include "app/app_settings.h"
 #include "app/command_line.h"
 #include "app/headless_document.h"
 #include "app/settings_commands.h"
@@ -57,6 +58,13 @@ TEST(CommandLine, StartSwitchesProjectAndServiceOptions) {
   EXPECT_FALSE(ParseCommandLine({"--opcua-port", "12x"}).error.empty());
   EXPECT_FALSE(ParseCommandLine({"--opcua-port"}).error.empty());
   EXPECT_FALSE(ParseCommandLine({"--frobnicate"}).error.empty());
+
+  EXPECT_EQ(ParseCommandLine({"--log-level", "info"}).logLevel, LogLevel::Info);
+  EXPECT_EQ(ParseCommandLine({"--log-level=DEBUG"}).logLevel, LogLevel::Debug);
+  EXPECT_EQ(ParseCommandLine({"--log-level", "4"}).logLevel, LogLevel::Warning);
+  EXPECT_FALSE(ParseCommandLine({"--log-level", "loud"}).error.empty());
+  EXPECT_FALSE(ParseCommandLine({"--log-level"}).error.empty());
+  EXPECT_NE(std::string(CommandLineUsage()).find("--log-level"), std::string::npos);
 }
 
 struct RecordingPrompt : Prompt {
@@ -126,6 +134,16 @@ TEST_F(SettingsCommandsTest, OptionsWriteOnlyChangesAndTheTimeBaseWaitsForTheNex
   EXPECT_EQ(store.GetInt(kParameterKey, "UseGMT"), 0);
   EXPECT_EQ(doc.Settings().useGmt, 1);
   EXPECT_EQ(prompt.ids, std::vector<unsigned>{kMsgTimeBaseNextStart});
+}
+
+TEST_F(SettingsCommandsTest, TheLogLevelSettingIsANameOrANumber) {
+  EXPECT_EQ(ReadLogLevel(store), std::nullopt);
+  store.SetText(kParameterKey, "LogLevel", "warning");
+  EXPECT_EQ(ReadLogLevel(store), LogLevel::Warning);
+  store.SetInt(kParameterKey, "LogLevel", 7);
+  EXPECT_EQ(ReadLogLevel(store), LogLevel::Debug);
+  store.SetText(kParameterKey, "LogLevel", "chatty");
+  EXPECT_EQ(ReadLogLevel(store), std::nullopt);
 }
 
 TEST_F(SettingsCommandsTest, LanguageIsStoredForTheNextStartOnlyWhenItChanges) {

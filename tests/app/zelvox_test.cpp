@@ -217,6 +217,31 @@ TEST_F(ZelvoxTest, AClientsStartEndsWhenNoClientIsConnected) {
   EXPECT_EQ(served->WaitExit(seconds(3)), 0) << served->Err();
 }
 
+TEST_F(ZelvoxTest, TheWindowNeedsADisplayAndEndsLikeTheService) {
+  UseVirtualBus();
+  env["DISPLAY"] = "";
+  env["WAYLAND_DISPLAY"] = "";
+  env["QT_QPA_PLATFORM"] = "";
+  const ZelvoxResult refused = Run({"--opcua-port", "0"});
+  EXPECT_EQ(refused.exitCode, 2);
+  EXPECT_EQ(refused.err,
+            "zelvox: no display to open the window on (DISPLAY and WAYLAND_DISPLAY are unset); "
+            "start the server with --headless\n");
+
+  // On a display (here the offscreen one) the window serves as the service does.
+  env["QT_QPA_PLATFORM"] = "offscreen";
+  auto window = Start({"--opcua-port", "0"}, "window.txt");
+  ASSERT_GT(window->ServingPort(), 0) << window->Err();
+  const ZelvoxResult second = Run({"--opcua-port", "0"});
+  EXPECT_EQ(second.exitCode, 0) << second.err;  // the first window was asked to show itself
+  EXPECT_EQ(window->Signal(SIGTERM, seconds(3)), 0) << window->Err();
+
+  // Started by a client, the window ends at the first tick without a client.
+  auto alone = Start({"/Embedding", "--opcua-port", "0"}, "alone.txt");
+  ASSERT_GT(alone->ServingPort(), 0) << alone->Err();
+  EXPECT_EQ(alone->WaitExit(seconds(4)), 0) << alone->Err();
+}
+
 TEST_F(ZelvoxTest, SigtermStopsTheSimulationCleanlyWithTheProjectUntouched) {
   UseVirtualBus();
   const std::string project = DemoProject();

@@ -164,8 +164,8 @@ TEST_F(OpcServerCallbackTest, WritesConvertToTheCanonicalTypeUnderTheLock) {
   EXPECT_EQ(server.WriteTag(project.value, Variant::Bstr(u"21.5")), S_OK);
   EXPECT_EQ(server.WriteTag(project.switching, Variant::I2(1)), S_OK);
   EXPECT_EQ(server.WriteTag(project.checkDevice, Variant::Bstr(u"1.1.5")), S_OK);
-  // A byte array of the same type passes unchanged, whatever its length.
-  EXPECT_EQ(server.WriteTag(project.twoBytes, Variant::Bytes({1, 2, 3}, 1)), S_OK);
+  // A byte array of the same type passes unchanged when the item's telegram can carry it.
+  EXPECT_EQ(server.WriteTag(project.twoBytes, Variant::Bytes({1, 2}, 1)), S_OK);
   ASSERT_EQ(document.writes.size(), 6u);
   EXPECT_EQ(document.writes[0].item, project.twoBytes);
   EXPECT_EQ(document.writes[0].value, Variant::Bytes({0x41, 0x42}));
@@ -178,7 +178,7 @@ TEST_F(OpcServerCallbackTest, WritesConvertToTheCanonicalTypeUnderTheLock) {
   EXPECT_EQ(document.writes[3].value, Variant::Bool(true));
   EXPECT_EQ(document.writes[4].item, project.checkDevice);
   EXPECT_EQ(document.writes[4].value, Variant::Bstr(u"1.1.5"));
-  EXPECT_EQ(document.writes[5].value, Variant::Bytes({1, 2, 3}, 1));
+  EXPECT_EQ(document.writes[5].value, Variant::Bytes({1, 2}, 1));
   for (bool held : document.lockHeld) EXPECT_TRUE(held);
 }
 
@@ -186,6 +186,10 @@ TEST_F(OpcServerCallbackTest, FailedConversionIsReturnedAndWritesNothing) {
   project.value->m_value = Variant::R4(3.0f);
   EXPECT_EQ(server.WriteTag(project.value, Variant::Bstr(u"warm")), DISP_E_TYPEMISMATCH);
   EXPECT_EQ(server.WriteTag(project.counter, Variant::I4(300)), DISP_E_OVERFLOW);
+  // More bytes than an untyped item's telegram carries are out of its range, not cut.
+  EXPECT_EQ(server.WriteTag(project.twoBytes, Variant::Bytes({1, 2, 3})), DISP_E_OVERFLOW);
+  EXPECT_EQ(server.WriteTag(project.unknown, Variant::Bytes(std::vector<std::uint8_t>(15, 1))),
+            DISP_E_OVERFLOW);
   // Text to a typed byte-valued item is no byte-array write.
   EXPECT_EQ(server.WriteTag(project.counter, Variant::Bstr(u"AB")), DISP_E_TYPEMISMATCH);
   EXPECT_TRUE(document.writes.empty());

@@ -3,6 +3,8 @@
 #include "toolkit/opcua/ua_address_space.h"
 
 #include <charconv>
+#include <cmath>
+#include <limits>
 
 #include "platform/code_page.h"
 #include "toolkit/opcua/ua_binary_writer.h"
@@ -25,6 +27,41 @@ std::optional<std::string> ExactAnsi(const std::string& utf8) {
   std::string ansi = Utf8ToAnsi(utf8);
   if (AnsiToUtf8(ansi) != utf8) return std::nullopt;
   return ansi;
+}
+
+// An item or folder path as the name space forms them: no NUL (the lookups take C strings and
+// would stop there) and no empty component (a leading, doubled or trailing ".").
+bool IsWellFormedPath(const std::string& path) {
+  if (path.empty() || path.front() == '.' || path.back() == '.') return false;
+  return path.find('\0') == std::string::npos && path.find("..") == std::string::npos;
+}
+
+// A written value the item's type cannot hold: a float item takes finite values within its
+// range, a boolean one the values 0 and 1 (or a Boolean).
+bool OutOfRangeFor(VARTYPE type, const UaVariant& value) {
+  if (value.isArray) return false;
+  bool isReal = value.type == UaType::Float || value.type == UaType::Double;
+  if (type == VT_R4 && isReal) {
+    return !std::isfinite(value.d) || std::fabs(value.d) > std::numeric_limits<float>::max();
+  }
+  if (type == VT_BOOL) {
+    if (isReal) return !(value.d == 0 || value.d == 1);
+    switch (value.type) {
+      case UaType::SByte:
+      case UaType::Int16:
+      case UaType::Int32:
+      case UaType::Int64:
+        return value.i != 0 && value.i != 1;
+      case UaType::Byte:
+      case UaType::UInt16:
+      case UaType::UInt32:
+      case UaType::UInt64:
+        return value.u > 1;
+      default:
+        return false;
+    }
+  }
+  return false;
 }
 
 // Property node ids: the item ID, this separator and the property id, or "EURange" for the
@@ -218,7 +255,7 @@ UaAddressSpace::Resolved UaAddressSpace::Resolve(const UaNodeId& id) {
   }
   if (id.kind != UaNodeId::Kind::String) return r;
   auto text = ExactAnsi(id.text);
-  if (!text || text->empty()) return r;
+  if (!text || !IsWellFormedPath(*text)) return r;
   std::recursive_mutex& lock = callback_.GetTagLock();
   std::lock_guard guard(lock);
   if (callback_.FindTag(text->c_str(), nullptr, 0) != nullptr) {
@@ -553,6 +590,7 @@ UaDataValue UaAddressSpace::EuRangeValue(const std::string& itemId) {
 
 bool UaAddressSpace::ReadItemValue(const UaNodeId& id, double maxAge, UaDataValue& out) {
   if (id.ns != kItemNamespace || id.kind != UaNodeId::Kind::String) return false;
+  if (!IsWellFormedPath(id.text)) return false;
   std::optional<std::string> converted;
   const char* text = id.text.c_str();
   if (!IsAscii(id.text)) {
@@ -602,6 +640,7 @@ UaStatusCode UaAddressSpace::WriteItem(const std::string& itemId, const UaVarian
     return ua_status::BadNodeIdUnknown;
   }
   if ((record.m_accessRights & OPC_WRITEABLE) == 0) return ua_status::BadNotWritable;
+  if (OutOfRangeFor(record.m_nativeDataType, value)) return ua_status::BadOutOfRange;
   std::optional<Variant> converted = FromUaVariant(value);
   if (!converted) return ua_status::BadTypeMismatch;
   std::lock_guard guard(callback_.GetTagLock());
@@ -634,7 +673,7 @@ UaStatusCode UaAddressSpace::Check(const UaNodeId& id, std::uint32_t attribute) 
 CTag* UaAddressSpace::AcquireTag(const UaNodeId& id) {
   if (id.ns != kItemNamespace || id.kind != UaNodeId::Kind::String) return nullptr;
   auto text = ExactAnsi(id.text);
-  if (!text) return nullptr;
+  if (!text || !IsWellFormedPath(*text)) return nullptr;
   std::lock_guard guard(callback_.GetTagLock());
   CTag* tag = callback_.FindTag(text->c_str(), nullptr, 0);
   if (tag != nullptr) tag->AddRef();

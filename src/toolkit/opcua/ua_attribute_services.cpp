@@ -5,47 +5,29 @@
 #include "toolkit/opcua/ua_node_ids.h"
 #include "toolkit/opcua/ua_service_handler.h"
 
-void UaServiceHandler::Read(Context& ctx, UaBinaryReader& r) {
-  // The ReadValueIds are checked once here so a malformed request is refused before anything
-  // is read, and decoded again, into one reused NodeId, while the response is written.
-  auto skipReadValueId = [](UaBinaryReader& from) {
-    from.SkipNodeId();
-    from.UInt32();
-    from.StringView();  // index range
-    from.UInt16();      // data encoding
-    from.StringView();
-  };
-  double maxAge = r.Double();
-  std::uint32_t timestamps = r.UInt32();
-  std::uint32_t count = r.ArrayLength(9);
-  UaBinaryReader nodes(r.Current(), r.Remaining());
-  for (std::uint32_t i = 0; i < count; ++i) skipReadValueId(r);
-  if (SessionFor(ctx, true) == nullptr) return;
-  if (!(maxAge >= 0)) return Fault(ctx, ua_status::BadMaxAgeInvalid);
-  if (timestamps > 3) return Fault(ctx, ua_status::BadTimestampsToReturnInvalid);
-  if (!CheckOperationCount(ctx, count)) return;
+void UaServiceHandler::Read(Context& ctx, const UaReadRequest& req) {
+  if (!(req.maxAge >= 0)) return Fault(ctx, ua_status::BadMaxAgeInvalid);
+  if (req.timestamps > 3) return Fault(ctx, ua_status::BadTimestampsToReturnInvalid);
+  if (!CheckOperationCount(ctx, req.nodes.size())) return;
 
-  auto ttr = static_cast<UaTimestampsToReturn>(timestamps);
+  auto ttr = static_cast<UaTimestampsToReturn>(req.timestamps);
   bool source = ttr == UaTimestampsToReturn::Source || ttr == UaTimestampsToReturn::Both;
   bool server = ttr == UaTimestampsToReturn::Server || ttr == UaTimestampsToReturn::Both;
   UaDateTime now = UaNow();
   Out out;
-  out.reserve(64 + std::size_t{count} * 24);
+  out.reserve(64 + req.nodes.size() * 24);
   UaBinaryWriter w(out);
   w.NodeId(UaNodeId::Numeric(0, ua_id::ReadResponse));
   WriteResponseHeader(w, ctx.header.requestHandle);
-  w.ArrayLength(count);
+  w.ArrayLength(req.nodes.size());
   // Item values are read under one hold of the tag lock per run of them; anything else is read
   // without it, as it takes the lock itself where needed.
   std::unique_lock tagLock(callback_.GetTagLock(), std::defer_lock);
-  UaNodeId nodeId;
   UaDataValue dv;
-  for (std::uint32_t i = 0; i < count; ++i) {
-    nodes.NodeIdInto(nodeId);
-    std::uint32_t attribute = nodes.UInt32();
-    bool hasIndexRange = !nodes.StringView().empty();
-    nodes.UInt16();  // data encoding: only the default one is offered
-    nodes.StringView();
+  for (const UaReadValueId& n : req.nodes) {
+    const UaNodeId& nodeId = n.nodeId;
+    std::uint32_t attribute = n.attribute;
+    bool hasIndexRange = n.hasIndexRange;
     bool isValue = attribute == ua_attr::Value;
     if (hasIndexRange) {
       dv = UaDataValue::Status(ua_status::BadIndexRangeInvalid);
@@ -53,11 +35,11 @@ void UaServiceHandler::Read(Context& ctx, UaBinaryReader& r) {
       bool done = false;
       if (isValue) {
         if (!tagLock.owns_lock()) tagLock.lock();
-        done = space_.ReadItemValue(nodeId, maxAge, dv);
+        done = space_.ReadItemValue(nodeId, req.maxAge, dv);
       }
       if (!done) {
         if (tagLock.owns_lock()) tagLock.unlock();
-        dv = space_.Read(nodeId, attribute, maxAge);
+        dv = space_.Read(nodeId, attribute, req.maxAge);
       }
     }
     if (!source || !isValue) dv.hasSourceTimestamp = false;
@@ -72,26 +54,12 @@ void UaServiceHandler::Read(Context& ctx, UaBinaryReader& r) {
   Respond(ctx, out);
 }
 
-void UaServiceHandler::Write(Context& ctx, UaBinaryReader& r) {
-  struct WriteValue {
-    UaNodeId nodeId;
-    std::uint32_t attribute = 0;
-    bool hasIndexRange = false;
-    UaDataValue value;
-  };
-  std::vector<WriteValue> nodes(r.ArrayLength(9));
-  for (WriteValue& n : nodes) {
-    n.nodeId = r.NodeId();
-    n.attribute = r.UInt32();
-    n.hasIndexRange = !r.String().empty();
-    n.value = r.DataValue();
-  }
-  if (SessionFor(ctx, true) == nullptr) return;
-  if (!CheckOperationCount(ctx, nodes.size())) return;
+void UaServiceHandler::Write(Context& ctx, const UaWriteRequest& req) {
+  if (!CheckOperationCount(ctx, req.nodes.size())) return;
   Out out;
   UaBinaryWriter w = BeginResponse(out, ctx, ua_id::WriteResponse);
-  w.ArrayLength(nodes.size());
-  for (const WriteValue& n : nodes) {
+  w.ArrayLength(req.nodes.size());
+  for (const UaWriteValue& n : req.nodes) {
     UaStatusCode status;
     if (n.hasIndexRange) {
       status = ua_status::BadIndexRangeInvalid;

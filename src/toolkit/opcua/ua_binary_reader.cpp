@@ -78,6 +78,9 @@ std::string_view UaBinaryReader::StringView() {
     if (len != -1) throw UaDecodeError{};
     return {};
   }
+  if (static_cast<std::uint32_t>(len) > limits_.maxStringLength) {
+    throw UaDecodeError{ua_status::BadEncodingLimitsExceeded};
+  }
   Need(static_cast<std::size_t>(len));
   std::string_view view(reinterpret_cast<const char*>(data_ + pos_), static_cast<std::size_t>(len));
   pos_ += static_cast<std::size_t>(len);
@@ -98,10 +101,23 @@ std::uint32_t UaBinaryReader::ArrayLength(std::size_t minElementSize) {
   }
   if (minElementSize == 0) minElementSize = 1;
   if (static_cast<std::size_t>(len) > Remaining() / minElementSize) throw UaDecodeError{};
+  if (static_cast<std::uint32_t>(len) > limits_.maxArrayLength) {
+    throw UaDecodeError{ua_status::BadEncodingLimitsExceeded};
+  }
   return static_cast<std::uint32_t>(len);
 }
 
-void UaBinaryReader::NodeIdBody(std::uint8_t encoding, UaNodeId& id, bool keepText) {
+std::uint32_t UaBinaryReader::OperationCount(std::size_t minElementSize) {
+  std::size_t start = pos_;
+  std::int32_t len = Int32();
+  if (len > 0 && static_cast<std::uint32_t>(len) > limits_.maxOperations) {
+    throw UaDecodeError{ua_status::BadTooManyOperations};
+  }
+  pos_ = start;
+  return ArrayLength(minElementSize);
+}
+
+void UaBinaryReader::NodeIdBody(std::uint8_t encoding, UaNodeId& id) {
   id.ns = 0;
   id.kind = UaNodeId::Kind::Numeric;
   id.numeric = 0;
@@ -121,27 +137,19 @@ void UaBinaryReader::NodeIdBody(std::uint8_t encoding, UaNodeId& id, bool keepTe
     case 3:
       id.ns = UInt16();
       id.kind = UaNodeId::Kind::String;
-      if (keepText) {
-        StringInto(id.text);
-      } else {
-        StringView();
-      }
+      StringInto(id.text);
       break;
     case 4:
       id.ns = UInt16();
       id.kind = UaNodeId::Kind::Guid;
       Need(16);
-      if (keepText) id.text.assign(reinterpret_cast<const char*>(data_ + pos_), 16);
+      id.text.assign(reinterpret_cast<const char*>(data_ + pos_), 16);
       pos_ += 16;
       break;
     case 5:
       id.ns = UInt16();
       id.kind = UaNodeId::Kind::Opaque;
-      if (keepText) {
-        StringInto(id.text);
-      } else {
-        StringView();
-      }
+      StringInto(id.text);
       break;
     default:
       throw UaDecodeError{};
@@ -159,13 +167,6 @@ void UaBinaryReader::NodeIdInto(UaNodeId& out) {
   // The expanded form's flags are only allowed where an ExpandedNodeId is read.
   if ((encoding & 0xC0) != 0) throw UaDecodeError{};
   NodeIdBody(encoding, out);
-}
-
-void UaBinaryReader::SkipNodeId() {
-  std::uint8_t encoding = Byte();
-  if ((encoding & 0xC0) != 0) throw UaDecodeError{};
-  UaNodeId ignored;
-  NodeIdBody(encoding, ignored, false);
 }
 
 UaExpandedNodeId UaBinaryReader::ExpandedNodeId() {
@@ -300,8 +301,14 @@ UaVariant UaBinaryReader::Variant() {
   UaVariant v;
   v.type = type;
   v.isArray = true;
-  v.elements.reserve(count);
-  for (std::uint32_t k = 0; k < count; ++k) v.elements.push_back(ScalarOf(type));
+  if (std::size_t size = UaVariant::PackedSize(type); size != 0) {
+    Need(std::size_t{count} * size);
+    v.packed.assign(reinterpret_cast<const char*>(data_ + pos_), std::size_t{count} * size);
+    pos_ += std::size_t{count} * size;
+  } else {
+    v.elements.reserve(count);
+    for (std::uint32_t k = 0; k < count; ++k) v.elements.push_back(ScalarOf(type));
+  }
   if (mask & 0x40) {
     // Multi-dimensional arrays are served flat; the dimensions must still agree.
     std::uint32_t dims = ArrayLength(4);

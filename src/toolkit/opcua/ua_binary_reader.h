@@ -14,6 +14,14 @@ struct UaDecodeError {
   UaStatusCode status = ua_status::BadDecodingError;
 };
 
+// Lengths a decoder accepts beyond what the message holds; a longer one is refused before
+// anything is allocated for it.
+struct UaDecodeLimits {
+  std::uint32_t maxStringLength = UINT32_MAX;  // bytes of a String or ByteString
+  std::uint32_t maxArrayLength = UINT32_MAX;   // elements of any array
+  std::uint32_t maxOperations = UINT32_MAX;    // elements of a request's list of operations
+};
+
 class UaBinaryReader {
  public:
   UaBinaryReader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
@@ -45,8 +53,6 @@ class UaBinaryReader {
   UaNodeId NodeId();
   // Reads a NodeId into `out`, reusing its text buffer (no allocation once it is large enough).
   void NodeIdInto(UaNodeId& out);
-  // Checks and passes over a NodeId without keeping it.
-  void SkipNodeId();
   UaExpandedNodeId ExpandedNodeId();
   UaQualifiedName QualifiedName();
   UaLocalizedText LocalizedText();
@@ -58,10 +64,16 @@ class UaBinaryReader {
   // An array length: -1 (null) reads as 0. Each element takes at least `minElementSize` bytes,
   // so a length the remaining bytes cannot hold is refused before anything is allocated.
   std::uint32_t ArrayLength(std::size_t minElementSize = 1);
+  // The length of a request's list of operations: an ArrayLength that, beyond the limits,
+  // throws Bad_TooManyOperations.
+  std::uint32_t OperationCount(std::size_t minElementSize);
+  void SetLimits(const UaDecodeLimits& limits) { limits_ = limits; }
+
+  // One scalar of a built-in type, without the Variant's encoding mask.
+  UaVariant ScalarOf(UaType type);
 
  private:
-  UaVariant ScalarOf(UaType type);
-  void NodeIdBody(std::uint8_t encoding, UaNodeId& id, bool keepText = true);
+  void NodeIdBody(std::uint8_t encoding, UaNodeId& id);
   void Need(std::size_t n) const {
     if (n > size_ - pos_) throw UaDecodeError{};
   }
@@ -75,4 +87,5 @@ class UaBinaryReader {
   std::size_t size_;
   std::size_t pos_ = 0;
   int depth_ = 0;  // nesting of Variants, DataValues and DiagnosticInfos
+  UaDecodeLimits limits_;
 };

@@ -181,7 +181,11 @@ void UaBinaryWriter::Variant(const UaVariant& v) {
     return;
   }
   Byte(static_cast<std::uint8_t>(static_cast<std::uint8_t>(v.type) | 0x80));
-  ArrayLength(v.elements.size());
+  ArrayLength(v.ArraySize());
+  if (!v.packed.empty()) {
+    Raw(v.packed.data(), v.packed.size());
+    return;
+  }
   for (const UaVariant& e : v.elements) {
     if (v.type == UaType::Variant) {
       Variant(e);

@@ -1,7 +1,5 @@
 // UaServiceHandler: the Call service and the Server object's methods GetMonitoredItems and
 // ResendData, both on the calling session's subscriptions.
-#include <mutex>
-
 #include "toolkit/opcua/ua_node_ids.h"
 #include "toolkit/opcua/ua_service_handler.h"
 
@@ -20,26 +18,13 @@ UaStatusCode SubscriptionIdArgument(const std::vector<UaVariant>& input, std::ui
 }
 }  // namespace
 
-void UaServiceHandler::Call(Context& ctx, UaBinaryReader& r) {
-  struct MethodCall {
-    UaNodeId object;
-    UaNodeId method;
-    std::vector<UaVariant> input;
-  };
-  std::vector<MethodCall> calls(r.ArrayLength(6));
-  for (MethodCall& c : calls) {
-    c.object = r.NodeId();
-    c.method = r.NodeId();
-    c.input.resize(r.ArrayLength(1));
-    for (UaVariant& v : c.input) v = r.Variant();
-  }
-  UaSession* session = SessionFor(ctx, true);
-  if (session == nullptr) return;
-  if (!CheckOperationCount(ctx, calls.size())) return;
+void UaServiceHandler::Call(Context& ctx, const UaCallRequest& req) {
+  UaSession* session = ctx.session;
+  if (!CheckOperationCount(ctx, req.methods.size())) return;
   Out out;
   UaBinaryWriter w = BeginResponse(out, ctx, ua_id::CallResponse);
-  w.ArrayLength(calls.size());
-  for (const MethodCall& c : calls) {
+  w.ArrayLength(req.methods.size());
+  for (const UaCallMethodRequest& c : req.methods) {
     std::vector<UaStatusCode> argumentResults;
     std::vector<UaVariant> output;
     UaStatusCode status = ua_status::BadMethodInvalid;
@@ -65,8 +50,7 @@ void UaServiceHandler::Call(Context& ctx, UaBinaryReader& r) {
         output.push_back(UaVariant::Array(UaType::UInt32, std::move(server)));
         output.push_back(UaVariant::Array(UaType::UInt32, std::move(client)));
       } else if (sub != nullptr) {
-        std::lock_guard guard(callback_.GetTagLock());
-        for (auto& [itemId, item] : sub->items) item->Resend(space_);
+        ResendData(*session, *sub);
       }
     }
     w.UInt32(status);

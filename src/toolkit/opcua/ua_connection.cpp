@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <string_view>
 
 #include "toolkit/opcua/ua_binary_writer.h"
@@ -39,7 +40,16 @@ void UaConnection::ConsumeOutgoing(std::size_t n) {
   }
 }
 
+std::size_t UaConnection::BufferedBytes() const {
+  std::size_t n = in_.capacity() + out_.capacity();
+  for (const auto& [id, partial] : partials_) n += partial.body.capacity();
+  return n;
+}
+
 bool UaConnection::Fail(UaStatusCode code, const char* reason) {
+  if (failed_) return false;  // one Error message is enough
+  failed_ = true;
+  failReason_ = reason;
   std::vector<std::uint8_t> msg;
   UaBinaryWriter w(msg);
   w.Raw("ERRF", 4);
@@ -75,7 +85,8 @@ bool UaConnection::Receive(const std::uint8_t* data, std::size_t size, std::int6
     inSinceMs_ = nowMs;
   }
   in_.erase(in_.begin(), in_.begin() + static_cast<std::ptrdiff_t>(pos));
-  return keep;
+  if (in_.empty() && in_.capacity() > receiveBufferSize_) std::vector<std::uint8_t>().swap(in_);
+  return keep && !failed_;
 }
 
 bool UaConnection::HandleChunk(const std::uint8_t* chunk, std::size_t size, std::int64_t nowMs,
@@ -102,6 +113,9 @@ bool UaConnection::HandleChunk(const std::uint8_t* chunk, std::size_t size, std:
     return Fail(ua_status::BadTcpMessageTypeInvalid, "Unknown message type");
   } catch (const UaDecodeError& e) {
     return Fail(e.status, "Malformed message");
+  } catch (const std::bad_alloc&) {
+    // Assembling a message can run out of memory as well as serving it.
+    return Fail(ua_status::BadTcpNotEnoughResources, "Out of memory");
   }
 }
 
@@ -109,13 +123,16 @@ bool UaConnection::HandleHello(UaBinaryReader& r) {
   r.UInt32();  // protocol version: the server answers with version 0 and the client decides
   std::uint32_t clientReceive = r.UInt32();
   std::uint32_t clientSend = r.UInt32();
-  peerMaxMessageSize_ = r.UInt32();
+  std::uint32_t clientMaxMessage = r.UInt32();
   peerMaxChunkCount = r.UInt32();
   std::string url = r.String();
   if (url.size() > 4096) return Fail(ua_status::BadTcpEndpointUrlInvalid, "Endpoint URL too long");
   if (clientReceive < kMinBufferSize || clientSend < kMinBufferSize) {
     return Fail(ua_status::BadTcpNotEnoughResources, "Buffers smaller than 8192 bytes");
   }
+  // A message limit below one buffer cannot hold even a ServiceFault's chunk: it is raised to
+  // the smallest buffer (0 stays "no limit").
+  peerMaxMessageSize_ = clientMaxMessage == 0 ? 0 : std::max(clientMaxMessage, kMinBufferSize);
   sendBufferSize_ = std::min(clientReceive, limits_.bufferSize);
   receiveBufferSize_ = std::min(clientSend, limits_.bufferSize);
   state_ = State::Acknowledged;
@@ -263,12 +280,26 @@ void UaConnection::SendResponse(std::uint32_t requestId, std::uint32_t requestHa
                                 const std::vector<std::uint8_t>& body) {
   const std::uint32_t perChunk = sendBufferSize_ - kSymmetricOverhead;
   std::size_t chunks = std::max<std::size_t>(1, (body.size() + perChunk - 1) / perChunk);
-  if ((peerMaxMessageSize_ != 0 && body.size() > peerMaxMessageSize_) ||
-      (peerMaxChunkCount != 0 && chunks > peerMaxChunkCount)) {
-    SendResponse(requestId, requestHandle,
-                 MakeServiceFault(requestHandle, ua_status::BadResponseTooLarge));
-    return;
+  auto fits = [&](std::size_t size, std::size_t chunkCount) {
+    return (peerMaxMessageSize_ == 0 || size <= peerMaxMessageSize_) &&
+           (peerMaxChunkCount == 0 || chunkCount <= peerMaxChunkCount);
+  };
+  if (!fits(body.size(), chunks)) {
+    std::vector<std::uint8_t> fault =
+        MakeServiceFault(requestHandle, ua_status::BadResponseTooLarge);
+    if (!fits(fault.size(), 1)) {
+      Fail(ua_status::BadResponseTooLarge, "Not even a fault fits the client's message limits");
+      return;
+    }
+    return SendChunks(requestId, fault, 1);
   }
+  SendChunks(requestId, body, chunks);
+}
+
+void UaConnection::SendChunks(std::uint32_t requestId, const std::vector<std::uint8_t>& body,
+                              std::size_t chunks) {
+  if (failed_) return;
+  const std::uint32_t perChunk = sendBufferSize_ - kSymmetricOverhead;
   out_.reserve(out_.size() + body.size() + chunks * kSymmetricOverhead);
   std::size_t offset = 0;
   for (std::size_t k = 0; k < chunks; ++k) {
@@ -299,6 +330,7 @@ std::int64_t UaConnection::NextDeadline() const {
 }
 
 bool UaConnection::CheckTimeouts(std::int64_t nowMs) {
+  if (failed_) return false;
   if (state_ == State::ExpectHello && nowMs >= connectedMs_ + limits_.incompleteTimeoutMs) {
     return Fail(ua_status::BadTimeout, "No Hello received");
   }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "toolkit/opcua/ua_binary_reader.h"
@@ -34,12 +35,25 @@ class UaConnection {
   std::uint64_t Id() const { return id_; }
   std::uint32_t ChannelId() const { return channelId_; }
   bool ChannelOpen() const { return channelOpen_; }
+  // An Error message was queued: the connection is to be closed once it is sent.
+  bool Failed() const { return failed_; }
+  // Why: the text of the Error message.
+  const std::string& FailReason() const { return failReason_; }
+  std::int64_t ConnectedMs() const { return connectedMs_; }
+  // Queues an Error message; the connection is to be closed once it is sent.
+  void Refuse(UaStatusCode code, const char* reason) { Fail(code, reason); }
+  // The peer's address as text, for the log.
+  const std::string& Peer() const { return peer_; }
+  void SetPeer(std::string peer) { peer_ = std::move(peer); }
+  // Bytes held for this connection: unfinished input and unsent output.
+  std::size_t BufferedBytes() const;
 
   // Consumes received bytes, handing complete requests to `sink`. False means the connection
   // must be closed; an Error message, if one is due, is already queued in Outgoing().
   bool Receive(const std::uint8_t* data, std::size_t size, std::int64_t nowMs, UaRequestSink& sink);
   // Sends a response body (type id and structure) in chunks; a response larger than the
-  // client accepts is replaced by a ServiceFault with Bad_ResponseTooLarge.
+  // client accepts is replaced by a ServiceFault with Bad_ResponseTooLarge, and when even that
+  // does not fit, an Error message is queued and the connection is to be closed (Failed()).
   void SendResponse(std::uint32_t requestId, std::uint32_t requestHandle,
                     const std::vector<std::uint8_t>& body);
   // False when a hello, a chunk or a message stayed unfinished too long, or the channel's token
@@ -66,11 +80,16 @@ class UaConnection {
   bool HandleOpen(UaBinaryReader& r, std::int64_t nowMs);
   bool HandleMessage(char chunkType, UaBinaryReader& r, std::int64_t nowMs, UaRequestSink& sink);
   bool CheckSequence(std::uint32_t seq);
+  void SendChunks(std::uint32_t requestId, const std::vector<std::uint8_t>& body,
+                  std::size_t chunks);
   bool Fail(UaStatusCode code, const char* reason);
   void WriteChunkHeader(std::vector<std::uint8_t>& out, const char* type, char chunkType) const;
 
   std::uint64_t id_;
   std::uint32_t channelId_;
+  std::string peer_ = "an unknown peer";
+  bool failed_ = false;
+  std::string failReason_;
   UaConnectionLimits limits_;
   State state_ = State::ExpectHello;
   std::int64_t connectedMs_;

@@ -13,16 +13,16 @@ UaMonitoredItem::~UaMonitoredItem() {
   if (tag_ != nullptr) tag_->Release();
 }
 
-bool UaMonitoredItem::Sample(UaAddressSpace& space) {
-  if (mode == UaMonitoringMode::Disabled) return false;
+UaMonitoredItem::SampleResult UaMonitoredItem::Sample(UaAddressSpace& space, bool mayGrow) {
+  // Without room to queue, a change stays unseen (and costs nothing) until there is room.
+  if (mode == UaMonitoringMode::Disabled || !mayGrow) return {};
   if (tag_ != nullptr) {
     const CTag& tag = *tag_;
     if ((tag.m_accessRights & OPC_READABLE) == 0) {
       // A write-only item ("Check Device") publishes no value, as a Read returns none.
-      bool first = !sampled_;
-      if (first) Enqueue(UaDataValue::Status(ua_status::BadNotReadable));
+      if (sampled_) return {};
       sampled_ = true;
-      return first;
+      return {true, Enqueue(UaDataValue::Status(ua_status::BadNotReadable))};
     }
     // Quality and sub-status (uncertain to uncertain, last usable value is news); the limit
     // bits are not served.
@@ -32,13 +32,12 @@ bool UaMonitoredItem::Sample(UaAddressSpace& space) {
                                     : tag.m_value == lastValue_);
     bool timeSame =
         trigger != UaDataChangeTrigger::StatusValueTimestamp || tag.m_timestamp == lastTimestamp_;
-    if (sampled_ && statusSame && valueSame && timeSame) return false;
+    if (sampled_ && statusSame && valueSame && timeSame) return {};
     sampled_ = true;
     lastQuality_ = tag.m_quality;
     lastTimestamp_ = tag.m_timestamp;
     if (!(lastValue_ == tag.m_value)) lastValue_ = tag.m_value;
-    Enqueue(UaAddressSpace::TagDataValue(tag));
-    return true;
+    return {true, Enqueue(UaAddressSpace::TagDataValue(tag))};
   }
   UaDataValue dv = space.Read(nodeId_, attributeId_, 1e9);
   if (!dv.hasSourceTimestamp && attributeId_ == ua_attr::Value && dv.hasValue) {
@@ -49,35 +48,36 @@ bool UaMonitoredItem::Sample(UaAddressSpace& space) {
   UaDataValue& last = *lastGeneric_;
   bool same = sampled_ && dv.status == last.status && dv.hasValue == last.hasValue &&
               (trigger == UaDataChangeTrigger::Status || dv.value == last.value);
-  if (same) return false;
+  if (same) return {};
   sampled_ = true;
   last = dv;
-  Enqueue(std::move(dv));
-  return true;
+  return {true, Enqueue(std::move(dv))};
 }
 
-void UaMonitoredItem::Resend(UaAddressSpace& space) {
-  if (mode == UaMonitoringMode::Disabled) return;
+UaMonitoredItem::SampleResult UaMonitoredItem::Resend(UaAddressSpace& space, bool mayGrow) {
+  if (mode == UaMonitoringMode::Disabled) return {};
   sampled_ = false;
-  Sample(space);
+  return Sample(space, mayGrow);
 }
 
-void UaMonitoredItem::Enqueue(UaDataValue value) {
+std::ptrdiff_t UaMonitoredItem::Enqueue(UaDataValue value) {
+  auto before = static_cast<std::ptrdiff_t>(QueuedCount());
   if (mode != UaMonitoringMode::Reporting) {
     // Sampling without reporting keeps only the latest value for a later switch to reporting
     // or a trigger.
     queue_.clear();
+    head_ = 0;
   }
-  if (queue_.size() >= queueSize) {
+  if (QueuedCount() >= queueSize && QueuedCount() > 0) {
     // A queue of more than one value tells the client that values were lost: the overflow bit
     // goes on the value next to the gap (the new oldest one, or the new value that replaces
     // the newest one).
     constexpr UaStatusCode kOverflow = 0x0480;  // InfoType DataValue, Overflow
     if (discardOldest) {
-      queue_.erase(queue_.begin());
-      if (queueSize > 1) {
-        queue_.front().status |= kOverflow;
-        queue_.front().hasStatus = true;
+      queue_[head_++] = UaDataValue{};
+      if (queueSize > 1 && QueuedCount() > 0) {
+        queue_[head_].status |= kOverflow;
+        queue_[head_].hasStatus = true;
       }
     } else {
       queue_.pop_back();
@@ -87,12 +87,19 @@ void UaMonitoredItem::Enqueue(UaDataValue value) {
       }
     }
   }
+  if (head_ > 0 && head_ * 2 >= queue_.size()) {
+    queue_.erase(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(head_));
+    head_ = 0;
+  }
   queue_.push_back(std::move(value));
+  return static_cast<std::ptrdiff_t>(QueuedCount()) - before;
 }
 
 UaDataValue UaMonitoredItem::TakeNotification() {
-  UaDataValue v = std::move(queue_.front());
-  queue_.erase(queue_.begin());
-  if (queue_.empty()) std::vector<UaDataValue>().swap(queue_);
+  UaDataValue v = std::move(queue_[head_++]);
+  if (head_ == queue_.size()) {
+    std::vector<UaDataValue>().swap(queue_);
+    head_ = 0;
+  }
   return v;
 }

@@ -29,21 +29,29 @@ class UaMonitoredItem {
   CTag* Tag() const { return tag_; }
   std::uint32_t AttributeId() const { return attributeId_; }
 
-  // Samples now; queues a notification when the watched state changed since the last sample
-  // (beyond the deadband) and returns whether it did. Items with a tag compare its fields in
-  // place (the caller holds the tag lock) and copy nothing unless something changed; other
-  // items read through the address space.
-  bool Sample(UaAddressSpace& space);
+  // What a sample did: whether the watched state changed (beyond the deadband) and a
+  // notification was queued, and by how much the queue grew (zero when the new value displaced
+  // a queued one).
+  struct SampleResult {
+    bool changed = false;
+    std::ptrdiff_t grown = 0;
+  };
+  // Samples now and queues a notification when the watched state changed since the last
+  // sample. Items with a tag compare its fields in place (the caller holds the tag lock) and
+  // copy nothing unless something changed; other items read through the address space.
+  // Without `mayGrow` (the session's or server's queues are full) nothing is sampled and a
+  // change is seen by a later sample.
+  SampleResult Sample(UaAddressSpace& space, bool mayGrow = true);
   // Queues the current state whether it changed or not (ResendData, a transfer's initial
   // values).
-  void Resend(UaAddressSpace& space);
-  bool HasNotifications() const { return !queue_.empty(); }
+  SampleResult Resend(UaAddressSpace& space, bool mayGrow = true);
+  bool HasNotifications() const { return QueuedCount() != 0; }
   // Whether the next notification message carries this item's queue: in reporting mode, or
   // in sampling mode once a triggering item reported.
   bool Reports() const {
     return mode == UaMonitoringMode::Reporting || (mode == UaMonitoringMode::Sampling && triggered);
   }
-  std::size_t QueuedCount() const { return queue_.size(); }
+  std::size_t QueuedCount() const { return queue_.size() - head_; }
   // Takes the oldest queued value.
   UaDataValue TakeNotification();
 
@@ -62,7 +70,8 @@ class UaMonitoredItem {
   bool triggered = false;
 
  private:
-  void Enqueue(UaDataValue value);
+  // Queues `value`, dropping one by the discard policy when the queue is full.
+  std::ptrdiff_t Enqueue(UaDataValue value);
 
   std::uint32_t id_;
   UaNodeId nodeId_;
@@ -73,7 +82,9 @@ class UaMonitoredItem {
   std::uint16_t lastQuality_ = 0;
   FileTime lastTimestamp_;
   std::unique_ptr<UaDataValue> lastGeneric_;  // items without a tag only
-  // Oldest first; kept small (usually one entry) and freed when emptied, so that an idle item
-  // holds no queue memory.
+  // Oldest first from head_: taking or dropping the oldest moves head_ (O(1)); the taken
+  // entries are compacted away once they are half of the vector. Freed when emptied, so that
+  // an idle item holds no queue memory.
   std::vector<UaDataValue> queue_;
+  std::size_t head_ = 0;
 };

@@ -99,10 +99,13 @@ constexpr std::uint32_t ResendData = 12873;
 constexpr std::uint32_t ResendDataInputArguments = 12874;
 constexpr std::uint32_t ServerStatusSecondsTillShutdown = 2992;
 constexpr std::uint32_t ServerStatusShutdownReason = 2993;
+constexpr std::uint32_t MaxArrayLength = 11702;
+constexpr std::uint32_t MaxStringLength = 11703;
 constexpr std::uint32_t OperationLimits = 11704;
 constexpr std::uint32_t MaxNodesPerRead = 11705;
 constexpr std::uint32_t MaxNodesPerWrite = 11707;
 constexpr std::uint32_t MaxNodesPerBrowse = 11710;
+constexpr std::uint32_t MaxNodesPerRegisterNodes = 11711;
 constexpr std::uint32_t MaxNodesPerTranslateBrowsePathsToNodeIds = 11712;
 constexpr std::uint32_t MaxMonitoredItemsPerCall = 11714;
 

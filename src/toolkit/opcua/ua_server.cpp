@@ -13,12 +13,22 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/log.h"
 #include "toolkit/opcua/ua_connection.h"
 #include "toolkit/opcua/ua_service_handler.h"
 
 namespace {
 // A client that does not read its responses may hold at most this much unsent data.
 constexpr std::size_t kMaxUnsentBytes = 64 * 1024 * 1024;
+// With every connection slot taken, a connection this old that has no activated session yet
+// gives its slot to a new one: a legitimate client activates within milliseconds.
+constexpr std::int64_t kEvictableAfterMs = 2000;
+
+std::string PeerText(const sockaddr_in& address) {
+  char host[INET_ADDRSTRLEN] = {};
+  inet_ntop(AF_INET, &address.sin_addr, host, sizeof host);
+  return std::string(host) + ":" + std::to_string(ntohs(address.sin_port));
+}
 }  // namespace
 
 class UaServer::Loop : public UaConnectionDirectory {
@@ -49,6 +59,10 @@ class UaServer::Loop : public UaConnectionDirectory {
 
   void RequestStop() {
     stop_ = true;
+    Wake();
+  }
+
+  void Wake() {
     std::uint64_t one = 1;
     [[maybe_unused]] auto n = write(wakeFd_, &one, sizeof one);
   }
@@ -56,21 +70,25 @@ class UaServer::Loop : public UaConnectionDirectory {
   void Run() {
     epoll_event events[64];
     while (!stop_) {
-      std::int64_t now = UaSteadyMs();
-      int timeout = TimeoutMs(now);
+      int timeout = TimeoutMs(options_.Now());
       int n = epoll_wait(epollFd_, events, 64, timeout);
       if (n < 0 && errno != EINTR) break;
+      // Timers first, so that a request sees the state its arrival time implies (a
+      // subscription that expired meanwhile is gone).
+      std::int64_t now = options_.Now();
+      handler_.OnTimer(now);
+      CheckConnections(now);
       for (int k = 0; k < n; ++k) {
         std::uint64_t key = events[k].data.u64;
         if (key == 0) {
           Accept();
-        } else if (key != 1) {
+        } else if (key == 1) {
+          std::uint64_t count;
+          [[maybe_unused]] auto got = read(wakeFd_, &count, sizeof count);
+        } else {
           Serve(key, events[k].events);
         }
       }
-      now = UaSteadyMs();
-      handler_.OnTimer(now);
-      CheckConnections(now);
       FlushAll();
     }
     handler_.CloseAllSessions();
@@ -82,6 +100,7 @@ class UaServer::Loop : public UaConnectionDirectory {
     int fd = -1;
     std::unique_ptr<UaConnection> connection;
     bool wantWrite = false;
+    bool activated = false;  // a session was activated on it once
   };
 
   void Watch(int fd, std::uint32_t events, std::uint64_t key) {
@@ -100,9 +119,21 @@ class UaServer::Loop : public UaConnectionDirectory {
 
   void Accept() {
     while (true) {
-      int fd = accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+      sockaddr_in address{};
+      socklen_t length = sizeof address;
+      int fd = accept4(listenFd_, reinterpret_cast<sockaddr*>(&address), &length,
+                       SOCK_NONBLOCK | SOCK_CLOEXEC);
       if (fd < 0) return;
-      if (connections_.size() >= options_.maxConnections) {
+      std::string peer = PeerText(address);
+      std::int64_t now = options_.Now();
+      if (connections_.size() >= options_.maxConnections && !EvictIdleConnection(now)) {
+        refusalLog_.Log(LogLevel::Warning, "OPC UA: connection from " + peer + " refused: all " +
+                                               std::to_string(options_.maxConnections) +
+                                               " connections in use");
+        UaConnection refused(0, 0, limits_, now);
+        refused.Refuse(ua_status::BadTcpServerTooBusy, "Too many connections");
+        [[maybe_unused]] auto n =
+            send(fd, refused.OutgoingData(), refused.OutgoingSize(), MSG_NOSIGNAL);
         close(fd);
         continue;
       }
@@ -111,11 +142,37 @@ class UaServer::Loop : public UaConnectionDirectory {
       std::uint64_t id = nextId_++;
       Entry& e = connections_[id];
       e.fd = fd;
-      e.connection = std::make_unique<UaConnection>(id, nextChannelId_++, limits_, UaSteadyMs());
+      e.connection = std::make_unique<UaConnection>(id, nextChannelId_++, limits_, now);
+      e.connection->SetPeer(peer);
+      Log(LogLevel::Info, "OPC UA: connection from " + peer + " opened");
       Watch(fd, EPOLLIN | EPOLLRDHUP, id);
     }
   }
 
+  // Closes the oldest connection that has had time to activate a session and has not.
+  bool EvictIdleConnection(std::int64_t now) {
+    auto oldest = connections_.end();
+    for (auto it = connections_.begin(); it != connections_.end(); ++it) {
+      Entry& e = it->second;
+      if (IsActivated(it->first, e) || now - e.connection->ConnectedMs() < kEvictableAfterMs) {
+        continue;
+      }
+      if (oldest == connections_.end() ||
+          e.connection->ConnectedMs() < oldest->second.connection->ConnectedMs()) {
+        oldest = it;
+      }
+    }
+    if (oldest == connections_.end()) return false;
+    oldest->second.connection->Refuse(ua_status::BadTcpServerTooBusy,
+                                      "Connection slot given to a new client");
+    Drop(oldest->first, "no session activated while all connection slots were taken");
+    return true;
+  }
+
+  bool IsActivated(std::uint64_t id, Entry& e) {
+    if (!e.activated) e.activated = handler_.HasActivatedSession(id);
+    return e.activated;
+  }
   void Serve(std::uint64_t id, std::uint32_t events) {
     auto it = connections_.find(id);
     if (it == connections_.end()) return;
@@ -126,8 +183,8 @@ class UaServer::Loop : public UaConnectionDirectory {
       while (keep) {
         ssize_t got = recv(e.fd, buffer, sizeof buffer, 0);
         if (got > 0) {
-          keep =
-              e.connection->Receive(buffer, static_cast<std::size_t>(got), UaSteadyMs(), handler_);
+          keep = e.connection->Receive(buffer, static_cast<std::size_t>(got), options_.Now(),
+                                       handler_);
           continue;
         }
         if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) keep = false;
@@ -135,7 +192,8 @@ class UaServer::Loop : public UaConnectionDirectory {
       }
     }
     if (keep) keep = Flush(e);
-    if (!keep) Drop(id);
+    if (!keep) return Drop(id, e.connection->Failed() ? "refused" : "closed by the peer");
+    CheckBufferBudget();
   }
 
   // Sends what the connection has queued; false when the peer is gone or reads too little.
@@ -168,23 +226,61 @@ class UaServer::Loop : public UaConnectionDirectory {
     for (auto& [id, e] : connections_) {
       if (e.connection->OutgoingSize() > 0 && !Flush(e)) dead.push_back(id);
     }
-    for (std::uint64_t id : dead) Drop(id);
+    for (std::uint64_t id : dead) Drop(id, "does not read its responses");
   }
 
   void CheckConnections(std::int64_t now) {
-    std::vector<std::uint64_t> dead;
+    std::vector<std::pair<std::uint64_t, const char*>> dead;
     for (auto& [id, e] : connections_) {
-      if (!e.connection->CheckTimeouts(now)) dead.push_back(id);
+      UaConnection& c = *e.connection;
+      if (!c.CheckTimeouts(now)) {
+        dead.emplace_back(id, "timed out");
+        continue;
+      }
+      if (now - c.ConnectedMs() >= options_.unactivatedConnectionTimeoutMs && !IsActivated(id, e)) {
+        c.Refuse(ua_status::BadTimeout, "No session activated in time");
+        dead.emplace_back(id, "no session activated in time");
+        continue;
+      }
     }
-    for (std::uint64_t id : dead) Drop(id);
+    for (auto& [id, reason] : dead) Drop(id, reason);
+    CheckBufferBudget();
+  }
+
+  // Over the server's byte budget, the connection holding the most gives its bytes back.
+  void CheckBufferBudget() {
+    std::size_t buffered = 0;
+    std::uint64_t largest = 0;
+    std::size_t largestBytes = 0;
+    for (auto& [id, e] : connections_) {
+      std::size_t bytes = e.connection->BufferedBytes();
+      buffered += bytes;
+      if (bytes > largestBytes) {
+        largest = id;
+        largestBytes = bytes;
+      }
+    }
+    if (buffered <= options_.maxBufferedBytes || largest == 0) return;
+    refusalLog_.Log(LogLevel::Warning, "OPC UA: buffered bytes over the server's budget of " +
+                                           std::to_string(options_.maxBufferedBytes));
+    connections_[largest].connection->Refuse(ua_status::BadTcpNotEnoughResources,
+                                             "Server buffer budget exceeded");
+    Drop(largest, "over the server's buffer budget");
   }
 
   // Closes a connection after a last attempt to send what it has queued (an Error message).
-  void Drop(std::uint64_t id) {
+  void Drop(std::uint64_t id, const char* reason) {
     auto it = connections_.find(id);
     if (it == connections_.end()) return;
     Entry& e = it->second;
     UaConnection& c = *e.connection;
+    if (c.Failed()) {
+      // Malformed or hostile input: a peer can cause these at will, so they are rate-limited.
+      refusalLog_.Log(LogLevel::Warning, "OPC UA: connection from " + c.Peer() +
+                                             " closed: " + reason + " (" + c.FailReason() + ")");
+    } else {
+      Log(LogLevel::Info, "OPC UA: connection from " + c.Peer() + " closed: " + reason);
+    }
     if (c.OutgoingSize() > 0) {
       [[maybe_unused]] auto n = send(e.fd, c.OutgoingData(), c.OutgoingSize(), MSG_NOSIGNAL);
     }
@@ -204,6 +300,7 @@ class UaServer::Loop : public UaConnectionDirectory {
   std::map<std::uint64_t, Entry> connections_;
   std::uint64_t nextId_ = 2;  // 0 and 1 are the listening socket and the wake-up event
   std::uint32_t nextChannelId_ = 1;
+  LogRateLimit refusalLog_{20, std::chrono::seconds(10)};
 };
 
 UaServer::UaServer(COPCCallback& callback, UaServerOptions options)
@@ -250,6 +347,10 @@ bool UaServer::Start(std::string* error) {
   loop_ = std::make_unique<Loop>(callback_, options_, fd, EndpointUrl());
   thread_ = std::thread([this] { loop_->Run(); });
   return true;
+}
+
+void UaServer::Wake() {
+  if (loop_) loop_->Wake();
 }
 
 void UaServer::Stop() {

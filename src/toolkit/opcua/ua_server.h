@@ -27,6 +27,9 @@ class UaServer {
   // The bound port (the chosen one when the options asked for port 0).
   std::uint16_t Port() const { return port_; }
   std::string EndpointUrl() const;
+  // Makes the serving thread look at its clock and timers at once (after an injected clock
+  // moved).
+  void Wake();
 
  private:
   class Loop;

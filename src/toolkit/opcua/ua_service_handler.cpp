@@ -3,26 +3,38 @@
 
 #include <algorithm>
 
+#include "platform/secure_random.h"
 #include "toolkit/opcua/ua_node_ids.h"
 
 namespace {
 constexpr std::string_view kPolicyNone = "http://opcfoundation.org/UA/SecurityPolicy#None";
 constexpr std::string_view kTransportProfile =
     "http://opcfoundation.org/UA-Profile/Transport/uatcp-uasc-uabinary";
+// The one user token policy offered: anonymous login.
+constexpr std::string_view kAnonymousPolicyId = "anonymous";
 
-void SkipApplicationDescription(UaBinaryReader& r) {
-  r.String();
-  r.String();
-  r.LocalizedText();
-  r.UInt32();
-  r.String();
-  r.String();
-  for (std::uint32_t n = r.ArrayLength(4); n > 0; --n) r.String();
+// Cuts UTF-8 text to at most `limit` bytes without splitting a character.
+void CapUtf8(std::string& text, std::size_t limit) {
+  if (text.size() <= limit) return;
+  std::size_t end = limit;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  text.resize(end);
 }
 
-void SkipSignatureData(UaBinaryReader& r) {
-  r.String();
-  r.ByteString();
+// The identity an ActivateSession presents, checked against the token policy it names: a
+// null token is anonymous; otherwise the token's type must be the one of the policy whose id
+// its body carries. Empty when the token is invalid.
+std::string IdentityOf(const UaExtensionObject& token) {
+  if (token.encoding == 0 && token.typeId.IsNull()) return std::string(kAnonymousPolicyId);
+  if (token.encoding != 1 || !token.typeId.IsNumeric(0, ua_id::AnonymousIdentityToken)) return {};
+  try {
+    UaBinaryReader r(reinterpret_cast<const std::uint8_t*>(token.body.data()), token.body.size());
+    std::string policyId = r.String();
+    if (r.Remaining() != 0 || policyId != kAnonymousPolicyId) return {};
+    return policyId;
+  } catch (const UaDecodeError&) {
+    return {};
+  }
 }
 }  // namespace
 
@@ -31,17 +43,10 @@ UaServiceHandler::UaServiceHandler(COPCCallback& callback, const UaServerOptions
     : callback_(callback),
       options_(options),
       connections_(connections),
-      space_(callback, options),
-      random_(std::random_device{}()) {}
+      space_(callback, options) {}
 
 UaServiceHandler::~UaServiceHandler() {
   CloseAllSessions();
-}
-
-std::string UaServiceHandler::RandomBytes(std::size_t n) {
-  std::string out(n, '\0');
-  for (char& c : out) c = static_cast<char>(random_() & 0xFF);
-  return out;
 }
 
 void UaServiceHandler::Respond(Context& ctx, const Out& body) {
@@ -50,81 +55,6 @@ void UaServiceHandler::Respond(Context& ctx, const Out& body) {
 
 void UaServiceHandler::Fault(Context& ctx, UaStatusCode status) {
   Respond(ctx, MakeServiceFault(ctx.header.requestHandle, status));
-}
-
-void UaServiceHandler::OnServiceRequest(UaConnection& connection, std::uint32_t requestId,
-                                        UaBinaryReader& r) {
-  std::uint32_t type = 0;
-  UaRequestHeader header;
-  try {
-    UaNodeId typeId = r.NodeId();
-    if (typeId.ns != 0 || typeId.kind != UaNodeId::Kind::Numeric) throw UaDecodeError{};
-    type = typeId.numeric;
-    header = ReadRequestHeader(r);
-  } catch (const UaDecodeError& e) {
-    connection.SendResponse(requestId, 0, MakeServiceFault(0, e.status));
-    return;
-  }
-  Context ctx{connection, requestId, std::move(header), UaSteadyMs()};
-  try {
-    using namespace ua_id;
-    switch (type) {
-      case GetEndpointsRequest:
-        return GetEndpoints(ctx, r);
-      case FindServersRequest:
-        return FindServers(ctx, r);
-      case CreateSessionRequest:
-        return CreateSession(ctx, r);
-      case ActivateSessionRequest:
-        return ActivateSession(ctx, r);
-      case CloseSessionRequest:
-        return CloseSessionService(ctx, r);
-      case BrowseRequest:
-        return Browse(ctx, r);
-      case BrowseNextRequest:
-        return BrowseNext(ctx, r);
-      case TranslateBrowsePathsRequest:
-        return TranslateBrowsePaths(ctx, r);
-      case RegisterNodesRequest:
-        return RegisterNodes(ctx, r, true);
-      case UnregisterNodesRequest:
-        return RegisterNodes(ctx, r, false);
-      case ReadRequest:
-        return Read(ctx, r);
-      case WriteRequest:
-        return Write(ctx, r);
-      case CreateSubscriptionRequest:
-        return CreateSubscription(ctx, r);
-      case ModifySubscriptionRequest:
-        return ModifySubscription(ctx, r);
-      case SetPublishingModeRequest:
-        return SetPublishingMode(ctx, r);
-      case DeleteSubscriptionsRequest:
-        return DeleteSubscriptions(ctx, r);
-      case CreateMonitoredItemsRequest:
-        return CreateMonitoredItems(ctx, r);
-      case ModifyMonitoredItemsRequest:
-        return ModifyMonitoredItems(ctx, r);
-      case SetMonitoringModeRequest:
-        return SetMonitoringMode(ctx, r);
-      case DeleteMonitoredItemsRequest:
-        return DeleteMonitoredItems(ctx, r);
-      case PublishRequest:
-        return Publish(ctx, r);
-      case RepublishRequest:
-        return Republish(ctx, r);
-      case SetTriggeringRequest:
-        return SetTriggering(ctx, r);
-      case TransferSubscriptionsRequest:
-        return TransferSubscriptions(ctx, r);
-      case CallRequest:
-        return Call(ctx, r);
-      default:
-        return Fault(ctx, ua_status::BadServiceUnsupported);
-    }
-  } catch (const UaDecodeError& e) {
-    Fault(ctx, e.status);
-  }
 }
 
 UaBinaryWriter UaServiceHandler::BeginResponse(Out& out, const Context& ctx,
@@ -188,7 +118,7 @@ void UaServiceHandler::WriteEndpoints(UaBinaryWriter& w) {
   w.UInt32(1);     // security mode None
   w.String(kPolicyNone);
   w.ArrayLength(1);  // user token policies: anonymous only
-  w.String("anonymous");
+  w.String(kAnonymousPolicyId);
   w.UInt32(0);
   w.NullString();
   w.NullString();
@@ -197,23 +127,16 @@ void UaServiceHandler::WriteEndpoints(UaBinaryWriter& w) {
   w.Byte(0);  // security level
 }
 
-void UaServiceHandler::GetEndpoints(Context& ctx, UaBinaryReader& r) {
-  r.String();  // endpoint URL
-  for (std::uint32_t n = r.ArrayLength(4); n > 0; --n) r.String();
-  for (std::uint32_t n = r.ArrayLength(4); n > 0; --n) r.String();
+void UaServiceHandler::GetEndpoints(Context& ctx, const UaGetEndpointsRequest&) {
   Out out;
   UaBinaryWriter w = BeginResponse(out, ctx, ua_id::GetEndpointsResponse);
   WriteEndpoints(w);
   Respond(ctx, out);
 }
 
-void UaServiceHandler::FindServers(Context& ctx, UaBinaryReader& r) {
-  r.String();
-  for (std::uint32_t n = r.ArrayLength(4); n > 0; --n) r.String();
-  bool match = true;
-  std::uint32_t uris = r.ArrayLength(4);
-  if (uris > 0) match = false;
-  for (; uris > 0; --uris) match = match || r.String() == options_.applicationUri;
+void UaServiceHandler::FindServers(Context& ctx, const UaFindServersRequest& req) {
+  bool match = req.serverUris.empty() || std::find(req.serverUris.begin(), req.serverUris.end(),
+                                                   options_.applicationUri) != req.serverUris.end();
   Out out;
   UaBinaryWriter w = BeginResponse(out, ctx, ua_id::FindServersResponse);
   w.ArrayLength(match ? 1 : 0);
@@ -221,95 +144,111 @@ void UaServiceHandler::FindServers(Context& ctx, UaBinaryReader& r) {
   Respond(ctx, out);
 }
 
-void UaServiceHandler::CreateSession(Context& ctx, UaBinaryReader& r) {
-  SkipApplicationDescription(r);
-  r.String();  // server URI
-  r.String();  // endpoint URL
-  std::string name = r.String();
-  r.ByteString();  // client nonce
-  r.ByteString();  // client certificate
-  double timeout = r.Double();
-  r.UInt32();  // max response message size: the channel's limit applies
-  if (sessions_.size() >= options_.maxSessions) return Fault(ctx, ua_status::BadTooManySessions);
+bool UaServiceHandler::ReclaimUnactivatedSession() {
+  auto oldest = sessions_.end();
+  for (auto it = sessions_.begin(); it != sessions_.end(); ++it) {
+    if (it->second->activated) continue;
+    if (oldest == sessions_.end() || it->second->createdMs < oldest->second->createdMs) oldest = it;
+  }
+  if (oldest == sessions_.end()) return false;
+  CloseSession(oldest, "reclaimed for a new session before it was activated");
+  return true;
+}
 
+void UaServiceHandler::CreateSession(Context& ctx, const UaCreateSessionRequest& req) {
+  if (sessions_.size() >= options_.maxSessions && !ReclaimUnactivatedSession()) {
+    refusalLog_.Log(LogLevel::Warning, "OPC UA: session refused for " + ctx.connection.Peer() +
+                                           ": all " + std::to_string(options_.maxSessions) +
+                                           " sessions in use");
+    return Fault(ctx, ua_status::BadTooManySessions);
+  }
   auto session = std::make_unique<UaSession>();
   session->id = {kItemNamespace, UaNodeId::Kind::Numeric, 0x40000000u + nextSessionNumber_++, {}};
-  session->authenticationToken = {0, UaNodeId::Kind::Opaque, 0, RandomBytes(32)};
-  session->name = std::move(name);
+  session->authenticationToken = {0, UaNodeId::Kind::Opaque, 0, SecureRandomString(32)};
+  session->name = req.sessionName;
+  CapUtf8(session->name, options_.maxSessionNameLength);
+  double timeout = req.requestedTimeoutMs;
   if (!(timeout >= options_.minSessionTimeoutMs)) timeout = options_.minSessionTimeoutMs;
   session->timeoutMs = std::min(timeout, options_.maxSessionTimeoutMs);
+  session->createdMs = ctx.nowMs;
   session->lastActivityMs = ctx.nowMs;
   session->connectionId = ctx.connection.Id();
-  std::string nonce = RandomBytes(32);
 
   Out out;
   UaBinaryWriter w = BeginResponse(out, ctx, ua_id::CreateSessionResponse);
   w.NodeId(session->id);
   w.NodeId(session->authenticationToken);
   w.Double(session->timeoutMs);
-  w.ByteString(nonce);
-  w.NullString();  // server certificate
+  w.ByteString(SecureRandomString(32));  // server nonce
+  w.NullString();                        // server certificate
   WriteEndpoints(w);
   w.ArrayLength(0);  // software certificates
   w.NullString();    // signature algorithm
   w.NullString();    // signature
   w.UInt32(options_.maxMessageSize);
+  Log(LogLevel::Info,
+      "OPC UA: session \"" + session->name + "\" created for " + ctx.connection.Peer());
   std::string key = session->authenticationToken.text;
   sessions_.emplace(std::move(key), std::move(session));
   if (options_.onSessionOpened) options_.onSessionOpened();
   Respond(ctx, out);
 }
 
-void UaServiceHandler::ActivateSession(Context& ctx, UaBinaryReader& r) {
-  SkipSignatureData(r);
-  for (std::uint32_t n = r.ArrayLength(8); n > 0; --n) {
-    r.ByteString();
-    r.ByteString();
+void UaServiceHandler::ActivateSession(Context& ctx, const UaActivateSessionRequest& req) {
+  UaSession& session = *ctx.session;
+  std::string identity = IdentityOf(req.identityToken);
+  if (identity.empty()) {
+    refusalLog_.Log(LogLevel::Warning,
+                    "OPC UA: activation refused for " + ctx.connection.Peer() +
+                        ": identity token does not match the user token policy it names");
+    return Fault(ctx, ua_status::BadIdentityTokenInvalid);
   }
-  for (std::uint32_t n = r.ArrayLength(4); n > 0; --n) r.String();
-  UaExtensionObject identity = r.ExtensionObject();
-  SkipSignatureData(r);
-  UaSession* session = SessionFor(ctx, false);
-  if (session == nullptr) return;
-  // Anonymous only: no token at all, or an AnonymousIdentityToken.
-  bool anonymous =
-      identity.encoding == 0 || identity.typeId.IsNumeric(0, ua_id::AnonymousIdentityToken);
-  if (!anonymous) return Fault(ctx, ua_status::BadIdentityTokenRejected);
-  if (session->connectionId != ctx.connection.Id()) {
+  // A session keeps the identity it was first activated with: another client that learned its
+  // token cannot take it over under a different identity.
+  if (session.activated && identity != session.identity) {
+    refusalLog_.Log(LogLevel::Warning, "OPC UA: activation refused for " + ctx.connection.Peer() +
+                                           ": another user identity than the session's");
+    return Fault(ctx, ua_status::BadIdentityTokenRejected);
+  }
+  if (session.connectionId != ctx.connection.Id()) {
     // The client moved the session to a new channel: Publish requests queued on the old one
     // can no longer be answered there.
-    FailQueuedPublishes(*session, ua_status::BadSecureChannelIdInvalid);
-    session->connectionId = ctx.connection.Id();
+    FailQueuedPublishes(session, ua_status::BadSecureChannelIdInvalid);
+    session.connectionId = ctx.connection.Id();
   }
-  session->activated = true;
+  if (!session.activated) {
+    Log(LogLevel::Info,
+        "OPC UA: session \"" + session.name + "\" activated for " + ctx.connection.Peer());
+  }
+  session.activated = true;
+  session.identity = std::move(identity);
   Out out;
   UaBinaryWriter w = BeginResponse(out, ctx, ua_id::ActivateSessionResponse);
-  w.ByteString(RandomBytes(32));
+  w.ByteString(SecureRandomString(32));  // server nonce
   w.ArrayLength(0);
   w.ArrayLength(0);
   Respond(ctx, out);
 }
 
-void UaServiceHandler::CloseSessionService(Context& ctx, UaBinaryReader& r) {
-  r.Boolean();  // delete subscriptions: they always go with the session
-  UaSession* session = SessionFor(ctx, false);
-  if (session == nullptr) return;
-  if (session->connectionId != ctx.connection.Id()) {
+void UaServiceHandler::CloseSessionService(Context& ctx, const UaCloseSessionRequest&) {
+  // Subscriptions always go with the session, whatever the request asks.
+  if (ctx.session->connectionId != ctx.connection.Id()) {
     return Fault(ctx, ua_status::BadSecureChannelIdInvalid);
   }
   Out out;
   BeginResponse(out, ctx, ua_id::CloseSessionResponse);
-  CloseSession(sessions_.find(session->authenticationToken.text));
+  CloseSession(sessions_.find(ctx.session->authenticationToken.text), "closed by the client");
   Respond(ctx, out);
 }
 
-void UaServiceHandler::CloseSession(
-    std::map<std::string, std::unique_ptr<UaSession>>::iterator it) {
+void UaServiceHandler::CloseSession(SessionMap::iterator it, const char* reason) {
   UaSession& session = *it->second;
+  Log(LogLevel::Info, "OPC UA: session \"" + session.name + "\" ended: " + reason);
   FailQueuedPublishes(session, ua_status::BadSessionClosed);
   {
     // Monitored items release their tags under the tag lock.
     std::lock_guard guard(callback_.GetTagLock());
+    for (auto& [id, sub] : session.subscriptions) ForgetNotifications(session, *sub);
     session.subscriptions.clear();
   }
   sessions_.erase(it);
@@ -317,7 +256,7 @@ void UaServiceHandler::CloseSession(
 }
 
 void UaServiceHandler::CloseAllSessions() {
-  while (!sessions_.empty()) CloseSession(sessions_.begin());
+  while (!sessions_.empty()) CloseSession(sessions_.begin(), "server shutdown");
 }
 
 void UaServiceHandler::OnConnectionClosed(std::uint64_t connectionId) {
@@ -330,18 +269,26 @@ void UaServiceHandler::OnConnectionClosed(std::uint64_t connectionId) {
   }
 }
 
-void UaServiceHandler::RegisterNodes(Context& ctx, UaBinaryReader& r, bool registering) {
-  std::vector<UaNodeId> nodes(r.ArrayLength(2));
-  for (UaNodeId& n : nodes) n = r.NodeId();
-  if (SessionFor(ctx, true) == nullptr) return;
-  if (!CheckOperationCount(ctx, nodes.size())) return;
-  Out out;
-  UaBinaryWriter w = BeginResponse(
-      out, ctx, registering ? ua_id::RegisterNodesResponse : ua_id::UnregisterNodesResponse);
-  if (registering) {
-    // Registered ids are the nodes' own ids: lookups are cheap enough as they are.
-    w.ArrayLength(nodes.size());
-    for (const UaNodeId& n : nodes) w.NodeId(n);
+bool UaServiceHandler::HasActivatedSession(std::uint64_t connectionId) const {
+  for (const auto& [token, session] : sessions_) {
+    if (session->activated && session->connectionId == connectionId) return true;
   }
+  return false;
+}
+
+void UaServiceHandler::RegisterNodes(Context& ctx, const UaNodesRequest& req) {
+  if (!CheckOperationCount(ctx, req.nodes.size())) return;
+  Out out;
+  UaBinaryWriter w = BeginResponse(out, ctx, ua_id::RegisterNodesResponse);
+  // Registered ids are the nodes' own ids: lookups are cheap enough as they are.
+  w.ArrayLength(req.nodes.size());
+  for (const UaNodeId& n : req.nodes) w.NodeId(n);
+  Respond(ctx, out);
+}
+
+void UaServiceHandler::UnregisterNodes(Context& ctx, const UaNodesRequest& req) {
+  if (!CheckOperationCount(ctx, req.nodes.size())) return;
+  Out out;
+  BeginResponse(out, ctx, ua_id::UnregisterNodesResponse);
   Respond(ctx, out);
 }

@@ -5,11 +5,12 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <random>
 #include <vector>
 
+#include "platform/log.h"
 #include "toolkit/opcua/ua_address_space.h"
 #include "toolkit/opcua/ua_connection.h"
+#include "toolkit/opcua/ua_requests.h"
 #include "toolkit/opcua/ua_server_options.h"
 #include "toolkit/opcua/ua_service_header.h"
 #include "toolkit/opcua/ua_session.h"
@@ -27,6 +28,7 @@ class UaServiceHandler : public UaRequestSink {
                    UaConnectionDirectory& connections);
   ~UaServiceHandler() override;
 
+  // Checks the request's session as its service requires, then decodes and serves it.
   void OnServiceRequest(UaConnection& connection, std::uint32_t requestId,
                         UaBinaryReader& body) override;
   // Session time-outs, sampling, publishing cycles and Publish time-outs that are due.
@@ -36,9 +38,13 @@ class UaServiceHandler : public UaRequestSink {
   // A connection went away: its queued Publish requests are dropped; sessions stay until their
   // time-out so that the client can reconnect and activate them again.
   void OnConnectionClosed(std::uint64_t connectionId);
+  // Whether a session on this connection has been activated.
+  bool HasActivatedSession(std::uint64_t connectionId) const;
   // Ends every session (server shutdown).
   void CloseAllSessions();
   std::size_t SessionCount() const { return sessions_.size(); }
+  // Notifications queued in all sessions together.
+  std::size_t QueuedNotifications() const { return queuedNotifications_; }
   // The endpoint URL clients are told (set once the port is known).
   void SetEndpointUrl(std::string url) { endpointUrl_ = std::move(url); }
 
@@ -48,8 +54,24 @@ class UaServiceHandler : public UaRequestSink {
     std::uint32_t requestId;
     UaRequestHeader header;
     std::int64_t nowMs;
+    UaSession* session = nullptr;  // set when the service needs one
   };
   using Out = std::vector<std::uint8_t>;
+  using SessionMap = std::map<std::string, std::unique_ptr<UaSession>>;
+
+  // What a service needs of the request's session before its body is decoded.
+  enum class SessionNeed : std::uint8_t { None, Created, Activated };
+  struct Service {
+    std::uint32_t requestType;
+    SessionNeed session;
+    void (UaServiceHandler::*serve)(Context&, UaBinaryReader&);
+  };
+  static const Service kServices[];
+  // Decodes the whole body into a Request and hands it to `Handler`.
+  template <typename Request, void (UaServiceHandler::*Handler)(Context&, const Request&)>
+  void Serve(Context& ctx, UaBinaryReader& r);
+  void ServeRead(Context& ctx, UaBinaryReader& r);
+  void Dispatch(Context& ctx, std::uint32_t type, UaBinaryReader& r);
 
   void Respond(Context& ctx, const Out& body);
   void Fault(Context& ctx, UaStatusCode status);
@@ -60,39 +82,42 @@ class UaServiceHandler : public UaRequestSink {
   // The request's session; faults and returns null when it is unknown, not activated (if
   // required) or bound to another channel.
   UaSession* SessionFor(Context& ctx, bool mustBeActive);
-  void CloseSession(std::map<std::string, std::unique_ptr<UaSession>>::iterator it);
+  void CloseSession(SessionMap::iterator it, const char* reason);
+  // Makes room for a new session by closing the oldest one never activated; false if none.
+  bool ReclaimUnactivatedSession();
 
   void WriteApplicationDescription(UaBinaryWriter& w);
   void WriteEndpoints(UaBinaryWriter& w);
-  void GetEndpoints(Context& ctx, UaBinaryReader& r);
-  void FindServers(Context& ctx, UaBinaryReader& r);
-  void CreateSession(Context& ctx, UaBinaryReader& r);
-  void ActivateSession(Context& ctx, UaBinaryReader& r);
-  void CloseSessionService(Context& ctx, UaBinaryReader& r);
+  void GetEndpoints(Context& ctx, const UaGetEndpointsRequest& req);
+  void FindServers(Context& ctx, const UaFindServersRequest& req);
+  void CreateSession(Context& ctx, const UaCreateSessionRequest& req);
+  void ActivateSession(Context& ctx, const UaActivateSessionRequest& req);
+  void CloseSessionService(Context& ctx, const UaCloseSessionRequest& req);
 
-  void Browse(Context& ctx, UaBinaryReader& r);
-  void BrowseNext(Context& ctx, UaBinaryReader& r);
-  void TranslateBrowsePaths(Context& ctx, UaBinaryReader& r);
-  void RegisterNodes(Context& ctx, UaBinaryReader& r, bool registering);
+  void Browse(Context& ctx, const UaBrowseRequest& req);
+  void BrowseNext(Context& ctx, const UaBrowseNextRequest& req);
+  void TranslateBrowsePaths(Context& ctx, const UaTranslateBrowsePathsRequest& req);
+  void RegisterNodes(Context& ctx, const UaNodesRequest& req);
+  void UnregisterNodes(Context& ctx, const UaNodesRequest& req);
   void WriteBrowseResult(UaBinaryWriter& w, UaSession& session, UaBrowseContinuation&& refs);
   void WriteReferenceDescription(UaBinaryWriter& w, const UaReference& ref, std::uint32_t mask);
 
-  void Read(Context& ctx, UaBinaryReader& r);
-  void Write(Context& ctx, UaBinaryReader& r);
+  void Read(Context& ctx, const UaReadRequest& req);
+  void Write(Context& ctx, const UaWriteRequest& req);
 
-  void CreateSubscription(Context& ctx, UaBinaryReader& r);
-  void ModifySubscription(Context& ctx, UaBinaryReader& r);
-  void SetPublishingMode(Context& ctx, UaBinaryReader& r);
-  void DeleteSubscriptions(Context& ctx, UaBinaryReader& r);
-  void CreateMonitoredItems(Context& ctx, UaBinaryReader& r);
-  void ModifyMonitoredItems(Context& ctx, UaBinaryReader& r);
-  void SetMonitoringMode(Context& ctx, UaBinaryReader& r);
-  void DeleteMonitoredItems(Context& ctx, UaBinaryReader& r);
-  void Publish(Context& ctx, UaBinaryReader& r);
-  void Republish(Context& ctx, UaBinaryReader& r);
-  void SetTriggering(Context& ctx, UaBinaryReader& r);
-  void TransferSubscriptions(Context& ctx, UaBinaryReader& r);
-  void Call(Context& ctx, UaBinaryReader& r);
+  void CreateSubscription(Context& ctx, const UaCreateSubscriptionRequest& req);
+  void ModifySubscription(Context& ctx, const UaModifySubscriptionRequest& req);
+  void SetPublishingMode(Context& ctx, const UaSetPublishingModeRequest& req);
+  void DeleteSubscriptions(Context& ctx, const UaDeleteSubscriptionsRequest& req);
+  void CreateMonitoredItems(Context& ctx, const UaCreateMonitoredItemsRequest& req);
+  void ModifyMonitoredItems(Context& ctx, const UaModifyMonitoredItemsRequest& req);
+  void SetMonitoringMode(Context& ctx, const UaSetMonitoringModeRequest& req);
+  void DeleteMonitoredItems(Context& ctx, const UaDeleteMonitoredItemsRequest& req);
+  void Publish(Context& ctx, const UaPublishRequest& req);
+  void Republish(Context& ctx, const UaRepublishRequest& req);
+  void SetTriggering(Context& ctx, const UaSetTriggeringRequest& req);
+  void TransferSubscriptions(Context& ctx, const UaTransferSubscriptionsRequest& req);
+  void Call(Context& ctx, const UaCallRequest& req);
   // The session holding subscription `id`, or null.
   UaSession* OwnerOf(std::uint32_t subscriptionId);
 
@@ -100,25 +125,34 @@ class UaServiceHandler : public UaRequestSink {
   // The subscription of the request's session; faults and returns null when there is none.
   UaSubscription* SubscriptionFor(Context& ctx, std::uint32_t id);
   double RevisedSamplingInterval(double requested, const UaSubscription& sub);
-  void SampleSubscription(UaSubscription& sub, std::int64_t nowMs);
-  // Runs the publishing cycle of each due subscription of `session`; returns false for
-  // subscriptions that expired (they are removed).
+  void SampleSubscription(UaSession& session, UaSubscription& sub, std::int64_t nowMs);
+  // Queues the current state of every item of `sub` (ResendData, a transfer's initial values),
+  // within the session's and server's notification limits.
+  void ResendData(UaSession& session, UaSubscription& sub);
+  // Runs the publishing cycle of each due subscription of `session`; subscriptions that
+  // expired are removed.
   void RunPublishing(UaSession& session, std::int64_t nowMs);
   void ServeLateSubscriptions(UaSession& session);
   void SendPublishResponse(UaSession& session, UaSubscription& sub, bool keepAlive);
   void SendStatusChange(UaSession& session, UaSubscription& sub, UaStatusCode status);
   void AnswerPublishRequest(const UaPendingPublish& pending, const Out& body);
   void FailQueuedPublishes(UaSession& session, UaStatusCode status);
-  std::string RandomBytes(std::size_t n);
+  // How many more notifications the session may queue, within its and the server's limit.
+  std::size_t NotificationRoom(const UaSession& session) const;
+  void CountNotifications(UaSession& session, std::ptrdiff_t change);
+  // Drops the queued notifications of a subscription's items from the counts.
+  void ForgetNotifications(UaSession& session, UaSubscription& sub);
 
   COPCCallback& callback_;
   const UaServerOptions& options_;
   UaConnectionDirectory& connections_;
   UaAddressSpace space_;
   std::string endpointUrl_;
-  // Sessions by authentication token bytes.
-  std::map<std::string, std::unique_ptr<UaSession>> sessions_;
+  SessionMap sessions_;  // by authentication token bytes
   std::uint32_t nextSubscriptionId_ = 1;
   std::uint32_t nextSessionNumber_ = 1;
-  std::mt19937_64 random_;
+  std::size_t queuedNotifications_ = 0;
+  LogRateLimit refusalLog_{20, std::chrono::seconds(10)};  // refusals a client can cause at will
+  LogRateLimit notificationLimitLog_{1, std::chrono::seconds(60)};
+  UaReadRequest readRequest_;  // reused by every Read, so its buffers are reused
 };

@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "toolkit/opcua/ua_node_ids.h"
+#include "toolkit/opcua/ua_server_options.h"
 
 UaDateTime UaNow() {
   // 100 ns ticks between 1601-01-01 and 1970-01-01.
@@ -16,6 +17,10 @@ std::int64_t UaSteadyMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
              std::chrono::steady_clock::now().time_since_epoch())
       .count();
+}
+
+std::int64_t UaServerOptions::Now() const {
+  return clock ? clock() : UaSteadyMs();
 }
 
 UaRequestHeader ReadRequestHeader(UaBinaryReader& r) {

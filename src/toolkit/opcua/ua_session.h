@@ -33,10 +33,15 @@ struct UaSession {
   UaNodeId authenticationToken;
   std::string name;
   double timeoutMs = 0;
+  std::int64_t createdMs = 0;
   std::int64_t lastActivityMs = 0;
   bool activated = false;
+  // The user identity of the first activation ("anonymous"); a later activation, on this or
+  // another channel, must present the same one.
+  std::string identity;
   std::uint64_t connectionId = 0;
   std::map<std::uint32_t, std::unique_ptr<UaSubscription>> subscriptions;
+  std::size_t queuedNotifications = 0;  // in all its subscriptions' items
   std::deque<UaPendingPublish> publishQueue;
   std::map<std::string, UaBrowseContinuation> continuations;
   std::uint32_t nextContinuation = 1;

@@ -133,12 +133,18 @@ void UaAddressSpace::BuildStandardNodes() {
       -1, [this] { return UaVariant::Double(static_cast<double>(callback_.ReviseUpdateRate(0))); });
   AddVariable(MaxBrowseContinuationPoints, "MaxBrowseContinuationPoints", ServerCapabilities,
               HasProperty, 5, -1, [] { return UaVariant::UInt16(16); });
+  AddVariable(MaxArrayLength, "MaxArrayLength", ServerCapabilities, HasProperty, 7, -1,
+              [this] { return UaVariant::UInt32(options_.maxArrayLength); });
+  AddVariable(MaxStringLength, "MaxStringLength", ServerCapabilities, HasProperty, 7, -1,
+              [this] { return UaVariant::UInt32(options_.maxStringLength); });
   AddNode(OperationLimits, Object, "OperationLimits", OperationLimitsType, ServerCapabilities,
           HasComponent);
   auto limit = [this] { return UaVariant::UInt32(options_.maxNodesPerRequest); };
   AddVariable(MaxNodesPerRead, "MaxNodesPerRead", OperationLimits, HasProperty, 7, -1, limit);
   AddVariable(MaxNodesPerWrite, "MaxNodesPerWrite", OperationLimits, HasProperty, 7, -1, limit);
   AddVariable(MaxNodesPerBrowse, "MaxNodesPerBrowse", OperationLimits, HasProperty, 7, -1, limit);
+  AddVariable(MaxNodesPerRegisterNodes, "MaxNodesPerRegisterNodes", OperationLimits, HasProperty, 7,
+              -1, limit);
   AddVariable(MaxNodesPerTranslateBrowsePathsToNodeIds, "MaxNodesPerTranslateBrowsePathsToNodeIds",
               OperationLimits, HasProperty, 7, -1, limit);
   AddVariable(MaxMonitoredItemsPerCall, "MaxMonitoredItemsPerCall", OperationLimits, HasProperty, 7,

@@ -7,17 +7,20 @@
 #include "toolkit/opcua/ua_node_ids.h"
 #include "toolkit/opcua/ua_service_header.h"
 
-namespace {
-constexpr std::size_t kMaxRetransmission = 32;
-}  // namespace
-
 void UaSubscription::Revise(double intervalMs, std::uint32_t lifetime, std::uint32_t keepAlive,
-                            double minIntervalMs) {
+                            double minIntervalMs, double maxLifetimeMs) {
   if (!std::isfinite(intervalMs) || intervalMs < minIntervalMs) intervalMs = minIntervalMs;
   publishingIntervalMs = std::min(intervalMs, 3600000.0);
-  maxKeepAliveCount = std::clamp<std::uint32_t>(keepAlive, 1, 10000);
-  // The lifetime must cover at least three keep-alive periods.
-  lifetimeCount = std::max<std::uint32_t>(lifetime, 3 * maxKeepAliveCount);
+  // Publishing cycles in a span of time, at least one.
+  auto cycles = [&](double ms) {
+    return static_cast<std::uint32_t>(std::clamp(ms / publishingIntervalMs, 1.0, 1e9));
+  };
+  maxKeepAliveCount =
+      std::clamp<std::uint32_t>(keepAlive, 1, std::min(10000u, cycles(maxLifetimeMs / 3)));
+  // The lifetime must cover at least three keep-alive periods; a client that stops publishing
+  // loses the subscription, and what it sampled, within the server's longest lifetime.
+  lifetimeCount = std::clamp(lifetime, 3 * maxKeepAliveCount,
+                             std::max(3 * maxKeepAliveCount, cycles(maxLifetimeMs)));
 }
 
 std::uint32_t UaSubscription::TakeSequenceNumber() {
@@ -26,14 +29,26 @@ std::uint32_t UaSubscription::TakeSequenceNumber() {
   return n;
 }
 
-void UaSubscription::SampleDue(UaAddressSpace& space, std::int64_t nowMs) {
+std::ptrdiff_t UaSubscription::SampleDue(UaAddressSpace& space, std::int64_t nowMs,
+                                         std::size_t room) {
+  std::ptrdiff_t grown = 0;
   for (auto& [id, item] : items) {
     if (item->nextSampleMs > nowMs) continue;
-    if (item->Sample(space) && item->mode == UaMonitoringMode::Reporting) Trigger(*item);
+    UaMonitoredItem::SampleResult sample =
+        item->Sample(space, grown < static_cast<std::ptrdiff_t>(room));
+    grown += sample.grown;
+    if (sample.changed && item->mode == UaMonitoringMode::Reporting) Trigger(*item);
     auto step = std::max<std::int64_t>(1, std::llround(item->samplingIntervalMs));
     item->nextSampleMs += step;
     if (item->nextSampleMs <= nowMs) item->nextSampleMs = nowMs + step;
   }
+  return grown;
+}
+
+std::size_t UaSubscription::QueuedNotifications() const {
+  std::size_t n = 0;
+  for (const auto& [id, item] : items) n += item->QueuedCount();
+  return n;
 }
 
 void UaSubscription::Trigger(const UaMonitoredItem& item) {
@@ -58,14 +73,16 @@ bool UaSubscription::HasNotifications() const {
   return false;
 }
 
-void UaSubscription::WriteNotificationMessage(UaBinaryWriter& w, bool keepAlive, bool& more) {
+std::size_t UaSubscription::WriteNotificationMessage(UaBinaryWriter& w, bool keepAlive,
+                                                     bool& more) {
   more = false;
   if (keepAlive) {
     w.UInt32(nextSequenceNumber_);
     w.DateTime(UaNow());
     w.ArrayLength(0);
-    return;
+    return 0;
   }
+  std::uint32_t count = 0;
   std::vector<std::uint8_t> message;
   UaBinaryWriter m(message);
   std::uint32_t sequence = TakeSequenceNumber();
@@ -75,7 +92,6 @@ void UaSubscription::WriteNotificationMessage(UaBinaryWriter& w, bool keepAlive,
   m.ExtensionObjectWith(ua_id::DataChangeNotification, [&] {
     std::size_t countAt = m.Size();
     m.Int32(0);
-    std::uint32_t count = 0;
     for (auto& [id, item] : items) {
       if (!item->Reports()) continue;
       while (item->HasNotifications()) {
@@ -105,7 +121,8 @@ void UaSubscription::WriteNotificationMessage(UaBinaryWriter& w, bool keepAlive,
   });
   w.Raw(message.data(), message.size());
   retransmission_.push_back({sequence, std::move(message)});
-  if (retransmission_.size() > kMaxRetransmission) retransmission_.pop_front();
+  if (retransmission_.size() > kKeptMessages) retransmission_.pop_front();
+  return count;
 }
 
 void UaSubscription::WriteStatusChange(UaBinaryWriter& w, UaStatusCode status) {

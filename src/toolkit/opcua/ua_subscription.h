@@ -12,16 +12,22 @@
 
 class UaSubscription {
  public:
+  // Sent messages kept for Republish until acknowledged; older ones are dropped.
+  static constexpr std::size_t kKeptMessages = 32;
+
   UaSubscription(std::uint32_t id, std::int64_t nowMs) : nextPublishMs(nowMs), id_(id) {}
 
   std::uint32_t Id() const { return id_; }
 
   // Sets interval and counters from the client's request, revised to the server's limits.
   void Revise(double intervalMs, std::uint32_t lifetimeCount, std::uint32_t maxKeepAliveCount,
-              double minIntervalMs);
+              double minIntervalMs, double maxLifetimeMs);
 
-  // Samples the items that are due (the caller holds the tag lock when any item has a tag).
-  void SampleDue(UaAddressSpace& space, std::int64_t nowMs);
+  // Samples the items that are due (the caller holds the tag lock when any item has a tag);
+  // at most `room` more notifications may be queued. Returns how many more are queued.
+  std::ptrdiff_t SampleDue(UaAddressSpace& space, std::int64_t nowMs, std::size_t room);
+  // Notifications queued in all items.
+  std::size_t QueuedNotifications() const;
   std::int64_t NextDueMs() const;
   // A reporting item queued a notification: the items it triggers report their queues too.
   void Trigger(const UaMonitoredItem& item);
@@ -29,8 +35,8 @@ class UaSubscription {
 
   // Writes a NotificationMessage: queued data changes (at most maxNotificationsPerPublish, then
   // `more` is set) under a new sequence number, kept for Republish; or, for a keep-alive, no
-  // data and the next sequence number without using it up.
-  void WriteNotificationMessage(UaBinaryWriter& w, bool keepAlive, bool& more);
+  // data and the next sequence number without using it up. Returns the notifications taken.
+  std::size_t WriteNotificationMessage(UaBinaryWriter& w, bool keepAlive, bool& more);
   // A StatusChangeNotification (the subscription timed out) under a new sequence number.
   void WriteStatusChange(UaBinaryWriter& w, UaStatusCode status);
   void WriteAvailableSequenceNumbers(UaBinaryWriter& w) const;

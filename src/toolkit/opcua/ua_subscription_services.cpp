@@ -8,31 +8,10 @@
 
 namespace {
 constexpr std::uint32_t kMaxQueueSize = 1000;
-
-struct MonitoringParameters {
-  std::uint32_t clientHandle = 0;
-  double samplingInterval = 0;
-  UaExtensionObject filter;
-  std::uint32_t queueSize = 1;
-  bool discardOldest = true;
-};
-
-MonitoringParameters ReadMonitoringParameters(UaBinaryReader& r) {
-  MonitoringParameters p;
-  p.clientHandle = r.UInt32();
-  p.samplingInterval = r.Double();
-  p.filter = r.ExtensionObject();
-  p.queueSize = r.UInt32();
-  p.discardOldest = r.Boolean();
-  return p;
-}
-
 }  // namespace
 
 UaSubscription* UaServiceHandler::SubscriptionFor(Context& ctx, std::uint32_t id) {
-  UaSession* session = SessionFor(ctx, true);
-  if (session == nullptr) return nullptr;
-  UaSubscription* sub = FindSubscription(*session, id);
+  UaSubscription* sub = FindSubscription(*ctx.session, id);
   if (sub == nullptr) Fault(ctx, ua_status::BadSubscriptionIdInvalid);
   return sub;
 }
@@ -50,24 +29,18 @@ UaSubscription* UaServiceHandler::FindSubscription(UaSession& session, std::uint
   return it == session.subscriptions.end() ? nullptr : it->second.get();
 }
 
-void UaServiceHandler::CreateSubscription(Context& ctx, UaBinaryReader& r) {
-  double interval = r.Double();
-  std::uint32_t lifetime = r.UInt32();
-  std::uint32_t keepAlive = r.UInt32();
-  std::uint32_t maxNotifications = r.UInt32();
-  bool enabled = r.Boolean();
-  std::uint8_t priority = r.Byte();
-  UaSession* session = SessionFor(ctx, true);
-  if (session == nullptr) return;
+void UaServiceHandler::CreateSubscription(Context& ctx, const UaCreateSubscriptionRequest& req) {
+  UaSession* session = ctx.session;
   if (session->subscriptions.size() >= options_.maxSubscriptionsPerSession) {
     return Fault(ctx, ua_status::BadTooManySubscriptions);
   }
   std::uint32_t id = nextSubscriptionId_++;
   auto sub = std::make_unique<UaSubscription>(id, ctx.nowMs);
-  sub->Revise(interval, lifetime, keepAlive, options_.minPublishingIntervalMs);
-  sub->maxNotificationsPerPublish = maxNotifications;
-  sub->publishingEnabled = enabled;
-  sub->priority = priority;
+  sub->Revise(req.intervalMs, req.lifetimeCount, req.maxKeepAliveCount,
+              options_.minPublishingIntervalMs, options_.maxSubscriptionLifetimeMs);
+  sub->maxNotificationsPerPublish = req.maxNotificationsPerPublish;
+  sub->publishingEnabled = req.publishingEnabled;
+  sub->priority = req.priority;
   sub->nextPublishMs = ctx.nowMs + std::llround(sub->publishingIntervalMs);
   // The first cycle tells the client the subscription works, with data or a keep-alive.
   sub->keepAliveCounter = sub->maxKeepAliveCount - 1;
@@ -81,18 +54,13 @@ void UaServiceHandler::CreateSubscription(Context& ctx, UaBinaryReader& r) {
   Respond(ctx, out);
 }
 
-void UaServiceHandler::ModifySubscription(Context& ctx, UaBinaryReader& r) {
-  std::uint32_t id = r.UInt32();
-  double interval = r.Double();
-  std::uint32_t lifetime = r.UInt32();
-  std::uint32_t keepAlive = r.UInt32();
-  std::uint32_t maxNotifications = r.UInt32();
-  std::uint8_t priority = r.Byte();
-  UaSubscription* sub = SubscriptionFor(ctx, id);
+void UaServiceHandler::ModifySubscription(Context& ctx, const UaModifySubscriptionRequest& req) {
+  UaSubscription* sub = SubscriptionFor(ctx, req.subscriptionId);
   if (sub == nullptr) return;
-  sub->Revise(interval, lifetime, keepAlive, options_.minPublishingIntervalMs);
-  sub->maxNotificationsPerPublish = maxNotifications;
-  sub->priority = priority;
+  sub->Revise(req.intervalMs, req.lifetimeCount, req.maxKeepAliveCount,
+              options_.minPublishingIntervalMs, options_.maxSubscriptionLifetimeMs);
+  sub->maxNotificationsPerPublish = req.maxNotificationsPerPublish;
+  sub->priority = req.priority;
   sub->nextPublishMs = std::min<std::int64_t>(sub->nextPublishMs,
                                               ctx.nowMs + std::llround(sub->publishingIntervalMs));
   Out out;
@@ -103,37 +71,37 @@ void UaServiceHandler::ModifySubscription(Context& ctx, UaBinaryReader& r) {
   Respond(ctx, out);
 }
 
-void UaServiceHandler::SetPublishingMode(Context& ctx, UaBinaryReader& r) {
-  bool enabled = r.Boolean();
-  std::vector<std::uint32_t> ids = r.UInt32Array();
-  UaSession* session = SessionFor(ctx, true);
-  if (session == nullptr) return;
-  if (!CheckOperationCount(ctx, ids.size())) return;
+void UaServiceHandler::SetPublishingMode(Context& ctx, const UaSetPublishingModeRequest& req) {
+  if (!CheckOperationCount(ctx, req.subscriptionIds.size())) return;
   Out out;
   UaBinaryWriter w = BeginResponse(out, ctx, ua_id::SetPublishingModeResponse);
-  w.ArrayLength(ids.size());
-  for (std::uint32_t id : ids) {
-    UaSubscription* sub = FindSubscription(*session, id);
-    if (sub != nullptr) sub->publishingEnabled = enabled;
+  w.ArrayLength(req.subscriptionIds.size());
+  for (std::uint32_t id : req.subscriptionIds) {
+    UaSubscription* sub = FindSubscription(*ctx.session, id);
+    if (sub != nullptr) sub->publishingEnabled = req.enabled;
     w.UInt32(sub != nullptr ? ua_status::Good : ua_status::BadSubscriptionIdInvalid);
   }
   w.ArrayLength(0);
   Respond(ctx, out);
 }
 
-void UaServiceHandler::DeleteSubscriptions(Context& ctx, UaBinaryReader& r) {
-  std::vector<std::uint32_t> ids = r.UInt32Array();
-  UaSession* session = SessionFor(ctx, true);
-  if (session == nullptr) return;
-  if (!CheckOperationCount(ctx, ids.size())) return;
+void UaServiceHandler::DeleteSubscriptions(Context& ctx, const UaDeleteSubscriptionsRequest& req) {
+  UaSession* session = ctx.session;
+  if (!CheckOperationCount(ctx, req.subscriptionIds.size())) return;
   Out out;
   UaBinaryWriter w = BeginResponse(out, ctx, ua_id::DeleteSubscriptionsResponse);
-  w.ArrayLength(ids.size());
+  w.ArrayLength(req.subscriptionIds.size());
   {
     std::lock_guard guard(callback_.GetTagLock());
-    for (std::uint32_t id : ids) {
-      w.UInt32(session->subscriptions.erase(id) != 0 ? ua_status::Good
-                                                     : ua_status::BadSubscriptionIdInvalid);
+    for (std::uint32_t id : req.subscriptionIds) {
+      auto it = session->subscriptions.find(id);
+      if (it == session->subscriptions.end()) {
+        w.UInt32(ua_status::BadSubscriptionIdInvalid);
+        continue;
+      }
+      ForgetNotifications(*session, *it->second);
+      session->subscriptions.erase(it);
+      w.UInt32(ua_status::Good);
     }
   }
   w.ArrayLength(0);
@@ -141,34 +109,17 @@ void UaServiceHandler::DeleteSubscriptions(Context& ctx, UaBinaryReader& r) {
   if (session->subscriptions.empty()) FailQueuedPublishes(*session, ua_status::BadNoSubscription);
 }
 
-void UaServiceHandler::CreateMonitoredItems(Context& ctx, UaBinaryReader& r) {
-  struct CreateRequest {
-    UaNodeId nodeId;
-    std::uint32_t attribute = 0;
-    bool hasIndexRange = false;
-    std::uint32_t mode = 0;
-    MonitoringParameters parameters;
-  };
-  std::uint32_t subscriptionId = r.UInt32();
-  std::uint32_t timestamps = r.UInt32();
-  std::vector<CreateRequest> requests(r.ArrayLength(16));
-  for (CreateRequest& c : requests) {
-    c.nodeId = r.NodeId();
-    c.attribute = r.UInt32();
-    c.hasIndexRange = !r.String().empty();
-    r.QualifiedName();
-    c.mode = r.UInt32();
-    c.parameters = ReadMonitoringParameters(r);
-  }
-  UaSubscription* sub = SubscriptionFor(ctx, subscriptionId);
+void UaServiceHandler::CreateMonitoredItems(Context& ctx,
+                                            const UaCreateMonitoredItemsRequest& req) {
+  UaSubscription* sub = SubscriptionFor(ctx, req.subscriptionId);
   if (sub == nullptr) return;
-  if (timestamps > 3) return Fault(ctx, ua_status::BadTimestampsToReturnInvalid);
-  if (!CheckOperationCount(ctx, requests.size())) return;
+  if (req.timestamps > 3) return Fault(ctx, ua_status::BadTimestampsToReturnInvalid);
+  if (!CheckOperationCount(ctx, req.items.size())) return;
   Out out;
   UaBinaryWriter w = BeginResponse(out, ctx, ua_id::CreateMonitoredItemsResponse);
-  w.ArrayLength(requests.size());
+  w.ArrayLength(req.items.size());
   std::lock_guard guard(callback_.GetTagLock());
-  for (CreateRequest& c : requests) {
+  for (const UaMonitoredItemCreate& c : req.items) {
     UaStatusCode status = ua_status::Good;
     UaDataChangeFilter filter;
     CTag* tag = nullptr;
@@ -202,13 +153,14 @@ void UaServiceHandler::CreateMonitoredItems(Context& ctx, UaBinaryReader& r) {
     item->mode = static_cast<UaMonitoringMode>(c.mode);
     item->trigger = filter.trigger;
     item->deadband = filter.deadband;
-    item->timestamps = static_cast<UaTimestampsToReturn>(timestamps);
+    item->timestamps = static_cast<UaTimestampsToReturn>(req.timestamps);
     item->samplingIntervalMs = RevisedSamplingInterval(c.parameters.samplingInterval, *sub);
     item->queueSize = std::clamp<std::uint32_t>(c.parameters.queueSize, 1, kMaxQueueSize);
     item->discardOldest = c.parameters.discardOldest;
     // The first value goes out at once; later samples line up with the publishing cycle
     // when they are not faster than it, so a change waits at most one interval.
-    item->Sample(space_);
+    CountNotifications(*ctx.session,
+                       item->Sample(space_, NotificationRoom(*ctx.session) > 0).grown);
     item->nextSampleMs = item->samplingIntervalMs >= sub->publishingIntervalMs
                              ? sub->nextPublishMs
                              : ctx.nowMs + std::llround(item->samplingIntervalMs);
@@ -223,22 +175,16 @@ void UaServiceHandler::CreateMonitoredItems(Context& ctx, UaBinaryReader& r) {
   Respond(ctx, out);
 }
 
-void UaServiceHandler::ModifyMonitoredItems(Context& ctx, UaBinaryReader& r) {
-  std::uint32_t subscriptionId = r.UInt32();
-  std::uint32_t timestamps = r.UInt32();
-  std::vector<std::pair<std::uint32_t, MonitoringParameters>> requests(r.ArrayLength(8));
-  for (auto& [id, p] : requests) {
-    id = r.UInt32();
-    p = ReadMonitoringParameters(r);
-  }
-  UaSubscription* sub = SubscriptionFor(ctx, subscriptionId);
+void UaServiceHandler::ModifyMonitoredItems(Context& ctx,
+                                            const UaModifyMonitoredItemsRequest& req) {
+  UaSubscription* sub = SubscriptionFor(ctx, req.subscriptionId);
   if (sub == nullptr) return;
-  if (timestamps > 3) return Fault(ctx, ua_status::BadTimestampsToReturnInvalid);
-  if (!CheckOperationCount(ctx, requests.size())) return;
+  if (req.timestamps > 3) return Fault(ctx, ua_status::BadTimestampsToReturnInvalid);
+  if (!CheckOperationCount(ctx, req.items.size())) return;
   Out out;
   UaBinaryWriter w = BeginResponse(out, ctx, ua_id::ModifyMonitoredItemsResponse);
-  w.ArrayLength(requests.size());
-  for (auto& [id, p] : requests) {
+  w.ArrayLength(req.items.size());
+  for (const auto& [id, p] : req.items) {
     auto it = sub->items.find(id);
     if (it == sub->items.end()) {
       w.UInt32(ua_status::BadMonitoredItemIdInvalid);
@@ -255,7 +201,7 @@ void UaServiceHandler::ModifyMonitoredItems(Context& ctx, UaBinaryReader& r) {
       item.trigger = filter.trigger;
       item.deadband = filter.deadband;
       item.clientHandle = p.clientHandle;
-      item.timestamps = static_cast<UaTimestampsToReturn>(timestamps);
+      item.timestamps = static_cast<UaTimestampsToReturn>(req.timestamps);
       item.samplingIntervalMs = RevisedSamplingInterval(p.samplingInterval, *sub);
       item.queueSize = std::clamp<std::uint32_t>(p.queueSize, 1, kMaxQueueSize);
       item.discardOldest = p.discardOldest;
@@ -269,59 +215,62 @@ void UaServiceHandler::ModifyMonitoredItems(Context& ctx, UaBinaryReader& r) {
   Respond(ctx, out);
 }
 
-void UaServiceHandler::SetMonitoringMode(Context& ctx, UaBinaryReader& r) {
-  std::uint32_t subscriptionId = r.UInt32();
-  std::uint32_t mode = r.UInt32();
-  std::vector<std::uint32_t> ids = r.UInt32Array();
-  UaSubscription* sub = SubscriptionFor(ctx, subscriptionId);
+void UaServiceHandler::SetMonitoringMode(Context& ctx, const UaSetMonitoringModeRequest& req) {
+  UaSubscription* sub = SubscriptionFor(ctx, req.subscriptionId);
   if (sub == nullptr) return;
-  if (mode > 2) return Fault(ctx, ua_status::BadMonitoringModeInvalid);
-  if (!CheckOperationCount(ctx, ids.size())) return;
+  if (req.mode > 2) return Fault(ctx, ua_status::BadMonitoringModeInvalid);
+  if (!CheckOperationCount(ctx, req.itemIds.size())) return;
   Out out;
   UaBinaryWriter w = BeginResponse(out, ctx, ua_id::SetMonitoringModeResponse);
-  w.ArrayLength(ids.size());
-  for (std::uint32_t id : ids) {
+  w.ArrayLength(req.itemIds.size());
+  for (std::uint32_t id : req.itemIds) {
     auto it = sub->items.find(id);
-    if (it != sub->items.end()) it->second->mode = static_cast<UaMonitoringMode>(mode);
+    if (it != sub->items.end()) it->second->mode = static_cast<UaMonitoringMode>(req.mode);
     w.UInt32(it != sub->items.end() ? ua_status::Good : ua_status::BadMonitoredItemIdInvalid);
   }
   w.ArrayLength(0);
   Respond(ctx, out);
 }
 
-void UaServiceHandler::DeleteMonitoredItems(Context& ctx, UaBinaryReader& r) {
-  std::uint32_t subscriptionId = r.UInt32();
-  std::vector<std::uint32_t> ids = r.UInt32Array();
-  UaSubscription* sub = SubscriptionFor(ctx, subscriptionId);
+void UaServiceHandler::DeleteMonitoredItems(Context& ctx,
+                                            const UaDeleteMonitoredItemsRequest& req) {
+  UaSubscription* sub = SubscriptionFor(ctx, req.subscriptionId);
   if (sub == nullptr) return;
-  if (!CheckOperationCount(ctx, ids.size())) return;
+  if (!CheckOperationCount(ctx, req.itemIds.size())) return;
   Out out;
   UaBinaryWriter w = BeginResponse(out, ctx, ua_id::DeleteMonitoredItemsResponse);
-  w.ArrayLength(ids.size());
+  w.ArrayLength(req.itemIds.size());
   {
     std::lock_guard guard(callback_.GetTagLock());
-    for (std::uint32_t id : ids) {
-      w.UInt32(sub->items.erase(id) != 0 ? ua_status::Good : ua_status::BadMonitoredItemIdInvalid);
+    for (std::uint32_t id : req.itemIds) {
+      auto it = sub->items.find(id);
+      if (it == sub->items.end()) {
+        w.UInt32(ua_status::BadMonitoredItemIdInvalid);
+        continue;
+      }
+      CountNotifications(*ctx.session, -static_cast<std::ptrdiff_t>(it->second->QueuedCount()));
+      sub->items.erase(it);
+      w.UInt32(ua_status::Good);
     }
   }
   w.ArrayLength(0);
   Respond(ctx, out);
 }
 
-void UaServiceHandler::Publish(Context& ctx, UaBinaryReader& r) {
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> acks(r.ArrayLength(8));
-  for (auto& [sub, seq] : acks) {
-    sub = r.UInt32();
-    seq = r.UInt32();
+void UaServiceHandler::Publish(Context& ctx, const UaPublishRequest& req) {
+  UaSession* session = ctx.session;
+  // No client has more to acknowledge than every subscription's kept messages; the results
+  // wait with the queued request, so a longer list is refused rather than held.
+  if (req.acknowledgements.size() >
+      std::size_t{options_.maxSubscriptionsPerSession} * UaSubscription::kKeptMessages) {
+    return Fault(ctx, ua_status::BadTooManyOperations);
   }
-  UaSession* session = SessionFor(ctx, true);
-  if (session == nullptr) return;
   UaPendingPublish pending;
   pending.connectionId = ctx.connection.Id();
   pending.requestId = ctx.requestId;
   pending.requestHandle = ctx.header.requestHandle;
   if (ctx.header.timeoutHint != 0) pending.deadlineMs = ctx.nowMs + ctx.header.timeoutHint;
-  for (auto& [subId, seq] : acks) {
+  for (const auto& [subId, seq] : req.acknowledgements) {
     UaSubscription* sub = FindSubscription(*session, subId);
     pending.acknowledgeResults.push_back(sub == nullptr ? ua_status::BadSubscriptionIdInvalid
                                                         : sub->Acknowledge(seq));
@@ -335,12 +284,10 @@ void UaServiceHandler::Publish(Context& ctx, UaBinaryReader& r) {
   ServeLateSubscriptions(*session);
 }
 
-void UaServiceHandler::Republish(Context& ctx, UaBinaryReader& r) {
-  std::uint32_t subscriptionId = r.UInt32();
-  std::uint32_t sequence = r.UInt32();
-  UaSubscription* sub = SubscriptionFor(ctx, subscriptionId);
+void UaServiceHandler::Republish(Context& ctx, const UaRepublishRequest& req) {
+  UaSubscription* sub = SubscriptionFor(ctx, req.subscriptionId);
   if (sub == nullptr) return;
-  const std::vector<std::uint8_t>* message = sub->Retransmission(sequence);
+  const std::vector<std::uint8_t>* message = sub->Retransmission(req.sequenceNumber);
   if (message == nullptr) return Fault(ctx, ua_status::BadMessageNotAvailable);
   Out out;
   UaBinaryWriter w = BeginResponse(out, ctx, ua_id::RepublishResponse);
@@ -369,7 +316,8 @@ void UaServiceHandler::SendPublishResponse(UaSession& session, UaSubscription& s
   Out message;
   UaBinaryWriter m(message);
   bool more = false;
-  sub.WriteNotificationMessage(m, keepAlive, more);
+  CountNotifications(
+      session, -static_cast<std::ptrdiff_t>(sub.WriteNotificationMessage(m, keepAlive, more)));
   Out out;
   UaBinaryWriter w(out);
   w.NodeId(UaNodeId::Numeric(0, ua_id::PublishResponse));
@@ -420,22 +368,55 @@ void UaServiceHandler::ServeLateSubscriptions(UaSession& session) {
   }
 }
 
-void UaServiceHandler::SampleSubscription(UaSubscription& sub, std::int64_t nowMs) {
+std::size_t UaServiceHandler::NotificationRoom(const UaSession& session) const {
+  std::size_t sessionCap = options_.maxQueuedNotificationsPerSession;
+  std::size_t serverCap = options_.maxQueuedNotifications;
+  std::size_t room = std::min(sessionCap - std::min(sessionCap, session.queuedNotifications),
+                              serverCap - std::min(serverCap, queuedNotifications_));
+  return room;
+}
+
+void UaServiceHandler::CountNotifications(UaSession& session, std::ptrdiff_t change) {
+  session.queuedNotifications += static_cast<std::size_t>(change);
+  queuedNotifications_ += static_cast<std::size_t>(change);
+}
+
+void UaServiceHandler::ForgetNotifications(UaSession& session, UaSubscription& sub) {
+  CountNotifications(session, -static_cast<std::ptrdiff_t>(sub.QueuedNotifications()));
+}
+
+void UaServiceHandler::SampleSubscription(UaSession& session, UaSubscription& sub,
+                                          std::int64_t nowMs) {
+  std::size_t room = NotificationRoom(session);
+  if (room == 0) {
+    notificationLimitLog_.Log(LogLevel::Warning,
+                              "OPC UA: queued notifications at their limit for session \"" +
+                                  session.name + "\"; changes wait for Publish requests");
+  }
   std::lock_guard guard(callback_.GetTagLock());
-  sub.SampleDue(space_, nowMs);
+  CountNotifications(session, sub.SampleDue(space_, nowMs, room));
+}
+
+void UaServiceHandler::ResendData(UaSession& session, UaSubscription& sub) {
+  std::lock_guard guard(callback_.GetTagLock());
+  for (auto& [itemId, item] : sub.items) {
+    CountNotifications(session, item->Resend(space_, NotificationRoom(session) > 0).grown);
+  }
 }
 
 void UaServiceHandler::RunPublishing(UaSession& session, std::int64_t nowMs) {
   std::vector<std::uint32_t> expired;
   for (auto& [id, subPtr] : session.subscriptions) {
     UaSubscription& sub = *subPtr;
-    SampleSubscription(sub, nowMs);
+    SampleSubscription(session, sub, nowMs);
     if (nowMs < sub.nextPublishMs) continue;
+    // Cycles that passed while the server was busy (or its clock jumped) count as well.
     auto interval = std::max<std::int64_t>(1, std::llround(sub.publishingIntervalMs));
-    sub.nextPublishMs += interval;
-    if (sub.nextPublishMs <= nowMs) sub.nextPublishMs = nowMs + interval;
+    auto cycles = static_cast<std::uint32_t>(
+        std::min<std::int64_t>(1 + (nowMs - sub.nextPublishMs) / interval, 1000000));
+    sub.nextPublishMs += std::int64_t{cycles} * interval;
     bool haveRequest = !session.publishQueue.empty();
-    if (!haveRequest && ++sub.lifetimeCounter >= sub.lifetimeCount) {
+    if (!haveRequest && (sub.lifetimeCounter += cycles) >= sub.lifetimeCount) {
       expired.push_back(id);
       continue;
     }
@@ -445,7 +426,7 @@ void UaServiceHandler::RunPublishing(UaSession& session, std::int64_t nowMs) {
       } else {
         sub.late = true;
       }
-    } else if (++sub.keepAliveCounter >= sub.maxKeepAliveCount) {
+    } else if ((sub.keepAliveCounter += cycles) >= sub.maxKeepAliveCount) {
       if (haveRequest) {
         SendPublishResponse(session, sub, true);
       } else {
@@ -454,8 +435,10 @@ void UaServiceHandler::RunPublishing(UaSession& session, std::int64_t nowMs) {
     }
   }
   for (std::uint32_t id : expired) {
-    SendStatusChange(session, *session.subscriptions[id], ua_status::BadTimeout);
+    UaSubscription& sub = *session.subscriptions[id];
+    SendStatusChange(session, sub, ua_status::BadTimeout);
     std::lock_guard guard(callback_.GetTagLock());
+    ForgetNotifications(session, sub);
     session.subscriptions.erase(id);
   }
 }
@@ -465,7 +448,12 @@ void UaServiceHandler::OnTimer(std::int64_t nowMs) {
     UaSession& session = *it->second;
     if (nowMs - session.lastActivityMs > std::llround(session.timeoutMs)) {
       auto dead = it++;
-      CloseSession(dead);
+      CloseSession(dead, "timed out");
+      continue;
+    }
+    if (!session.activated && nowMs - session.createdMs >= options_.unactivatedSessionTimeoutMs) {
+      auto dead = it++;
+      CloseSession(dead, "not activated in time");
       continue;
     }
     auto& queue = session.publishQueue;
@@ -487,6 +475,9 @@ std::int64_t UaServiceHandler::NextDueMs() const {
   for (const auto& [token, session] : sessions_) {
     next = std::min<std::int64_t>(next,
                                   session->lastActivityMs + std::llround(session->timeoutMs) + 1);
+    if (!session->activated) {
+      next = std::min(next, session->createdMs + options_.unactivatedSessionTimeoutMs);
+    }
     for (const UaPendingPublish& p : session->publishQueue) next = std::min(next, p.deadlineMs);
     for (const auto& [id, sub] : session->subscriptions) next = std::min(next, sub->NextDueMs());
   }

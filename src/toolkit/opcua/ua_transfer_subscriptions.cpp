@@ -12,16 +12,14 @@ UaSession* UaServiceHandler::OwnerOf(std::uint32_t subscriptionId) {
   return nullptr;
 }
 
-void UaServiceHandler::TransferSubscriptions(Context& ctx, UaBinaryReader& r) {
-  std::vector<std::uint32_t> ids = r.UInt32Array();
-  bool sendInitialValues = r.Boolean();
-  UaSession* session = SessionFor(ctx, true);
-  if (session == nullptr) return;
-  if (!CheckOperationCount(ctx, ids.size())) return;
+void UaServiceHandler::TransferSubscriptions(Context& ctx,
+                                             const UaTransferSubscriptionsRequest& req) {
+  UaSession* session = ctx.session;
+  if (!CheckOperationCount(ctx, req.subscriptionIds.size())) return;
   Out out;
   UaBinaryWriter w = BeginResponse(out, ctx, ua_id::TransferSubscriptionsResponse);
-  w.ArrayLength(ids.size());
-  for (std::uint32_t id : ids) {
+  w.ArrayLength(req.subscriptionIds.size());
+  for (std::uint32_t id : req.subscriptionIds) {
     UaSession* owner = OwnerOf(id);
     if (owner == nullptr) {
       w.UInt32(ua_status::BadSubscriptionIdInvalid);
@@ -37,15 +35,16 @@ void UaServiceHandler::TransferSubscriptions(Context& ctx, UaBinaryReader& r) {
       // The old session learns where its subscription went, with its next Publish.
       auto it = owner->subscriptions.find(id);
       SendStatusChange(*owner, *it->second, ua_status::GoodSubscriptionTransferred);
+      // Its queued notifications count against the new session's limit from now on.
+      auto queued = static_cast<std::ptrdiff_t>(it->second->QueuedNotifications());
+      CountNotifications(*owner, -queued);
+      CountNotifications(*session, queued);
       session->subscriptions.emplace(id, std::move(it->second));
       owner->subscriptions.erase(it);
       if (owner->subscriptions.empty()) FailQueuedPublishes(*owner, ua_status::BadNoSubscription);
     }
     UaSubscription& sub = *session->subscriptions[id];
-    if (sendInitialValues) {
-      std::lock_guard guard(callback_.GetTagLock());
-      for (auto& [itemId, item] : sub.items) item->Resend(space_);
-    }
+    if (req.sendInitialValues) ResendData(*session, sub);
     w.UInt32(ua_status::Good);
     sub.WriteAvailableSequenceNumbers(w);
   }

@@ -1,9 +1,19 @@
 // UaVariant construction helpers and comparison.
 #include "toolkit/opcua/ua_types.h"
 
+#include "toolkit/opcua/ua_binary_reader.h"
+
 bool UaVariant::operator==(const UaVariant& o) const {
   if (type != o.type || isArray != o.isArray) return false;
-  if (isArray) return elements.size() == o.elements.size() && elements == o.elements;
+  if (isArray) {
+    if (packed.empty() && o.packed.empty()) return elements == o.elements;
+    std::size_t n = ArraySize();
+    if (n != o.ArraySize()) return false;
+    for (std::size_t k = 0; k < n; ++k) {
+      if (!(Element(k) == o.Element(k))) return false;
+    }
+    return true;
+  }
   switch (type) {
     case UaType::Null:
       return true;
@@ -124,4 +134,42 @@ UaVariant UaVariant::Array(UaType t, std::vector<UaVariant> elements) {
   v.isArray = true;
   v.elements = std::move(elements);
   return v;
+}
+
+std::size_t UaVariant::PackedSize(UaType t) {
+  switch (t) {
+    case UaType::Boolean:
+    case UaType::SByte:
+    case UaType::Byte:
+      return 1;
+    case UaType::Int16:
+    case UaType::UInt16:
+      return 2;
+    case UaType::Int32:
+    case UaType::UInt32:
+    case UaType::Float:
+    case UaType::StatusCode:
+      return 4;
+    case UaType::Int64:
+    case UaType::UInt64:
+    case UaType::Double:
+    case UaType::DateTime:
+      return 8;
+    case UaType::Guid:
+      return 16;
+    default:
+      return 0;
+  }
+}
+
+std::size_t UaVariant::ArraySize() const {
+  if (!packed.empty()) return packed.size() / PackedSize(type);
+  return elements.size();
+}
+
+UaVariant UaVariant::Element(std::size_t k) const {
+  if (packed.empty()) return elements[k];
+  std::size_t size = PackedSize(type);
+  UaBinaryReader r(reinterpret_cast<const std::uint8_t*>(packed.data()) + k * size, size);
+  return r.ScalarOf(type);
 }

@@ -86,8 +86,10 @@ struct UaExtensionObject {
   std::string body;
 };
 
-// A UA Variant: a scalar of one built-in type, or a one-dimensional array of them (each element
-// is then a scalar UaVariant of the same type; for arrays of Variant, of any type).
+// A UA Variant: a scalar of one built-in type, or a one-dimensional array of them. Array
+// elements are scalar UaVariants of the same type (for arrays of Variant, of any type) or, for
+// decoded arrays of a fixed-size type, kept packed as their encoded bytes, so that a received
+// array takes no more memory than its message did.
 struct UaVariant {
   UaType type = UaType::Null;
   bool isArray = false;
@@ -101,8 +103,14 @@ struct UaVariant {
   UaLocalizedText localizedText;
   UaExtensionObject extension;
   std::vector<UaVariant> elements;
+  std::string packed;  // fixed-size elements as encoded, when `elements` is empty
 
   bool IsNull() const { return type == UaType::Null; }
+  std::size_t ArraySize() const;
+  // Element k of an array, packed or not.
+  UaVariant Element(std::size_t k) const;
+  // The encoded size of one element of `type`, 0 for types of variable size.
+  static std::size_t PackedSize(UaType type);
   bool operator==(const UaVariant& other) const;
 
   static UaVariant Boolean(bool v);

@@ -174,17 +174,21 @@ void ToUaVariant(const Variant& value, UaVariant& out) {
 
 std::optional<Variant> FromUaVariant(const UaVariant& value) {
   if (!value.isArray) return ScalarFromUa(value);
+  std::size_t count = value.ArraySize();
   if (value.type == UaType::Byte) {
+    if (!value.packed.empty()) {
+      return Variant::Bytes(std::vector<std::uint8_t>(value.packed.begin(), value.packed.end()));
+    }
     std::vector<std::uint8_t> bytes;
-    bytes.reserve(value.elements.size());
+    bytes.reserve(count);
     for (const UaVariant& e : value.elements) bytes.push_back(static_cast<std::uint8_t>(e.u));
     return Variant::Bytes(std::move(bytes));
   }
   std::vector<Variant> elements;
-  elements.reserve(value.elements.size());
+  elements.reserve(count);
   VARTYPE elementType = VT_EMPTY;
-  for (const UaVariant& e : value.elements) {
-    auto v = ScalarFromUa(e);
+  for (std::size_t k = 0; k < count; ++k) {
+    auto v = ScalarFromUa(value.Element(k));
     if (!v) return std::nullopt;
     if (elementType == VT_EMPTY) elementType = v->vt();
     if (v->vt() != elementType) return std::nullopt;

@@ -7,15 +7,6 @@
 namespace {
 constexpr std::size_t kMaxContinuationPoints = 16;
 
-struct BrowseDescription {
-  UaNodeId nodeId;
-  std::uint32_t direction = 0;  // 0 forward, 1 inverse, 2 both
-  UaNodeId referenceType;
-  bool includeSubtypes = true;
-  std::uint32_t nodeClassMask = 0;
-  std::uint32_t resultMask = 0;
-};
-
 bool ReferenceMatches(const UaReference& ref, const UaNodeId& type, bool includeSubtypes) {
   if (type.IsNull()) return true;
   if (type.ns != 0 || type.kind != UaNodeId::Kind::Numeric) return false;
@@ -69,29 +60,19 @@ void UaServiceHandler::WriteBrowseResult(UaBinaryWriter& w, UaSession& session,
   }
 }
 
-void UaServiceHandler::Browse(Context& ctx, UaBinaryReader& r) {
-  UaNodeId view = r.NodeId();  // the whole address space is the only view
-  r.DateTime();
-  r.UInt32();
-  std::uint32_t maxReferences = r.UInt32();
-  std::vector<BrowseDescription> nodes(r.ArrayLength(10));
-  for (BrowseDescription& d : nodes) {
-    d.nodeId = r.NodeId();
-    d.direction = r.UInt32();
-    d.referenceType = r.NodeId();
-    d.includeSubtypes = r.Boolean();
-    d.nodeClassMask = r.UInt32();
-    d.resultMask = r.UInt32();
-  }
-  UaSession* session = SessionFor(ctx, true);
-  if (session == nullptr) return;
-  if (!CheckOperationCount(ctx, nodes.size())) return;
-  if (!view.IsNull()) return Fault(ctx, ua_status::BadViewIdUnknown);
+void UaServiceHandler::Browse(Context& ctx, const UaBrowseRequest& req) {
+  UaSession* session = ctx.session;
+  if (!CheckOperationCount(ctx, req.nodes.size())) return;
+  // The whole address space is the only view.
+  if (!req.view.IsNull()) return Fault(ctx, ua_status::BadViewIdUnknown);
+  // A node's references come in parts of at most the server's limit, the rest by BrowseNext.
+  std::uint32_t maxReferences = options_.maxReferencesPerNode;
+  if (req.maxReferences != 0) maxReferences = std::min(maxReferences, req.maxReferences);
 
   Out out;
   UaBinaryWriter w = BeginResponse(out, ctx, ua_id::BrowseResponse);
-  w.ArrayLength(nodes.size());
-  for (const BrowseDescription& d : nodes) {
+  w.ArrayLength(req.nodes.size());
+  for (const UaBrowseDescription& d : req.nodes) {
     UaBrowseContinuation refs;
     refs.maxReferences = maxReferences;
     refs.resultMask = d.resultMask;
@@ -129,17 +110,13 @@ void UaServiceHandler::Browse(Context& ctx, UaBinaryReader& r) {
   Respond(ctx, out);
 }
 
-void UaServiceHandler::BrowseNext(Context& ctx, UaBinaryReader& r) {
-  bool release = r.Boolean();
-  std::vector<std::string> points(r.ArrayLength(4));
-  for (std::string& p : points) p = r.ByteString();
-  UaSession* session = SessionFor(ctx, true);
-  if (session == nullptr) return;
-  if (!CheckOperationCount(ctx, points.size())) return;
+void UaServiceHandler::BrowseNext(Context& ctx, const UaBrowseNextRequest& req) {
+  UaSession* session = ctx.session;
+  if (!CheckOperationCount(ctx, req.continuationPoints.size())) return;
   Out out;
   UaBinaryWriter w = BeginResponse(out, ctx, ua_id::BrowseNextResponse);
-  w.ArrayLength(points.size());
-  for (const std::string& p : points) {
+  w.ArrayLength(req.continuationPoints.size());
+  for (const std::string& p : req.continuationPoints) {
     auto it = session->continuations.find(p);
     if (it == session->continuations.end()) {
       w.UInt32(ua_status::BadContinuationPointInvalid);
@@ -149,7 +126,7 @@ void UaServiceHandler::BrowseNext(Context& ctx, UaBinaryReader& r) {
     }
     UaBrowseContinuation refs = std::move(it->second);
     session->continuations.erase(it);
-    if (release) {
+    if (req.release) {
       w.UInt32(ua_status::Good);
       w.NullString();
       w.ArrayLength(0);
@@ -161,43 +138,25 @@ void UaServiceHandler::BrowseNext(Context& ctx, UaBinaryReader& r) {
   Respond(ctx, out);
 }
 
-void UaServiceHandler::TranslateBrowsePaths(Context& ctx, UaBinaryReader& r) {
-  struct Element {
-    UaNodeId referenceType;
-    bool isInverse = false;
-    bool includeSubtypes = true;
-    UaQualifiedName target;
-  };
-  struct Path {
-    UaNodeId start;
-    std::vector<Element> elements;
-  };
-  std::vector<Path> paths(r.ArrayLength(3));
-  for (Path& p : paths) {
-    p.start = r.NodeId();
-    p.elements.resize(r.ArrayLength(9));
-    for (Element& e : p.elements) {
-      e.referenceType = r.NodeId();
-      e.isInverse = r.Boolean();
-      e.includeSubtypes = r.Boolean();
-      e.target = r.QualifiedName();
-    }
-  }
-  if (SessionFor(ctx, true) == nullptr) return;
-  if (!CheckOperationCount(ctx, paths.size())) return;
-
+void UaServiceHandler::TranslateBrowsePaths(Context& ctx,
+                                            const UaTranslateBrowsePathsRequest& req) {
+  if (!CheckOperationCount(ctx, req.paths.size())) return;
   Out out;
   UaBinaryWriter w = BeginResponse(out, ctx, ua_id::TranslateBrowsePathsResponse);
-  w.ArrayLength(paths.size());
-  for (const Path& p : paths) {
+  w.ArrayLength(req.paths.size());
+  for (const UaBrowsePath& p : req.paths) {
     std::vector<UaNodeId> current{p.start};
     UaStatusCode status = ua_status::Good;
     std::vector<UaReference> refs;
     if (p.elements.empty()) status = ua_status::BadNothingToDo;
+    // Each element costs a walk over the references of every node reached so far.
+    if (p.elements.size() > options_.maxBrowsePathElements) {
+      status = ua_status::BadTooManyOperations;
+    }
     if (status == ua_status::Good && !space_.References(p.start, refs)) {
       status = ua_status::BadNodeIdUnknown;
     }
-    for (const Element& e : p.elements) {
+    for (const UaRelativePathElement& e : p.elements) {
       if (status != ua_status::Good) break;
       if (e.target.name.empty()) {
         status = ua_status::BadBrowseNameInvalid;

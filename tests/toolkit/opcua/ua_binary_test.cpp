@@ -94,3 +94,25 @@ TEST(UaBinary, RefusesLengthsBeyondTheDataAndDeepNesting) {
   UaBinaryReader b(badNodeId.data(), badNodeId.size());
   EXPECT_THROW(b.NodeId(), UaDecodeError);
 }
+
+TEST(UaBinary, ReceivedFixedSizeArraysStayAsSmallAsTheirEncoding) {
+  std::vector<std::uint8_t> encoded;
+  UaBinaryWriter w(encoded);
+  w.Byte(0x81);  // Boolean array
+  w.Int32(100000);
+  for (int k = 0; k < 100000; ++k) w.Byte(k % 3 == 0 ? 1 : 0);
+  UaVariant v = Decode(encoded);
+  ASSERT_TRUE(v.isArray);
+  EXPECT_TRUE(v.elements.empty());
+  EXPECT_EQ(v.packed.size(), 100000u);
+  ASSERT_EQ(v.ArraySize(), 100000u);
+  EXPECT_TRUE(v.Element(3) == UaVariant::Boolean(true));
+  EXPECT_TRUE(v.Element(4) == UaVariant::Boolean(false));
+  // Encoded again, it is the same bytes; it equals the same array built element by element.
+  std::vector<std::uint8_t> again;
+  UaBinaryWriter(again).Variant(v);
+  EXPECT_EQ(again, encoded);
+  std::vector<UaVariant> elements;
+  for (int k = 0; k < 100000; ++k) elements.push_back(UaVariant::Boolean(k % 3 == 0));
+  EXPECT_TRUE(v == UaVariant::Array(UaType::Boolean, std::move(elements)));
+}

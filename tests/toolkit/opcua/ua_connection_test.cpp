@@ -146,3 +146,23 @@ TEST_F(UaConnectionTest, ResponsesAreChunkedToTheClientsBufferSize) {
   EXPECT_EQ(chunks, 3u);
   EXPECT_EQ(payload, body.size());
 }
+
+TEST_F(UaConnectionTest, AResponseOverTheClientsLimitBecomesOneFaultEvenForATinyLimit) {
+  // A limit of 20 bytes is raised to one buffer (8192): nothing smaller holds a fault.
+  ASSERT_TRUE(Feed(UaHelloMessage(65535, 65535, 20)));
+  TakeOutput(connection);
+  ASSERT_TRUE(Feed(UaOpenMessage(1, 1)));
+  TakeOutput(connection);
+  connection.SendResponse(4, 9, std::vector<std::uint8_t>(100, 0xAB));
+  EXPECT_EQ(TakeOutput(connection).size(), 24u + 100u);
+
+  connection.SendResponse(5, 9, std::vector<std::uint8_t>(20000, 0xAB));
+  std::string out = TakeOutput(connection);
+  ASSERT_EQ(out.substr(0, 4), "MSGF");
+  UaBinaryReader r(reinterpret_cast<const std::uint8_t*>(out.data()) + 24, out.size() - 24);
+  EXPECT_TRUE(r.NodeId().IsNumeric(0, ua_id::ServiceFault));
+  r.DateTime();
+  EXPECT_EQ(r.UInt32(), 9u);
+  EXPECT_EQ(r.UInt32(), ua_status::BadResponseTooLarge);
+  EXPECT_FALSE(connection.Failed());
+}

@@ -78,18 +78,18 @@ TEST_F(UaDataChangeTest, DeadbandReportsOnlyLargerChangesFromTheLastReported) {
   item->queueSize = 10;
   item->deadband = 1.0;
   std::lock_guard guard(tree.GetTagLock());
-  EXPECT_TRUE(item->Sample(space));
+  EXPECT_TRUE(item->Sample(space).changed);
   // Three small steps of 0.6: each within 1 of its predecessor, but the second is 1.2 away
   // from the last reported value.
   std::vector<bool> reported;
   for (float v : {20.6f, 21.2f, 21.8f}) {
     tree.Update(*real, Variant::R4(v));
-    reported.push_back(item->Sample(space));
+    reported.push_back(item->Sample(space).changed);
   }
   EXPECT_EQ(reported, (std::vector<bool>{false, true, false}));
   // A status change passes whatever the value.
   real->m_quality = OPC_QUALITY_BAD;
-  EXPECT_TRUE(item->Sample(space));
+  EXPECT_TRUE(item->Sample(space).changed);
   EXPECT_EQ(item->QueuedCount(), 3u);
 }
 
@@ -134,7 +134,7 @@ TEST_F(UaDataChangeTest, ATriggeringItemSendsTheSamplingItemsItLinks) {
   sampled.mode = UaMonitoringMode::Sampling;
   trigger.triggers.insert(2);
   std::lock_guard guard(tree.GetTagLock());
-  sub.SampleDue(space, 0);  // first values of both; the trigger reported, so both go out
+  sub.SampleDue(space, 0, 100);  // first values of both; the trigger reported, so both go out
   std::vector<std::uint8_t> message;
   UaBinaryWriter w(message);
   bool more = false;
@@ -142,10 +142,10 @@ TEST_F(UaDataChangeTest, ATriggeringItemSendsTheSamplingItemsItLinks) {
   EXPECT_FALSE(sub.HasNotifications());
   // The sampled item changes alone: nothing to send until the trigger reports.
   tree.Update(*percent, Variant::UI1(60));
-  sub.SampleDue(space, 1000);
+  sub.SampleDue(space, 1000, 100);
   EXPECT_FALSE(sub.HasNotifications());
   tree.Update(*real, Variant::R4(30.0f));
-  sub.SampleDue(space, 2000);
+  sub.SampleDue(space, 2000, 100);
   EXPECT_TRUE(sampled.Reports());
   sub.WriteNotificationMessage(w, false, more);
   EXPECT_FALSE(sub.HasNotifications());

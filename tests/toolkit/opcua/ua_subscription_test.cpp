@@ -1,15 +1,15 @@
-// Subscriptions over loopback: notifications, acknowledgements and Republish, publishing mode,
-// lifetime expiry, and TranslateBrowsePathsToNodeIds.
+// Subscriptions over loopback on a clock the tests move: notifications, acknowledgements and
+// Republish, publishing mode, lifetime expiry, queue limits, and TranslateBrowsePathsToNodeIds.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
+#include <atomic>
 
 #include "fake_item_tree.h"
 #include "toolkit/opcua/ua_address_space.h"
 #include "toolkit/opcua/ua_binary_writer.h"
 #include "toolkit/opcua/ua_node_ids.h"
 #include "toolkit/opcua/ua_server.h"
+#include "toolkit/opcua/ua_subscription.h"
 #include "ua_test_client.h"
 
 namespace {
@@ -48,11 +48,20 @@ class UaSubscriptionTest : public ::testing::Test {
  protected:
   void SetUp() override {
     valve = &tree.Add("Heating.Valves", "2/0/1", VT_UI1, Variant::UI1(5), "Valve");
-    UaServerOptions options;
     options.port = 0;
+    options.clock = [this] { return clockMs.load(); };
+  }
+
+  void StartServer() {
     server = std::make_unique<UaServer>(tree, options);
     ASSERT_TRUE(server->Start(nullptr));
     ASSERT_TRUE(client.Connect(server->Port()) && client.OpenSession());
+  }
+
+  // Moves the server's clock on and lets it run what fell due.
+  void Advance(std::int64_t ms) {
+    clockMs += ms;
+    server->Wake();
   }
 
   std::uint32_t CreateSubscription(double interval, std::uint32_t lifetime,
@@ -93,7 +102,8 @@ class UaSubscriptionTest : public ::testing::Test {
     return r.UInt32();
   }
 
-  // Sends a Publish acknowledging `acks` and waits for its answer.
+  // Sends a Publish acknowledging `acks`, moves the clock past a keep-alive period of the
+  // tests' subscriptions and waits for the answer.
   PublishResult Publish(const std::vector<std::pair<std::uint32_t, std::uint32_t>>& acks = {},
                         UaStatusCode* fault = nullptr) {
     Bytes body, response;
@@ -105,7 +115,9 @@ class UaSubscriptionTest : public ::testing::Test {
     }
     PublishResult p;
     UaStatusCode result = 0;
-    std::uint32_t type = client.Call(ua_id::PublishRequest, body, response, &result);
+    EXPECT_TRUE(client.SendRequest(ua_id::PublishRequest, body));
+    Advance(100);
+    std::uint32_t type = client.ReceiveResponse(response, &result);
     if (fault) *fault = result;
     if (type != ua_id::PublishResponse) return p;
     UaBinaryReader r(response.data(), response.size());
@@ -118,12 +130,15 @@ class UaSubscriptionTest : public ::testing::Test {
 
   FakeItemTree tree;
   FakeItem* valve = nullptr;
+  std::atomic<std::int64_t> clockMs{1000000};
+  UaServerOptions options;
   std::unique_ptr<UaServer> server;
   UaTestClient client;
 };
 }  // namespace
 
 TEST_F(UaSubscriptionTest, ChangesAcknowledgementsRepublishAndPublishingMode) {
+  StartServer();
   std::uint32_t sub = CreateSubscription(20, 1000, 3);
   ASSERT_NE(sub, 0u);
   EXPECT_EQ(Monitor(sub, "Heating.Valves.2/0/1", 7), ua_status::Good);
@@ -185,11 +200,39 @@ TEST_F(UaSubscriptionTest, ChangesAcknowledgementsRepublishAndPublishingMode) {
 }
 
 TEST_F(UaSubscriptionTest, ASubscriptionWithoutPublishRequestsExpires) {
+  StartServer();
   std::uint32_t sub = CreateSubscription(10, 3, 1);  // revised to a lifetime of 3 cycles
   ASSERT_NE(sub, 0u);
   ASSERT_EQ(Monitor(sub, "Heating.Valves.2/0/1", 1), ua_status::Good);
   EXPECT_EQ(valve->ClientRefCount(), 1);
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  Advance(200);
+  UaStatusCode result = 0;
+  Publish({}, &result);
+  EXPECT_EQ(result, ua_status::BadNoSubscription);
+  EXPECT_EQ(valve->ClientRefCount(), 0);
+}
+
+TEST_F(UaSubscriptionTest, TheServerBoundsTheLifetimeAClientAsksFor) {
+  options.maxSubscriptionLifetimeMs = 1000;
+  StartServer();
+  Bytes body, response;
+  UaBinaryWriter w(body);
+  w.Double(10);
+  w.UInt32(4000000000u);  // lifetime count
+  w.UInt32(1000000);      // keep-alive count
+  w.UInt32(0);
+  w.Boolean(true);
+  w.Byte(0);
+  ASSERT_EQ(client.Call(ua_id::CreateSubscriptionRequest, body, response),
+            ua_id::CreateSubscriptionResponse);
+  UaBinaryReader r(response.data(), response.size());
+  std::uint32_t sub = r.UInt32();
+  EXPECT_EQ(r.Double(), 10.0);
+  EXPECT_EQ(r.UInt32(), 100u);  // 1000 ms of 10 ms cycles
+  EXPECT_EQ(r.UInt32(), 33u);   // a third of it
+  ASSERT_EQ(Monitor(sub, "Heating.Valves.2/0/1", 1), ua_status::Good);
+  // A client that stops publishing loses the subscription, and its tag reference, in time.
+  Advance(1000);
   UaStatusCode result = 0;
   Publish({}, &result);
   EXPECT_EQ(result, ua_status::BadNoSubscription);
@@ -197,6 +240,7 @@ TEST_F(UaSubscriptionTest, ASubscriptionWithoutPublishRequestsExpires) {
 }
 
 TEST_F(UaSubscriptionTest, TranslateBrowsePathsFollowsBrowseNames) {
+  StartServer();
   auto translate = [&](std::vector<UaQualifiedName> names, UaStatusCode& status) {
     Bytes body, response;
     UaBinaryWriter w(body);
@@ -228,4 +272,35 @@ TEST_F(UaSubscriptionTest, TranslateBrowsePathsFollowsBrowseNames) {
   EXPECT_EQ(status, ua_status::Good);
   EXPECT_TRUE(translate({{1, "Project"}, {1, "Cooling"}}, status).empty());
   EXPECT_EQ(status, ua_status::BadNoMatch);
+}
+
+TEST_F(UaSubscriptionTest, QueuedNotificationsAndAcknowledgementsStayWithinTheLimits) {
+  options.maxQueuedNotificationsPerSession = 4;
+  std::vector<FakeItem*> items{valve};
+  for (int k = 2; k <= 8; ++k) {
+    items.push_back(
+        &tree.Add("Heating.Valves", "2/0/" + std::to_string(k), VT_UI1, Variant::UI1(1), "Valve"));
+  }
+  StartServer();
+  std::uint32_t sub = CreateSubscription(20, 1000, 3);
+  for (std::uint32_t k = 1; k <= 8; ++k) {
+    ASSERT_EQ(Monitor(sub, "Heating.Valves.2/0/" + std::to_string(k), k), ua_status::Good);
+  }
+  // Without Publish requests the values of eight items change many times over; only four
+  // notifications may wait.
+  for (int round = 0; round < 20; ++round) {
+    for (FakeItem* item : items) tree.Update(*item, Variant::UI1(static_cast<std::uint8_t>(round)));
+    Advance(20);
+  }
+  // Acknowledgements wait with a queued Publish: more than could ever be due are refused.
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> tooMany(
+      options.maxSubscriptionsPerSession * UaSubscription::kKeptMessages + 1, {sub, 1});
+  UaStatusCode fault = 0;
+  Publish(tooMany, &fault);
+  EXPECT_EQ(fault, ua_status::BadTooManyOperations);
+  PublishResult p = Publish();
+  EXPECT_EQ(p.changes.size(), 4u);
+  // Once delivered, room is free again for as many.
+  for (FakeItem* item : items) tree.Update(*item, Variant::UI1(50));
+  EXPECT_EQ(Publish({{sub, p.sequenceNumber}}).changes.size(), 4u);
 }

@@ -73,11 +73,12 @@ bool UaTestClient::ConnectTcp(std::uint16_t port) {
   return true;
 }
 
-bool UaTestClient::Connect(std::uint16_t port) {
+bool UaTestClient::Connect(std::uint16_t port, std::uint32_t maxMessageSize) {
   if (!ConnectTcp(port)) return false;
   std::string type;
   std::vector<std::uint8_t> payload;
-  if (!SendAll(UaHelloMessage(65535, 65535)) || !ReceiveChunk(type, payload) || type != "ACKF") {
+  if (!SendAll(UaHelloMessage(65535, 65535, maxMessageSize)) || !ReceiveChunk(type, payload) ||
+      type != "ACKF") {
     return false;
   }
   ++sequence_;
@@ -169,6 +170,11 @@ std::uint32_t UaTestClient::Call(std::uint32_t requestType, const std::vector<st
 }
 
 bool UaTestClient::OpenSession() {
+  return CreateSession() == ua_status::Good &&
+         ActivateSession(AnonymousIdentity()) == ua_status::Good;
+}
+
+UaStatusCode UaTestClient::CreateSession(const std::string& name) {
   std::vector<std::uint8_t> body, response;
   UaBinaryWriter w(body);
   w.NullString();  // application description
@@ -180,34 +186,70 @@ bool UaTestClient::OpenSession() {
   w.ArrayLength(0);
   w.NullString();  // server URI
   w.String("opc.tcp://127.0.0.1");
-  w.String("test");
+  w.String(name);
   w.NullString();
   w.NullString();
   w.Double(60000);
   w.UInt32(0);
-  if (Call(ua_id::CreateSessionRequest, body, response) != ua_id::CreateSessionResponse) {
-    return false;
+  UaStatusCode result = ua_status::Good;
+  if (Call(ua_id::CreateSessionRequest, body, response, &result) != ua_id::CreateSessionResponse) {
+    return result == ua_status::Good ? ua_status::Bad : result;
   }
   UaBinaryReader r(response.data(), response.size());
   r.NodeId();
   authenticationToken_ = r.NodeId();
-  body.clear();
+  return ua_status::Good;
+}
+
+UaExtensionObject UaTestClient::AnonymousIdentity(const std::string& policyId) {
+  UaExtensionObject token;
+  token.typeId = UaNodeId::Numeric(0, ua_id::AnonymousIdentityToken);
+  token.encoding = 1;
+  std::vector<std::uint8_t> body;
+  UaBinaryWriter w(body);
+  w.String(policyId);
+  token.body.assign(body.begin(), body.end());
+  return token;
+}
+
+UaStatusCode UaTestClient::ActivateSession(const UaExtensionObject& identity) {
+  std::vector<std::uint8_t> body, response;
+  UaBinaryWriter w(body);
   w.NullString();  // client signature
   w.NullString();
   w.ArrayLength(0);
   w.ArrayLength(0);
-  w.NodeId(UaNodeId::Numeric(0, ua_id::AnonymousIdentityToken));
-  w.Byte(1);
-  w.UInt32(4 + 9);
-  w.String("anonymous");
+  w.ExtensionObject(identity);
   w.NullString();
   w.NullString();
-  return Call(ua_id::ActivateSessionRequest, body, response) == ua_id::ActivateSessionResponse;
+  UaStatusCode result = ua_status::Good;
+  if (Call(ua_id::ActivateSessionRequest, body, response, &result) !=
+      ua_id::ActivateSessionResponse) {
+    return result == ua_status::Good ? ua_status::Bad : result;
+  }
+  return ua_status::Good;
 }
 
 bool UaTestClient::CloseSession() {
   std::vector<std::uint8_t> body{1}, response;
   return Call(ua_id::CloseSessionRequest, body, response) == ua_id::CloseSessionResponse;
+}
+
+std::uint32_t UaTestClient::CreateSubscription(double intervalMs, std::uint32_t lifetimeCount,
+                                               std::uint32_t maxKeepAliveCount) {
+  std::vector<std::uint8_t> body, response;
+  UaBinaryWriter w(body);
+  w.Double(intervalMs);
+  w.UInt32(lifetimeCount);
+  w.UInt32(maxKeepAliveCount);
+  w.UInt32(0);  // no limit of notifications per Publish
+  w.Boolean(true);
+  w.Byte(0);
+  if (Call(ua_id::CreateSubscriptionRequest, body, response) != ua_id::CreateSubscriptionResponse) {
+    return 0;
+  }
+  UaBinaryReader r(response.data(), response.size());
+  return r.UInt32();
 }
 
 std::vector<std::uint8_t> UaTestClient::ReadRequestBody(const std::vector<UaNodeId>& nodes,

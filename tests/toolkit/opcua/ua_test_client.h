@@ -19,11 +19,22 @@ class UaTestClient {
 
   // TCP connect to 127.0.0.1 only.
   bool ConnectTcp(std::uint16_t port);
-  // TCP connect, Hello and OpenSecureChannel; false on any failure.
-  bool Connect(std::uint16_t port);
+  // TCP connect, Hello (announcing `maxMessageSize`, 0 for none) and OpenSecureChannel; false
+  // on any failure.
+  bool Connect(std::uint16_t port, std::uint32_t maxMessageSize = 0);
   // CreateSession and ActivateSession (anonymous).
   bool OpenSession();
+  // CreateSession alone; its status (Good when created).
+  UaStatusCode CreateSession(const std::string& name = "test");
+  // ActivateSession with `identity` as the user identity token; its status.
+  UaStatusCode ActivateSession(const UaExtensionObject& identity);
+  static UaExtensionObject AnonymousIdentity(const std::string& policyId = "anonymous");
+  // The session the requests name (to present another client's token).
+  const UaNodeId& AuthenticationToken() const { return authenticationToken_; }
+  void SetAuthenticationToken(UaNodeId token) { authenticationToken_ = std::move(token); }
   bool CloseSession();
+  // Sends raw bytes (for bad input) without waiting for an answer.
+  bool SendRaw(const std::vector<std::uint8_t>& bytes) { return SendAll(bytes); }
   // Sends raw bytes (for bad input) and reads whatever the server answers until it closes.
   std::string SendRawAndReadUntilClosed(const std::vector<std::uint8_t>& bytes);
 
@@ -34,6 +45,10 @@ class UaTestClient {
   // Sends a request without waiting; ReceiveResponse collects one answer.
   bool SendRequest(std::uint32_t requestType, const std::vector<std::uint8_t>& body);
   std::uint32_t ReceiveResponse(std::vector<std::uint8_t>& response, UaStatusCode* serviceResult);
+
+  // CreateSubscription (publishing enabled); the subscription's id, 0 on failure.
+  std::uint32_t CreateSubscription(double intervalMs, std::uint32_t lifetimeCount,
+                                   std::uint32_t maxKeepAliveCount);
 
   std::optional<std::vector<UaDataValue>> Read(const std::vector<UaNodeId>& nodes,
                                                double maxAge = 1000);

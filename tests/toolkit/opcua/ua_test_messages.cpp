@@ -5,7 +5,8 @@
 #include "toolkit/opcua/ua_node_ids.h"
 
 std::vector<std::uint8_t> UaHelloMessage(std::uint32_t receiveBufferSize,
-                                         std::uint32_t sendBufferSize) {
+                                         std::uint32_t sendBufferSize,
+                                         std::uint32_t maxMessageSize) {
   std::vector<std::uint8_t> m;
   UaBinaryWriter w(m);
   w.Raw("HELF", 4);
@@ -13,8 +14,8 @@ std::vector<std::uint8_t> UaHelloMessage(std::uint32_t receiveBufferSize,
   w.UInt32(0);  // protocol version
   w.UInt32(receiveBufferSize);
   w.UInt32(sendBufferSize);
-  w.UInt32(0);  // no message size limit
-  w.UInt32(0);  // no chunk count limit
+  w.UInt32(maxMessageSize);  // 0: no limit
+  w.UInt32(0);               // no chunk count limit
   w.String("opc.tcp://127.0.0.1");
   w.PatchUInt32(4, static_cast<std::uint32_t>(m.size()));
   return m;

@@ -1,4 +1,4 @@
-// main() of zelvox: the server; headless as a service, or with its window once there is one.
+// main() of zelvox: the server; with its main window, or headless as a service.
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -8,6 +8,7 @@
 #include "app/headless_service.h"
 #include "app/signal_watcher.h"
 #include "app/zelvox_application.h"
+#include "ui/window_application.h"
 
 namespace {
 
@@ -33,11 +34,16 @@ int main(int argc, char** argv) {
     std::cerr << "zelvox: " << line.error << '\n' << CommandLineUsage();
     return kExitUsage;
   }
-  // Registration needs no window; everything else does until the window is built in.
+  // Registration needs no window.
   if (!line.headless && line.registration == Registration::None) {
-    std::cerr << "zelvox: this build has no main window; start the server with --headless\n"
-              << CommandLineUsage();
-    return kExitUsage;
+    if (!WindowDisplayAvailable()) {
+      std::cerr << "zelvox: no display to open the window on (DISPLAY and WAYLAND_DISPLAY are "
+                   "unset); start the server with --headless\n";
+      return kExitUsage;
+    }
+    WindowApplication window(line, ProgramPath(argv[0]));
+    SignalWatcher signals([] { WindowApplication::Stop(); });
+    return window.Run(argc, argv);
   }
   HeadlessService service(line, ProgramPath(argv[0]), std::cerr);
   SignalWatcher signals([&service] { service.Stop(); });

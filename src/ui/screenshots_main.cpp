@@ -1,0 +1,113 @@
+// main() of zelvox-screenshots: the main window on a project, pictured for the documentation.
+//   zelvox-screenshots <output-dir> [zelvox options] <project>
+// Runs the window as zelvox does (simulation with --simulate), lets the values come in, and
+// saves main_window.png (tree expanded, a middle group selected) and type_menu.png (the EIS
+// type menu of two selected rows open) in <output-dir>; then closes the window.
+#include <QApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QMenu>
+#include <QScreen>
+#include <QTimer>
+#include <QTreeWidgetItemIterator>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "project/group_node.h"
+#include "ui/list_texts.h"
+#include "ui/list_view.h"
+#include "ui/main_frame.h"
+#include "ui/tree_view.h"
+#include "ui/window_application.h"
+
+namespace {
+
+constexpr int kValuesWaitMs = 2500;
+
+bool Save(const QPixmap& picture, const QString& path) {
+  if (picture.save(path)) {
+    std::cerr << "zelvox-screenshots: saved " << path.toStdString() << '\n';
+    return true;
+  }
+  std::cerr << "zelvox-screenshots: could not save " << path.toStdString() << '\n';
+  return false;
+}
+
+// The middle group the pictures show: the first whose first two items have 16 bits (values
+// with decimals, and a type menu of its own), else the first with two items.
+QTreeWidgetItem* PictureGroup(TreeView& tree) {
+  QTreeWidgetItem* fallback = nullptr;
+  for (QTreeWidgetItemIterator it(&tree); *it; ++it) {
+    GroupNode* node = TreeView::NodeOf(*it);
+    if (!node || !node->m_parent || !node->m_parent->m_parent || node->m_items.size() < 2) continue;
+    if (node->m_items[0]->m_size == 16 && node->m_items[1]->m_size == 16) return *it;
+    if (!fallback) fallback = *it;
+  }
+  return fallback;
+}
+
+void TakePictures(CMainFrame& frame, const QString& dir, bool* ok) {
+  frame.Tree().expandAll();
+  QTreeWidgetItem* group = PictureGroup(frame.Tree());
+  if (!group) {
+    std::cerr << "zelvox-screenshots: the project has no middle group with two items\n";
+    *ok = false;
+    frame.close();
+    return;
+  }
+  frame.Tree().setCurrentItem(group);
+  QTimer::singleShot(kValuesWaitMs, &frame, [&frame, dir, ok] {
+    ListView& list = frame.List();
+    list.selectionModel()->select(list.model()->index(0, 0),
+                                  QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    *ok = Save(frame.grab(), dir + "/main_window.png") && *ok;
+
+    list.selectionModel()->select(list.model()->index(1, 0),
+                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    std::unique_ptr<QMenu> menu = list.ContextMenu(0, kColType);
+    const QRect cell = list.visualRect(list.model()->index(0, kColType));
+    menu->popup(list.viewport()->mapToGlobal(cell.center()));
+    QApplication::processEvents();
+    QTimer::singleShot(
+        300, &frame, [&frame, dir, ok, shown = std::shared_ptr<QMenu>(std::move(menu))] {
+          // The pop-up is a window of its own: the picture is taken of the screen around both.
+          const QRect area = frame.frameGeometry().united(shown->geometry());
+          QScreen* screen = QGuiApplication::primaryScreen();
+          *ok = Save(screen->grabWindow(0, area.x(), area.y(), area.width(), area.height()),
+                     dir + "/type_menu.png") &&
+                *ok;
+          shown->close();
+          frame.close();
+        });
+  });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::cerr << "usage: zelvox-screenshots <output-dir> [zelvox options] <project>\n";
+    return 2;
+  }
+  const QString dir = QString::fromLocal8Bit(argv[1]);
+  const CommandLine line = ParseCommandLine(std::vector<std::string>(argv + 2, argv + argc));
+  if (!line.error.empty()) {
+    std::cerr << "zelvox-screenshots: " << line.error << '\n';
+    return 2;
+  }
+  if (!WindowDisplayAvailable()) {
+    std::cerr << "zelvox-screenshots: no display; run it under xvfb-run\n";
+    return 2;
+  }
+  QDir().mkpath(dir);
+  bool ok = true;
+  WindowApplication window(line, argv[0]);
+  window.SetOnShown([dir, &ok](CMainFrame& frame) { TakePictures(frame, dir, &ok); });
+  int qtArgc = 1;
+  const int code = window.Run(qtArgc, argv);
+  return code != 0 ? code : (ok ? 0 : 1);
+}
