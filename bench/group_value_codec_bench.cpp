@@ -37,7 +37,8 @@ std::vector<Sample> Samples() {
       {"EIS 11 '32Bit Counter' (4 Byte)", Variant::I4(70000), {0, 1, 0x11, 0x70}},
       {"EIS 12 'Access' (4 Byte)", text("001234 E:1 P:0 D:1 C:0 I:15"), {0, 0x12, 0x34, 0xAF}},
       {"EIS 14 '8Bit Counter' (8 Bit)", Variant::UI1(200), {200}},
-      {"EIS 15 'Character String' (14 Byte)", text("Hello"),
+      {"EIS 15 'Character String' (14 Byte)",
+       text("Hello"),
        {'H', 'e', 'l', 'l', 'o', 0, 0, 0, 0, 0, 0, 0, 0, 0}},
       {"Uncertain (2 Byte)", Variant::Bytes({1, 2}), {1, 2}},
   };

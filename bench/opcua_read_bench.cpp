@@ -3,11 +3,7 @@
 // change to its notification, and memory per monitored item. The same 1000-value Read runs
 // against a node-opcua reference server when Node.js and tests/interop's packages are there.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -18,14 +14,13 @@
 #include <memory>
 #include <thread>
 
+#include "child_probe.h"
 #include "fake_item_tree.h"
 #include "toolkit/opcua/ua_address_space.h"
 #include "toolkit/opcua/ua_binary_writer.h"
 #include "toolkit/opcua/ua_node_ids.h"
 #include "toolkit/opcua/ua_server.h"
 #include "ua_test_client.h"
-
-extern char** environ;
 
 namespace {
 constexpr int kItems = 1000;
@@ -77,19 +72,6 @@ std::size_t ResidentBytes() {
   std::size_t pages = 0, resident = 0;
   statm >> pages >> resident;
   return resident * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-}
-
-// CPU seconds (user and system) a child process has used so far.
-double ChildCpuSeconds(pid_t pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string field;
-  unsigned long long user = 0, system = 0;
-  // Field 2 (the name) has no blanks for "node"; fields 14 and 15 are user and system ticks.
-  for (int k = 1; k <= 15 && stat >> field; ++k) {
-    if (k == 14) user = std::stoull(field);
-    if (k == 15) system = std::stoull(field);
-  }
-  return static_cast<double>(user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
 // Reads 1000 values per call; `serverCpu` gives the server's CPU seconds so far.
@@ -258,41 +240,16 @@ void BM_Read1000_NodeOpcuaReference(benchmark::State& state) {
     state.SkipWithError("node-opcua-server not installed (npm ci in tests/interop)");
     return;
   }
-  int out[2];
-  if (pipe(out) != 0) return;
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-  posix_spawn_file_actions_addclose(&actions, out[0]);
-  std::string script = dir + "/reference_server.js";
-  std::string count = std::to_string(kItems);
-  char* argv[] = {const_cast<char*>("node"), script.data(), count.data(), nullptr};
-  pid_t pid = 0;
-  if (posix_spawnp(&pid, "node", &actions, nullptr, argv, environ) != 0) {
-    state.SkipWithError("node not found");
-    return;
-  }
-  close(out[1]);
+  ChildProbe reference({"node", dir + "/reference_server.js", std::to_string(kItems)}, {}, false,
+                       "listening");
   // The library logs to stdout too: the port comes on the line that starts "listening".
   unsigned port = 0;
-  std::string line;
-  char c;
-  while (port == 0 && read(out[0], &c, 1) == 1) {
-    if (c != '\n') {
-      line += c;
-      continue;
-    }
-    if (std::sscanf(line.c_str(), "listening %u", &port) != 1) port = 0;
-    line.clear();
-  }
-  if (port != 0) {
-    ReadThousand(state, static_cast<std::uint16_t>(port), [pid] { return ChildCpuSeconds(pid); });
-  } else {
+  if (!reference.Running() ||
+      std::sscanf(reference.ReadyLine().c_str(), "listening %u", &port) != 1) {
     state.SkipWithError("reference server did not start");
+    return;
   }
-  kill(pid, SIGTERM);
-  waitpid(pid, nullptr, 0);
-  close(out[0]);
+  ReadThousand(state, static_cast<std::uint16_t>(port), [&] { return reference.CpuSeconds(); });
 }
 BENCHMARK(BM_Read1000_NodeOpcuaReference)->UseRealTime();
 }  // namespace

@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr int kSubsPerMiddle = 250;
 constexpr int kMiddlesPerMain = 8;
 
 constexpr std::array<std::string_view, 8> kTypes{
@@ -15,10 +14,10 @@ constexpr std::array<std::string_view, 8> kTypes{
     "EIS 10 '16Bit Counter' (2 Byte)", "EIS 11 '32Bit Counter' (4 Byte)",
     "EIS 14 '8Bit Counter' (8 Bit)",   "Uncertain (2 Byte)"};
 
-std::string AddressText(int index) {
-  const int middle = index / kSubsPerMiddle;
+std::string AddressText(int index, int subsPerMiddle) {
+  const int middle = index / subsPerMiddle;
   return std::to_string(middle / kMiddlesPerMain) + "/" + std::to_string(middle % kMiddlesPerMain) +
-         "/" + std::to_string(index % kSubsPerMiddle);
+         "/" + std::to_string(index % subsPerMiddle);
 }
 
 }  // namespace
@@ -27,18 +26,19 @@ std::string SyntheticEsf(const SyntheticEsfShape& shape) {
   std::string out = "Project name:;Synthetic building\r\n";
   out.reserve(static_cast<std::size_t>(shape.addresses) * shape.objectLines * 96);
   int objectNumber = 0;
+  const int subsPerMiddle = shape.subsPerMiddle;
   for (int index = 0; index < shape.addresses; ++index) {
-    const int middle = index / kSubsPerMiddle;
-    if (index % (kSubsPerMiddle * kMiddlesPerMain) == 0) {
+    const int middle = index / subsPerMiddle;
+    if (index % (subsPerMiddle * kMiddlesPerMain) == 0) {
       const std::string main = std::to_string(middle / kMiddlesPerMain);
       out += "Maingroup:;Floor " + main + ";" + main + "\r\n";
     }
-    if (index % kSubsPerMiddle == 0) {
+    if (index % subsPerMiddle == 0) {
       const std::string number = std::to_string(middle % kMiddlesPerMain);
       out += "Middlegroup:;Function " + number + ";" + std::to_string(middle / kMiddlesPerMain) +
              "/" + number + "\r\n";
     }
-    const std::string own = AddressText(index);
+    const std::string own = AddressText(index, subsPerMiddle);
     out += "Subgroup:;Group address " + std::to_string(index) + ";" + own + "\r\n";
     out += "No.;Physical address;Device;Object;EIS type;Group addresses\r\n";
     const std::string_view type = kTypes[index % kTypes.size()];
@@ -51,7 +51,7 @@ std::string SyntheticEsf(const SyntheticEsfShape& shape) {
       out += ";" + own;
       if (shape.linksPerAddress > 0) {
         const int link = 1 + line % shape.linksPerAddress;
-        out += " " + AddressText((index + link) % shape.addresses);
+        out += " " + AddressText((index + link) % shape.addresses, subsPerMiddle);
       }
       out += "\r\n";
     }

@@ -4,7 +4,8 @@
 #include <string>
 
 struct SyntheticEsfShape {
-  int addresses = 15000;    // group addresses, three levels, 250 to a middle group
+  int addresses = 15000;    // group addresses, three levels
+  int subsPerMiddle = 250;  // group addresses to a middle group (256 at most)
   int objectLines = 4;      // communication objects listed under each address
   int devices = 1000;       // distinct physical addresses, used in turn
   int linksPerAddress = 3;  // further addresses each item ends up linked to

@@ -103,5 +103,10 @@ const char* CommandLineUsage() {
          "  ZELVOX_HOME     the settings folder (default ~/.config/Varnok/Zelvox)\n"
          "  NOTIFY_SOCKET   set by systemd: readiness and watchdog go there (Type=notify)\n"
          "files:\n"
-         "  ../share/zelvox  language files, manual and demo, found beside the program\n";
+         "  ../share/zelvox  language files, manual and demo, found beside the program\n"
+         "settings (section Parameter of $ZELVOX_HOME/HKCU.reg), among them:\n"
+         "  UaDeviceReads   0 (default): an OPC UA Read returns the cached value, which the bus\n"
+         "                  keeps current; only an item without a value is read from the bus\n"
+         "                  once. 1: a Read with maxAge 0 reads the device (use only where\n"
+         "                  every group address answers reads)\n";
 }

@@ -30,6 +30,9 @@ constexpr unsigned kMsgUnregisterFailed = 176;
 constexpr unsigned kMsgRegisterFailed = 177;
 constexpr unsigned kMsgWindowNotFound = 199;
 
+// The setting that makes a UA Read with maxAge 0 read the device.
+constexpr const char* kUaDeviceReadsValue = "UaDeviceReads";
+
 }  // namespace
 
 ZelvoxApplication::ZelvoxApplication(CommandLine line, std::string programPath, Prompt& prompt)
@@ -145,6 +148,7 @@ std::optional<int> ZelvoxApplication::StartServing(SettingsStore& store) {
   if (m_line.opcUaPort) options.port = *m_line.opcUaPort;
   options.listenAny =
       m_line.listenAny || store.GetInt(kParameterKey, kOpcUaListenAnyValue).value_or(0) != 0;
+  options.deviceReads = store.GetInt(kParameterKey, kUaDeviceReadsValue).value_or(0) != 0;
   options.projectName = [callback = m_callback.get()] {
     std::lock_guard tagLock(callback->GetTagLock());
     return callback->Root().m_name;

@@ -171,6 +171,20 @@ std::string OpcServerCallback::GetTagItemID(CTag* tag) {
   return item->m_itemId;
 }
 
+HRESULT OpcServerCallback::GetTagLimits(CTag* tag, double* low, double* high) {
+  const GroupItem* item = AsItem(tag);
+  if (!item) return S_FALSE;
+  Guard lock(m_tagLock);
+  // Dimming values and scaling in percent are decoded to 0-100, scaling in degrees to 0-360.
+  const bool percent =
+      (item->m_eis == 2 && item->m_subtype == 3) || (item->m_eis == 6 && item->m_subtype == 1);
+  const bool angle = item->m_eis == 6 && item->m_subtype == 2;
+  if (!percent && !angle) return S_FALSE;
+  *low = 0;
+  *high = angle ? 360 : 100;
+  return S_OK;
+}
+
 HRESULT OpcServerCallback::ReadTagFromDevice(CTag* tag) {
   GroupItem* item = AsItem(tag);
   if (!item) return E_INVALIDARG;

@@ -50,6 +50,8 @@ class OpcServerCallback : public COPCCallback, public NameSpaceHolder {
   // Copies the item's canonical type and access rights into `record`.
   HRESULT ValidateTag(CTag* record, const char* itemId, const char* accessPath, int flags) override;
   std::string GetTagItemID(CTag* tag) override;
+  // The natural range of percent (0-100) and angle (0-360) items, S_OK; S_FALSE for others.
+  HRESULT GetTagLimits(CTag* tag, double* low, double* high) override;
   // Asks the document for a fresh value; the value arrives later. Returns S_OK.
   HRESULT ReadTagFromDevice(CTag* tag) override;
   // Converts `value` to the item's canonical type (ConvertWrittenValue) and hands it to the

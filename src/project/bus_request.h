@@ -15,4 +15,5 @@ struct BusRequest {
   std::int32_t kind = kRequestRead;
   std::int32_t initial = 0;  // 1 for a read queued by the initial read after loading
   Variant value;             // of the item's canonical type; empty for reads
+  std::int64_t order = 0;    // the request's place, kept by the RequestQueue that holds it
 };

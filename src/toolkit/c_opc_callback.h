@@ -55,7 +55,8 @@ class COPCCallback {
   // The toolkit's own: the system defines no access paths.
   virtual HRESULT GetTagAccessPath(CTag* tag, std::string* accessPath);
   virtual std::string GetTagItemID(CTag* /*tag*/) { return {}; }
-  // The toolkit's own: the system defines no limits (returns S_FALSE).
+  // The toolkit's own defines no limits (S_FALSE); a system whose items have a natural range
+  // (their EURange towards OPC UA clients) overrides it: low and high, S_OK.
   virtual HRESULT GetTagLimits(CTag* tag, double* low, double* high);
   virtual HRESULT NoOpCallbackB(void* /*a*/, void* /*b*/, void* /*c*/) { return S_OK; }
   // The toolkit's own: copies value, quality and time stamp of each tag under the tag lock.

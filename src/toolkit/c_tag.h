@@ -38,6 +38,8 @@ class CTag {
   FileTime m_timestamp;
   std::uint16_t m_quality = OPC_QUALITY_UNCERTAIN;
   std::uint16_t m_accessRights = OPC_READABLE | OPC_WRITEABLE;  // the toolkit's default
+  // The toolkit asked the device for the value of this tag while it had none (it asks once).
+  bool m_firstReadAsked = false;
 
  private:
   std::atomic<long> m_refCount{0};

@@ -55,7 +55,7 @@ class ToolSettingsTest : public ::testing::Test {
 TEST_F(ToolSettingsTest, ListsEverySettingWithItsDefaultThenSetsAndGets) {
   ToolRun run = RunTool({"settings"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 21);
+  EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 24);
   for (const char* line :
        {"UseGMT\t1\t1\t0 to 1\t", "InitSpeedCombobox\t1\t1\t0 to 2\t", "ResponseTimeout\t6\t6\t",
         "ReadSpeed\t100\t100\t1 to 60000\t", "WriteSpeed\t100\t100\t",

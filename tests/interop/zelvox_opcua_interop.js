@@ -8,7 +8,9 @@ const path = require("path");
 const assert = require("assert");
 const {
   OPCUAClient, AttributeIds, BrowseDirection, DataType, StatusCodes,
-  coerceNodeId,
+  coerceNodeId, CreateSubscriptionRequest, CreateMonitoredItemsRequest, PublishRequest,
+  SetTriggeringRequest, TransferSubscriptionsRequest, DataChangeFilter, DataChangeTrigger,
+  DeadbandType, MonitoringMode, TimestampsToReturn,
 } = require("node-opcua-client");
 const { OPCUACertificateManager } = require("node-opcua-certificate-manager");
 const { BrowseRequest } = require("node-opcua-service-browse");
@@ -65,6 +67,9 @@ function projectExport() {
   esf += "Middlegroup:;Links;1/2\r\n";
   subgroup("1/2/1", "1.1.2", "EIS 1 'Switching' (1 Bit)", "1/2/1");
   subgroup("1/2/2", "1.1.2", "EIS 1 'Switching' (1 Bit)", "1/2/2 1/2/1");
+  // An address that no device answers reads of.
+  esf += "Middlegroup:;Silent;1/3\r\n";
+  subgroup("1/3/1", "1.1.2", "EIS 1 'Switching' (1 Bit)", "1/3/1");
   return esf;
 }
 
@@ -142,6 +147,46 @@ async function write(session, nodeId, dataType, value) {
   return session.write({ nodeId, attributeId: AttributeIds.Value, value: { value: { dataType, value } } });
 }
 
+// Subscriptions by plain requests, so that the test decides when to Publish: a subscription
+// (100 ms, keep-alive every 3 intervals), a monitored Value, and one Publish's data changes as
+// [client handle, DataValue] pairs (none for a keep-alive).
+async function rawSubscription(session) {
+  const r = await session.performMessageTransaction(new CreateSubscriptionRequest({
+    requestedPublishingInterval: 100, requestedLifetimeCount: 1000, requestedMaxKeepAliveCount: 3,
+    publishingEnabled: true }));
+  return r.subscriptionId;
+}
+
+async function rawMonitor(session, subscriptionId, nodeId, clientHandle,
+  { filter = null, mode = MonitoringMode.Reporting } = {}) {
+  const r = await session.performMessageTransaction(new CreateMonitoredItemsRequest({
+    subscriptionId, timestampsToReturn: TimestampsToReturn.Both,
+    itemsToCreate: [{ itemToMonitor: { nodeId, attributeId: AttributeIds.Value }, monitoringMode: mode,
+      requestedParameters: { clientHandle, samplingInterval: 50, queueSize: 10, discardOldest: true, filter } }] }));
+  return r.results[0];
+}
+
+async function rawPublish(session) {
+  const r = await session.performMessageTransaction(new PublishRequest({ subscriptionAcknowledgements: [] }));
+  const changes = [];
+  for (const n of r.notificationMessage.notificationData || []) {
+    for (const m of n.monitoredItems || []) changes.push([m.clientHandle, m.value]);
+  }
+  return changes;
+}
+
+// Publishes until a change of `handle` satisfies `until`; all changes seen on the way.
+async function publishUntil(session, handle, until, what) {
+  const seen = [];
+  const end = Date.now() + 15000;
+  while (Date.now() < end) {
+    const changes = await rawPublish(session);
+    seen.push(...changes);
+    if (changes.some(([h, dv]) => h === handle && until(dv))) return seen;
+  }
+  assert.fail(`${what}: ${JSON.stringify(seen.map(([h, dv]) => [h, dv.value.value]))}`);
+}
+
 // A session of a child process that is then killed; resolves with its authentication token.
 async function vanishedSession(endpoint) {
   const script = `
@@ -210,6 +255,65 @@ async function reactivate(endpoint, token) {
     assert.strictEqual(found.get(item("Check Device")), "1:Check Device");
   });
 
+  await scenario("the type tree from Types down to an item's data type; Server components", async () => {
+    // Organizes and HasSubtype only, as a client's type browser walks it.
+    const children = async (nodeId) => {
+      const r = await session.browse({ nodeId, browseDirection: BrowseDirection.Forward,
+        referenceTypeId: "HierarchicalReferences", includeSubtypes: true, resultMask: 63 });
+      assert.strictEqual(r.statusCode.value, 0, nodeId);
+      return new Map(r.references.map((ref) => [ref.browseName.name, ref]));
+    };
+    const dt = await session.read({ nodeId: typeItem("1/1/7"), attributeId: AttributeIds.DataType });
+    const wanted = dt.value.value.toString();  // Float
+    let path = ["Types", "DataTypes", "BaseDataType", "Number", "Float"];
+    let node = "ns=0;i=86";
+    for (const name of path.slice(1)) {
+      const next = (await children(node)).get(name);
+      assert.ok(next, `${name} under ${node}`);
+      node = next.nodeId.toString();
+    }
+    assert.strictEqual(node, wanted);
+    const subtype = (await children("ns=0;i=26")).get("Float");
+    assert.strictEqual(subtype.referenceTypeId.toString(), "ns=0;i=45");  // HasSubtype
+    const itemRefs = await session.browse({ nodeId: typeItem("1/1/7"), browseDirection: BrowseDirection.Forward,
+      referenceTypeId: "HasTypeDefinition", resultMask: 63 });
+    assert.strictEqual(itemRefs.references[0].browseName.name, "BaseDataVariableType");
+    const server = await children("ns=0;i=2253");
+    for (const name of ["ServerRedundancy", "VendorServerInfo", "Auditing", "ServerDiagnostics",
+      "ServerCapabilities", "ServerStatus"]) assert.ok(server.has(name), name);
+    const enabled = await session.read({ nodeId: "ns=0;i=2294", attributeId: AttributeIds.Value });
+    assert.strictEqual(enabled.value.value, false);
+    const caps = await children("ns=0;i=2268");
+    for (const name of ["MaxBrowseContinuationPoints", "MaxQueryContinuationPoints",
+      "MaxHistoryContinuationPoints", "ModellingRules", "AggregateFunctions", "SoftwareCertificates"]) {
+      assert.ok(caps.has(name), name);
+    }
+  });
+
+  await scenario("items: address and name shown, scalar attributes, refused writes and views", async () => {
+    const name = await session.read({ nodeId: typeItem("1/1/7"), attributeId: AttributeIds.DisplayName });
+    assert.strictEqual(name.value.value.text, "1/1/7 Item 1/1/7");
+    const browseName = await session.read({ nodeId: typeItem("1/1/7"), attributeId: AttributeIds.BrowseName });
+    assert.strictEqual(browseName.value.value.name, "1/1/7");
+    const folder = await session.read({ nodeId: item("Test.Types"), attributeId: AttributeIds.DisplayName });
+    assert.strictEqual(folder.value.value.text, "Types");
+    const dims = await session.read({ nodeId: typeItem("1/1/7"), attributeId: AttributeIds.ArrayDimensions });
+    assert.strictEqual(dims.statusCode.value, 0);
+    assert.strictEqual(dims.value.dataType, DataType.Null);
+    const min = await session.read({ nodeId: typeItem("1/1/7"), attributeId: AttributeIds.MinimumSamplingInterval });
+    assert.strictEqual(min.value.value, 10);
+    // 1/1/14 is a 16-bit counter: 70000 does not fit.
+    let s = await write(session, typeItem("1/1/14"), DataType.Int32, 70000);
+    assert.strictEqual(s.value, StatusCodes.BadOutOfRange.value);
+    s = await session.write({ nodeId: typeItem("1/1/14"), attributeId: AttributeIds.Value,
+      value: { value: { dataType: DataType.Int16, value: 5 }, sourceTimestamp: new Date() } });
+    assert.strictEqual(s.value, StatusCodes.BadWriteNotSupported.value);
+    const view = await session.performMessageTransaction(new BrowseRequest({
+      view: { viewId: "ns=0;i=12345" }, nodesToBrowse: [{ nodeId: "ns=0;i=85", resultMask: 63 }] }))
+      .then(() => "Good", (e) => e.message);
+    assert.match(view, /BadViewIdUnknown/);
+  });
+
   await scenario("BrowseNext pages through a folder with more references than asked for", async () => {
     const node = { nodeId: item("Test.Types"), browseDirection: BrowseDirection.Forward,
       referenceTypeId: "ns=0;i=35", includeSubtypes: true, resultMask: 63 };
@@ -266,6 +370,120 @@ async function reactivate(endpoint, token) {
     const unknown = await session.read({ nodeId: item("Test.No.Such"), attributeId: AttributeIds.Value });
     assert.strictEqual(unknown.statusCode.value, StatusCodes.BadNodeIdUnknown.value);
     await goodValue(session, typeItem("1/1/7"), DataType.Float, -30.5, 0);
+  });
+
+  await scenario("default reads come from the cache and leave a silent address good", async () => {
+    // The write's confirmation sets the value; a subscription sees it without reading (a read
+    // of the item before it had a value would rightly ask the bus once).
+    const silent = item("Test.Silent.1/3/1");
+    const { sub, values } = await subscribeValue(session, silent);
+    assert.strictEqual((await write(session, silent, DataType.Boolean, true)).value, 0);
+    await eventually(() => values.includes(true) || values, "the written value");
+    await sub.terminate();
+    // Default reads (maxAge 0) for longer than the response time-out of 2 s: a group read sent
+    // for any of them would have gone unanswered and made the value bad.
+    const end = Date.now() + 3500;
+    while (Date.now() < end) {
+      const dv = await session.read({ nodeId: silent, attributeId: AttributeIds.Value });
+      assert.strictEqual(dv.statusCode.value, 0, dv.statusCode.toString());
+      assert.strictEqual(dv.value.value, true);
+      await sleep(250);
+    }
+  });
+
+  await scenario("deadband: only larger changes are notified; percent where the item has a range", async () => {
+    const sub = await rawSubscription(session);
+    const absolute = new DataChangeFilter({ trigger: DataChangeTrigger.StatusValue,
+      deadbandType: DeadbandType.Absolute, deadbandValue: 1 });
+    const value = typeItem("1/1/7");
+    assert.strictEqual((await rawMonitor(session, sub, value, 7, { filter: absolute })).statusCode.value, 0);
+    assert.strictEqual((await write(session, value, DataType.Float, 10)).value, 0);
+    await publishUntil(session, 7, (dv) => dv.value.value === 10, "10");
+    // 10.5 lies within 1 of the last notified 10; 12 does not.
+    assert.strictEqual((await write(session, value, DataType.Float, 10.5)).value, 0);
+    await sleep(300);
+    assert.strictEqual((await write(session, value, DataType.Float, 12)).value, 0);
+    const seen = await publishUntil(session, 7, (dv) => dv.value.value === 12, "12");
+    assert.ok(!seen.some(([, dv]) => dv.value.value === 10.5), "10.5 was notified");
+    const percent = new DataChangeFilter({ trigger: DataChangeTrigger.StatusValue,
+      deadbandType: DeadbandType.Percent, deadbandValue: 10 });
+    assert.strictEqual((await rawMonitor(session, sub, typeItem("1/1/8"), 8, { filter: percent })).statusCode.value, 0);
+    assert.strictEqual((await rawMonitor(session, sub, value, 9, { filter: percent })).statusCode.value,
+      StatusCodes.BadMonitoredItemFilterUnsupported.value);
+    const range = await session.read({ nodeId: typeItem("1/1/8") + "#EURange", attributeId: AttributeIds.Value });
+    assert.strictEqual(range.statusCode.value, 0);
+    assert.deepStrictEqual([range.value.value.low, range.value.value.high], [0, 100]);
+    const angle = await session.read({ nodeId: typeItem("1/1/9") + "#EURange", attributeId: AttributeIds.Value });
+    assert.deepStrictEqual([angle.value.value.low, angle.value.value.high], [0, 360]);
+    await session.deleteSubscriptions({ subscriptionIds: [sub] });
+  });
+
+  await scenario("SetTriggering: a sampling item is sent when its trigger reports", async () => {
+    const sub = await rawSubscription(session);
+    const trigger = await rawMonitor(session, sub, typeItem("1/1/10"), 10);
+    const sampled = await rawMonitor(session, sub, typeItem("1/1/15"), 15, { mode: MonitoringMode.Sampling });
+    await publishUntil(session, 10, () => true, "the trigger's first value");
+    const link = await session.performMessageTransaction(new SetTriggeringRequest({ subscriptionId: sub,
+      triggeringItemId: trigger.monitoredItemId, linksToAdd: [sampled.monitoredItemId] }));
+    assert.deepStrictEqual(link.addResults.map((s) => s.value), [0]);
+    assert.strictEqual((await write(session, typeItem("1/1/15"), DataType.Int32, 77)).value, 0);
+    await sleep(300);
+    // Alone, the sampled item's change stays queued (keep-alives only)...
+    for (let k = 0; k < 2; k++) assert.deepStrictEqual(await rawPublish(session), []);
+    // ...until the trigger reports.
+    assert.strictEqual((await write(session, typeItem("1/1/10"), DataType.Boolean, false)).value, 0);
+    const seen = await publishUntil(session, 10, (dv) => dv.value.value === false, "the trigger");
+    assert.ok(seen.some(([h, dv]) => h === 15 && dv.value.value === 77), "sampled value not sent");
+    await session.deleteSubscriptions({ subscriptionIds: [sub] });
+  });
+
+  await scenario("Call: GetMonitoredItems and ResendData; a write-only item publishes no value", async () => {
+    const sub = await rawSubscription(session);
+    const a = await rawMonitor(session, sub, typeItem("1/1/17"), 101);
+    const b = await rawMonitor(session, sub, item("Check Device"), 102);
+    const first = await publishUntil(session, 102, () => true, "Check Device");
+    const check = first.find(([h]) => h === 102)[1];
+    assert.strictEqual(check.statusCode.value, StatusCodes.BadNotReadable.value);
+    assert.strictEqual(check.value.dataType, DataType.Null);
+    const got = await session.call({ objectId: "ns=0;i=2253", methodId: "ns=0;i=11492",
+      inputArguments: [{ dataType: DataType.UInt32, value: sub }] });
+    assert.strictEqual(got.statusCode.value, 0);
+    assert.deepStrictEqual([...got.outputArguments[0].value].sort(),
+      [a.monitoredItemId, b.monitoredItemId].sort());
+    assert.deepStrictEqual([...got.outputArguments[1].value].sort(), [101, 102]);
+    const unknown = await session.call({ objectId: "ns=0;i=2253", methodId: "ns=0;i=11492",
+      inputArguments: [{ dataType: DataType.UInt32, value: 999999 }] });
+    assert.strictEqual(unknown.statusCode.value, StatusCodes.BadSubscriptionIdInvalid.value);
+    const resend = await session.call({ objectId: "ns=0;i=2253", methodId: "ns=0;i=12873",
+      inputArguments: [{ dataType: DataType.UInt32, value: sub }] });
+    assert.strictEqual(resend.statusCode.value, 0);
+    // The unchanged value comes again.
+    const again = await publishUntil(session, 101, () => true, "resent value");
+    assert.strictEqual(again.find(([h]) => h === 101)[1].value.value, 0x41);
+    await session.deleteSubscriptions({ subscriptionIds: [sub] });
+  });
+
+  await scenario("TransferSubscriptions: a reconnecting client keeps its subscription", async () => {
+    const first = makeClient({ requestedSessionTimeout: 60000 });
+    await first.connect(endpoint);
+    const old = await first.createSession();
+    const sub = await rawSubscription(old);
+    await rawMonitor(old, sub, typeItem("1/1/18"), 18);
+    // The client comes back on a new connection with a new session.
+    const second = makeClient();
+    await second.connect(endpoint);
+    const fresh = await second.createSession();
+    const r = await fresh.performMessageTransaction(new TransferSubscriptionsRequest({
+      subscriptionIds: [sub], sendInitialValues: true }));
+    assert.strictEqual(r.results[0].statusCode.value, 0);
+    const seen = await publishUntil(fresh, 18, () => true, "initial value after the transfer");
+    assert.strictEqual(seen.find(([h]) => h === 18)[1].value.value, 200);
+    // The subscription now answers to the new session only.
+    const gone = await old.deleteSubscriptions({ subscriptionIds: [sub] });
+    assert.strictEqual(gone.results[0].value, StatusCodes.BadSubscriptionIdInvalid.value);
+    await fresh.deleteSubscriptions({ subscriptionIds: [sub] });
+    await Promise.all([old.close(), fresh.close()]);
+    await Promise.all([first.disconnect(), second.disconnect()]);
   });
 
   await scenario("subscription: a telegram's change, then keep-alives", async () => {

@@ -208,6 +208,24 @@ TEST_F(OpcServerCallbackTest, DeviceReadsGoToTheDocument) {
   EXPECT_TRUE(document.lockHeld[0]);
 }
 
+TEST_F(OpcServerCallbackTest, PercentAndAngleItemsHaveTheirRange) {
+  GroupItem& percent =
+      TestProject::Add(*project.central, "2/517", "EIS 6 'Scaling - percent' (8 Bit)");
+  GroupItem& angle =
+      TestProject::Add(*project.central, "2/518", "EIS 6 'Scaling - degree' (8 Bit)");
+  GroupItem& dimming =
+      TestProject::Add(*project.central, "2/519", "EIS 2 'Dimming - value' (8 Bit)");
+  double low = -1, high = -1;
+  EXPECT_EQ(server.GetTagLimits(&percent, &low, &high), S_OK);
+  EXPECT_EQ(std::make_pair(low, high), std::make_pair(0.0, 100.0));
+  EXPECT_EQ(server.GetTagLimits(&angle, &low, &high), S_OK);
+  EXPECT_EQ(std::make_pair(low, high), std::make_pair(0.0, 360.0));
+  EXPECT_EQ(server.GetTagLimits(&dimming, &low, &high), S_OK);
+  EXPECT_EQ(high, 100.0);
+  EXPECT_EQ(server.GetTagLimits(project.value, &low, &high), S_FALSE);
+  EXPECT_EQ(server.GetTagLimits(project.counter, &low, &high), S_FALSE);
+}
+
 TEST_F(OpcServerCallbackTest, FixedAnswers) {
   EXPECT_EQ(server.ReviseUpdateRate(0), 10u);
   EXPECT_EQ(server.ReviseUpdateRate(9), 10u);

@@ -8,6 +8,7 @@
 
 #include "platform/clock.h"
 #include "platform/code_page.h"
+#include "toolkit/opcua/ua_binary_writer.h"
 #include "toolkit/opcua/ua_service_header.h"
 #include "toolkit/opcua/ua_variant_conversion.h"
 
@@ -64,8 +65,15 @@ bool OutOfRangeFor(VARTYPE type, const UaVariant& value) {
   return false;
 }
 
-// Property node ids: the item ID, this separator and the property id.
+// Property node ids: the item ID, this separator and the property id, or "EURange" for the
+// range of an item whose served system gives it limits.
 constexpr char kPropertySeparator = '#';
+constexpr std::uint32_t kEuRangeProperty = 0;  // no item property has id 0
+constexpr std::string_view kEuRangeName = "EURange";
+
+std::string PropertySuffix(std::uint32_t propertyId) {
+  return propertyId == kEuRangeProperty ? std::string(kEuRangeName) : std::to_string(propertyId);
+}
 
 UaNodeId ItemNodeId(const std::string& cp1252) {
   return UaNodeId::String(kItemNamespace, AnsiToUtf8(cp1252));
@@ -259,13 +267,16 @@ UaAddressSpace::Resolved UaAddressSpace::Resolve(const UaNodeId& id) {
   }
   std::size_t sep = text->rfind(kPropertySeparator);
   if (sep != std::string::npos && sep > 0) {
-    std::uint32_t pid = 0;
+    std::uint32_t pid = kEuRangeProperty;
     const char* first = text->data() + sep + 1;
     const char* last = text->data() + text->size();
-    auto [end, ec] = std::from_chars(first, last, pid);
+    bool parsed = std::string_view(first, last - first) == kEuRangeName;
+    if (!parsed) {
+      auto [end, ec] = std::from_chars(first, last, pid);
+      parsed = ec == std::errc() && end == last && first != last && pid != kEuRangeProperty;
+    }
     std::string item = text->substr(0, sep);
-    if (ec == std::errc() && end == last && first != last &&
-        callback_.FindTag(item.c_str(), nullptr, 0) != nullptr) {
+    if (parsed && callback_.FindTag(item.c_str(), nullptr, 0) != nullptr) {
       for (const PropertyInfo& p : Properties(item)) {
         if (p.id == pid) {
           r.kind = Kind::Property;
@@ -300,11 +311,15 @@ std::vector<UaAddressSpace::PropertyInfo> UaAddressSpace::Properties(const std::
   for (std::uint32_t k = 0; k < count; ++k) {
     out.push_back({ids[k], Utf16ToUtf8(descriptions[k]), types[k]});
   }
+  double low = 0;
+  double high = 0;
+  if (callback_.GetTagLimits(tag, &low, &high) == S_OK) {
+    out.push_back({kEuRangeProperty, std::string(kEuRangeName), VT_EMPTY});
+  }
   return out;
 }
 
-UaNodeInfo UaAddressSpace::ItemInfo(const std::string& itemId, const CTag& tag,
-                                    bool withDescription) {
+UaNodeInfo UaAddressSpace::ItemInfo(const std::string& itemId, const CTag& tag, bool withNames) {
   UaNodeInfo info;
   info.id = ItemNodeId(itemId);
   info.nodeClass = UaNodeClass::Variable;
@@ -315,19 +330,25 @@ UaNodeInfo UaAddressSpace::ItemInfo(const std::string& itemId, const CTag& tag,
   info.dataType = UaDataTypeOf(tag.m_nativeDataType);
   info.valueRank = UaValueRankOf(tag.m_nativeDataType);
   info.accessLevel = AccessLevelOf(tag.m_accessRights);
-  if (!withDescription) return info;
-  // The description is the item's name, which the callback gives as property 101.
+  // The fastest sampling the served system grants.
+  info.minimumSamplingInterval = static_cast<double>(callback_.ReviseUpdateRate(0));
+  if (!withNames) return info;
+  // The item's name, which the callback gives as property 101, is its description; the
+  // display name is "address name" so that a client's tree reads like the project.
   std::uint32_t pid = 101;
   Variant name;
   HRESULT error = S_OK;
   if (Succeeded(callback_.GetItemProperties(itemId.c_str(), 1, &pid, &name, &error)) &&
       Succeeded(error) && name.vt() == VT_BSTR) {
     info.description.text = Utf16ToUtf8(name.bstrVal());
+    if (!info.description.text.empty() && info.description.text != leaf) {
+      info.displayName.text = leaf + " " + info.description.text;
+    }
   }
   return info;
 }
 
-std::optional<UaNodeInfo> UaAddressSpace::Describe(const UaNodeId& id, bool withDescription) {
+std::optional<UaNodeInfo> UaAddressSpace::Describe(const UaNodeId& id, bool withNames) {
   Resolved r = Resolve(id);
   switch (r.kind) {
     case Kind::Unknown:
@@ -348,7 +369,7 @@ std::optional<UaNodeInfo> UaAddressSpace::Describe(const UaNodeId& id, bool with
       std::lock_guard guard(callback_.GetTagLock());
       CTag* tag = callback_.FindTag(r.path.c_str(), nullptr, 0);
       if (tag == nullptr) return std::nullopt;
-      return ItemInfo(r.path, *tag, withDescription);
+      return ItemInfo(r.path, *tag, withNames);
     }
     case Kind::Property:
       for (const PropertyInfo& p : Properties(r.path)) {
@@ -361,6 +382,11 @@ std::optional<UaNodeInfo> UaAddressSpace::Describe(const UaNodeId& id, bool with
         info.typeDefinition = ua_id::PropertyType;
         info.dataType = UaDataTypeOf(p.type);
         info.valueRank = UaValueRankOf(p.type);
+        if (p.id == kEuRangeProperty) {
+          info.browseName.ns = 0;  // the standard property
+          info.dataType = ua_id::Range;
+          info.valueRank = -1;
+        }
         info.accessLevel = 1;
         return info;
       }
@@ -397,7 +423,7 @@ bool UaAddressSpace::References(const UaNodeId& id, std::vector<UaReference>& ou
       out.push_back({ua_id::Organizes, false, FolderNodeId(ParentPath(r.path))});
       for (const PropertyInfo& p : Properties(r.path)) {
         out.push_back({ua_id::HasProperty, true,
-                       ItemNodeId(r.path + kPropertySeparator + std::to_string(p.id))});
+                       ItemNodeId(r.path + kPropertySeparator + PropertySuffix(p.id))});
       }
       return true;
     case Kind::Property:
@@ -447,9 +473,39 @@ UaDataValue UaAddressSpace::ReadCommon(const UaNodeInfo& info, std::uint32_t att
     case ua_attr::UserWriteMask:
       return UaDataValue::Of(UaVariant::UInt32(0));
   }
-  if (info.nodeClass == UaNodeClass::Object) {
-    if (attribute == ua_attr::EventNotifier) return UaDataValue::Of(UaVariant::Byte(0));
-    return UaDataValue::Status(ua_status::BadAttributeIdInvalid);
+  switch (info.nodeClass) {
+    case UaNodeClass::Object:
+      if (attribute == ua_attr::EventNotifier) return UaDataValue::Of(UaVariant::Byte(0));
+      return UaDataValue::Status(ua_status::BadAttributeIdInvalid);
+    case UaNodeClass::Method:
+      if (attribute == ua_attr::Executable || attribute == ua_attr::UserExecutable) {
+        return UaDataValue::Of(UaVariant::Boolean(true));
+      }
+      return UaDataValue::Status(ua_status::BadAttributeIdInvalid);
+    case UaNodeClass::ReferenceType:
+      if (attribute == ua_attr::Symmetric)
+        return UaDataValue::Of(UaVariant::Boolean(info.symmetric));
+      if (attribute == ua_attr::InverseName && !info.symmetric) {
+        return UaDataValue::Of(UaVariant::LocalizedText({{}, info.inverseName}));
+      }
+      [[fallthrough]];
+    case UaNodeClass::ObjectType:
+    case UaNodeClass::DataType:
+      if (attribute == ua_attr::IsAbstract) {
+        return UaDataValue::Of(UaVariant::Boolean(info.isAbstract));
+      }
+      return UaDataValue::Status(ua_status::BadAttributeIdInvalid);
+    case UaNodeClass::VariableType:
+      if (attribute == ua_attr::IsAbstract) {
+        return UaDataValue::Of(UaVariant::Boolean(info.isAbstract));
+      }
+      if (attribute != ua_attr::DataType && attribute != ua_attr::ValueRank &&
+          attribute != ua_attr::ArrayDimensions) {
+        return UaDataValue::Status(ua_status::BadAttributeIdInvalid);
+      }
+      break;
+    default:
+      break;
   }
   switch (attribute) {
     case ua_attr::DataType:
@@ -457,13 +513,14 @@ UaDataValue UaAddressSpace::ReadCommon(const UaNodeInfo& info, std::uint32_t att
     case ua_attr::ValueRank:
       return UaDataValue::Of(UaVariant::Int32(info.valueRank));
     case ua_attr::ArrayDimensions:
-      if (info.valueRank != 1) return UaDataValue::Of(UaVariant::Array(UaType::UInt32, {}));
+      // Null unless the node holds one-dimensional arrays (of any length).
+      if (info.valueRank != 1) return UaDataValue{};
       return UaDataValue::Of(UaVariant::Array(UaType::UInt32, {UaVariant::UInt32(0)}));
     case ua_attr::AccessLevel:
     case ua_attr::UserAccessLevel:
       return UaDataValue::Of(UaVariant::Byte(info.accessLevel));
     case ua_attr::MinimumSamplingInterval:
-      return UaDataValue::Of(UaVariant::Double(0));
+      return UaDataValue::Of(UaVariant::Double(info.minimumSamplingInterval));
     case ua_attr::Historizing:
       return UaDataValue::Of(UaVariant::Boolean(false));
     default:
@@ -477,7 +534,8 @@ UaDataValue UaAddressSpace::ReadItem(const std::string& itemId, std::uint32_t at
   CTag* tag = callback_.FindTag(itemId.c_str(), nullptr, 0);
   if (tag == nullptr) return UaDataValue::Status(ua_status::BadNodeIdUnknown);
   if (attribute != ua_attr::Value) {
-    return ReadCommon(ItemInfo(itemId, *tag, attribute == ua_attr::Description), attribute);
+    bool withNames = attribute == ua_attr::Description || attribute == ua_attr::DisplayName;
+    return ReadCommon(ItemInfo(itemId, *tag, withNames), attribute);
   }
   UaDataValue dv;
   ReadTagValue(*tag, maxAge, dv);
@@ -489,17 +547,24 @@ void UaAddressSpace::ReadTagValue(CTag& tag, double maxAge, UaDataValue& out) {
     out = UaDataValue::Status(ua_status::BadNotReadable);
     return;
   }
-  if (maxAge == 0) callback_.ReadTagFromDevice(&tag);
+  // The cache is current without asking the device: asking at every maxAge-0 Read would load
+  // the bus and, where no device answers reads, let the response time-out wipe a live value.
+  // A tag that never had a value (empty and plainly uncertain) is asked for once.
+  bool neverHadValue = tag.m_value.IsEmpty() && (tag.m_quality & 0xFC) == OPC_QUALITY_UNCERTAIN;
+  bool ask = (options_.deviceReads && maxAge == 0) || (neverHadValue && !tag.m_firstReadAsked);
+  tag.m_firstReadAsked = neverHadValue;
+  if (ask) callback_.ReadTagFromDevice(&tag);
   TagDataValue(tag, out);
 }
 
 UaDataValue UaAddressSpace::ReadProperty(const std::string& itemId, std::uint32_t propertyId,
                                          std::uint32_t attribute) {
   if (attribute != ua_attr::Value) {
-    auto info = Describe(ItemNodeId(itemId + kPropertySeparator + std::to_string(propertyId)));
+    auto info = Describe(ItemNodeId(itemId + kPropertySeparator + PropertySuffix(propertyId)));
     if (!info) return UaDataValue::Status(ua_status::BadNodeIdUnknown);
     return ReadCommon(*info, attribute);
   }
+  if (propertyId == kEuRangeProperty) return EuRangeValue(itemId);
   Variant value;
   HRESULT error = S_OK;
   HRESULT hr = callback_.GetItemProperties(itemId.c_str(), 1, &propertyId, &value, &error);
@@ -509,6 +574,21 @@ UaDataValue UaAddressSpace::ReadProperty(const std::string& itemId, std::uint32_
   dv.hasValue = !value.IsEmpty();
   dv.value = ToUaVariant(value);
   return dv;
+}
+
+UaDataValue UaAddressSpace::EuRangeValue(const std::string& itemId) {
+  std::lock_guard guard(callback_.GetTagLock());
+  CTag* tag = callback_.FindTag(itemId.c_str(), nullptr, 0);
+  double low = 0;
+  double high = 0;
+  if (tag == nullptr || callback_.GetTagLimits(tag, &low, &high) != S_OK) {
+    return UaDataValue::Status(ua_status::BadNodeIdUnknown);
+  }
+  return UaDataValue::Of(
+      UaVariant::Extension(BinaryExtensionObject(ua_id::RangeEncoding, [&](UaBinaryWriter& w) {
+        w.Double(low);
+        w.Double(high);
+      })));
 }
 
 bool UaAddressSpace::ReadItemValue(const UaNodeId& id, double maxAge, UaDataValue& out) {
@@ -581,6 +661,16 @@ UaStatusCode UaAddressSpace::Write(const UaNodeId& id, std::uint32_t attribute,
   }
   if (r.kind != Kind::Item || attribute != ua_attr::Value) return ua_status::BadNotWritable;
   return WriteItem(r.path, value);
+}
+
+UaStatusCode UaAddressSpace::Check(const UaNodeId& id, std::uint32_t attribute) {
+  if (attribute == ua_attr::Value) {
+    if (CTag* tag = AcquireTag(id); tag != nullptr) {
+      tag->Release();
+      return ua_status::Good;
+    }
+  }
+  return Read(id, attribute, 1e9).status;
 }
 
 CTag* UaAddressSpace::AcquireTag(const UaNodeId& id) {

@@ -33,6 +33,11 @@ struct UaNodeInfo {
   std::uint32_t dataType = ua_id::BaseDataType;
   std::int32_t valueRank = -2;
   std::uint8_t accessLevel = 1;  // bit 0 readable, bit 1 writable
+  double minimumSamplingInterval = 0;
+  // Type nodes only.
+  bool isAbstract = false;
+  bool symmetric = false;   // reference types
+  std::string inverseName;  // reference types
 };
 
 struct UaReference {
@@ -48,16 +53,19 @@ class UaAddressSpace {
   UaAddressSpace(const UaAddressSpace&) = delete;
   UaAddressSpace& operator=(const UaAddressSpace&) = delete;
 
-  // Attributes of a node; an item's description (its name) is looked up only when asked for.
-  std::optional<UaNodeInfo> Describe(const UaNodeId& id, bool withDescription = true);
+  // Attributes of a node; an item's name (in its description and display name) is looked up
+  // only when asked for.
+  std::optional<UaNodeInfo> Describe(const UaNodeId& id, bool withNames = true);
   // All references of a node, forward and inverse; false for an unknown node.
   bool References(const UaNodeId& id, std::vector<UaReference>& out);
-  // One attribute; a Value read with maxAge 0 asks the device for a fresh value first.
+  // One attribute; an item's Value comes from the cache (see ReadTagValue).
   UaDataValue Read(const UaNodeId& id, std::uint32_t attribute, double maxAge);
   // The common case of Read, an item variable's Value, filled into `out` (reusing its
   // buffers); false, with `out` untouched, when `id` is not a known item. The caller holds the
   // tag lock.
   bool ReadItemValue(const UaNodeId& id, double maxAge, UaDataValue& out);
+  // Whether the attribute of the node exists (Good) or why not, without asking any device.
+  UaStatusCode Check(const UaNodeId& id, std::uint32_t attribute);
   UaStatusCode Write(const UaNodeId& id, std::uint32_t attribute, const UaVariant& value);
   // The tag behind an item variable with a client reference taken (Release it); null otherwise.
   CTag* AcquireTag(const UaNodeId& id);
@@ -89,6 +97,12 @@ class UaAddressSpace {
   };
 
   void BuildStandardNodes();
+  // The type hierarchy under Types: reference, object, variable and data types.
+  void BuildTypeNodes();
+  // The Server object's components beyond its status and capabilities' limits.
+  void BuildServerComponents();
+  StandardNode& AddType(std::uint32_t id, UaNodeClass nodeClass, const char* name,
+                        std::uint32_t supertype, bool isAbstract = false);
   StandardNode& AddNode(std::uint32_t id, UaNodeClass nodeClass, const char* name,
                         std::uint32_t typeDefinition, std::uint32_t parent,
                         std::uint32_t referenceFromParent);
@@ -106,13 +120,16 @@ class UaAddressSpace {
   void FolderChildren(const std::string& path, std::vector<std::string>& folders,
                       std::vector<std::string>& items);
   std::vector<PropertyInfo> Properties(const std::string& itemId);
-  UaNodeInfo ItemInfo(const std::string& itemId, const CTag& tag, bool withDescription);
-  // The tag's value (the caller holds the tag lock); maxAge 0 asks the device first.
+  UaNodeInfo ItemInfo(const std::string& itemId, const CTag& tag, bool withNames);
+  // The tag's value from the cache (the caller holds the tag lock). The device is asked only
+  // for a tag that never had a value (once), or with deviceReads and maxAge 0.
   void ReadTagValue(CTag& tag, double maxAge, UaDataValue& out);
   UaDataValue ReadItem(const std::string& itemId, std::uint32_t attribute, double maxAge);
   UaDataValue ReadProperty(const std::string& itemId, std::uint32_t propertyId,
                            std::uint32_t attribute);
   UaStatusCode WriteItem(const std::string& itemId, const UaVariant& value);
+  // The EURange property's value: the item's limits as a Range.
+  UaDataValue EuRangeValue(const std::string& itemId);
   UaDataValue ReadCommon(const UaNodeInfo& info, std::uint32_t attribute);
 
   COPCCallback& callback_;

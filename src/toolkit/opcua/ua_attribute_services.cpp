@@ -65,6 +65,9 @@ void UaServiceHandler::Write(Context& ctx, const UaWriteRequest& req) {
       status = ua_status::BadIndexRangeInvalid;
     } else if (!n.value.hasValue) {
       status = ua_status::BadTypeMismatch;
+    } else if (n.value.hasStatus || n.value.hasSourceTimestamp || n.value.hasServerTimestamp) {
+      // Status and time stamps come from the bus, never from a client.
+      status = ua_status::BadWriteNotSupported;
     } else {
       status = space_.Write(n.nodeId, n.attribute, n.value.value);
     }

@@ -117,7 +117,7 @@ std::uint32_t UaBinaryReader::OperationCount(std::size_t minElementSize) {
   return ArrayLength(minElementSize);
 }
 
-void UaBinaryReader::NodeIdBody(std::uint8_t encoding, UaNodeId& id, bool keepText) {
+void UaBinaryReader::NodeIdBody(std::uint8_t encoding, UaNodeId& id) {
   id.ns = 0;
   id.kind = UaNodeId::Kind::Numeric;
   id.numeric = 0;
@@ -137,27 +137,19 @@ void UaBinaryReader::NodeIdBody(std::uint8_t encoding, UaNodeId& id, bool keepTe
     case 3:
       id.ns = UInt16();
       id.kind = UaNodeId::Kind::String;
-      if (keepText) {
-        StringInto(id.text);
-      } else {
-        StringView();
-      }
+      StringInto(id.text);
       break;
     case 4:
       id.ns = UInt16();
       id.kind = UaNodeId::Kind::Guid;
       Need(16);
-      if (keepText) id.text.assign(reinterpret_cast<const char*>(data_ + pos_), 16);
+      id.text.assign(reinterpret_cast<const char*>(data_ + pos_), 16);
       pos_ += 16;
       break;
     case 5:
       id.ns = UInt16();
       id.kind = UaNodeId::Kind::Opaque;
-      if (keepText) {
-        StringInto(id.text);
-      } else {
-        StringView();
-      }
+      StringInto(id.text);
       break;
     default:
       throw UaDecodeError{};
@@ -175,13 +167,6 @@ void UaBinaryReader::NodeIdInto(UaNodeId& out) {
   // The expanded form's flags are only allowed where an ExpandedNodeId is read.
   if ((encoding & 0xC0) != 0) throw UaDecodeError{};
   NodeIdBody(encoding, out);
-}
-
-void UaBinaryReader::SkipNodeId() {
-  std::uint8_t encoding = Byte();
-  if ((encoding & 0xC0) != 0) throw UaDecodeError{};
-  UaNodeId ignored;
-  NodeIdBody(encoding, ignored, false);
 }
 
 UaExpandedNodeId UaBinaryReader::ExpandedNodeId() {

@@ -53,8 +53,6 @@ class UaBinaryReader {
   UaNodeId NodeId();
   // Reads a NodeId into `out`, reusing its text buffer (no allocation once it is large enough).
   void NodeIdInto(UaNodeId& out);
-  // Checks and passes over a NodeId without keeping it.
-  void SkipNodeId();
   UaExpandedNodeId ExpandedNodeId();
   UaQualifiedName QualifiedName();
   UaLocalizedText LocalizedText();
@@ -75,7 +73,7 @@ class UaBinaryReader {
   UaVariant ScalarOf(UaType type);
 
  private:
-  void NodeIdBody(std::uint8_t encoding, UaNodeId& id, bool keepText = true);
+  void NodeIdBody(std::uint8_t encoding, UaNodeId& id);
   void Need(std::size_t n) const {
     if (n > size_ - pos_) throw UaDecodeError{};
   }

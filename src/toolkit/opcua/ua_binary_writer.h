@@ -61,3 +61,16 @@ class UaBinaryWriter {
   void Scalar(const UaVariant& v);
   std::vector<std::uint8_t>& out_;
 };
+
+// An ExtensionObject of the binary encoding `encodingId` whose body `writeBody` writes.
+template <typename F>
+UaExtensionObject BinaryExtensionObject(std::uint32_t encodingId, F&& writeBody) {
+  std::vector<std::uint8_t> body;
+  UaBinaryWriter w(body);
+  writeBody(w);
+  UaExtensionObject e;
+  e.typeId = UaNodeId::Numeric(0, encodingId);
+  e.encoding = 1;
+  e.body.assign(body.begin(), body.end());
+  return e;
+}

@@ -4,20 +4,16 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "platform/variant.h"
 #include "toolkit/c_tag.h"
+#include "toolkit/opcua/ua_data_change_filter.h"
 #include "toolkit/opcua/ua_types.h"
 
 class UaAddressSpace;
 
-// DataChangeFilter triggers; without a filter, value, quality and time stamp changes report.
-enum class UaDataChangeTrigger : std::uint32_t {
-  Status = 0,
-  StatusValue = 1,
-  StatusValueTimestamp = 2
-};
 enum class UaMonitoringMode : std::uint32_t { Disabled = 0, Sampling = 1, Reporting = 2 };
 enum class UaTimestampsToReturn : std::uint32_t { Source = 0, Server = 1, Both = 2, Neither = 3 };
 
@@ -30,14 +26,31 @@ class UaMonitoredItem {
 
   std::uint32_t Id() const { return id_; }
   bool HasTag() const { return tag_ != nullptr; }
+  CTag* Tag() const { return tag_; }
+  std::uint32_t AttributeId() const { return attributeId_; }
 
-  // Samples now; queues a notification when the watched state changed since the last sample.
-  // Items with a tag compare its fields in place (the caller holds the tag lock) and copy
-  // nothing unless something changed; other items read through the address space. Without
-  // `mayGrow` (the session's or server's queues are full) nothing is sampled and a change is
-  // seen by a later sample. Returns how much the queue grew.
-  std::ptrdiff_t Sample(UaAddressSpace& space, bool mayGrow = true);
+  // What a sample did: whether the watched state changed (beyond the deadband) and a
+  // notification was queued, and by how much the queue grew (zero when the new value displaced
+  // a queued one).
+  struct SampleResult {
+    bool changed = false;
+    std::ptrdiff_t grown = 0;
+  };
+  // Samples now and queues a notification when the watched state changed since the last
+  // sample. Items with a tag compare its fields in place (the caller holds the tag lock) and
+  // copy nothing unless something changed; other items read through the address space.
+  // Without `mayGrow` (the session's or server's queues are full) nothing is sampled and a
+  // change is seen by a later sample.
+  SampleResult Sample(UaAddressSpace& space, bool mayGrow = true);
+  // Queues the current state whether it changed or not (ResendData, a transfer's initial
+  // values).
+  SampleResult Resend(UaAddressSpace& space, bool mayGrow = true);
   bool HasNotifications() const { return QueuedCount() != 0; }
+  // Whether the next notification message carries this item's queue: in reporting mode, or
+  // in sampling mode once a triggering item reported.
+  bool Reports() const {
+    return mode == UaMonitoringMode::Reporting || (mode == UaMonitoringMode::Sampling && triggered);
+  }
   std::size_t QueuedCount() const { return queue_.size() - head_; }
   // Takes the oldest queued value.
   UaDataValue TakeNotification();
@@ -48,8 +61,13 @@ class UaMonitoredItem {
   std::int64_t nextSampleMs = 0;
   std::uint32_t queueSize = 1;
   bool discardOldest = true;
-  UaDataChangeTrigger trigger = UaDataChangeTrigger::StatusValueTimestamp;
+  UaDataChangeTrigger trigger = kDefaultDataChangeTrigger;
+  double deadband = -1;  // absolute; negative: none
   UaTimestampsToReturn timestamps = UaTimestampsToReturn::Both;
+  // SetTriggering: the items this one triggers when it reports, and whether a triggering item
+  // has reported since this one's queue was last sent.
+  std::set<std::uint32_t> triggers;
+  bool triggered = false;
 
  private:
   // Queues `value`, dropping one by the discard policy when the queue is full.

@@ -12,6 +12,11 @@ constexpr std::uint32_t LocaleId = 295;
 constexpr std::uint32_t ServerState = 852;
 constexpr std::uint32_t ServerStatusDataType = 862;
 constexpr std::uint32_t BuildInfo = 338;
+constexpr std::uint32_t Argument = 296;
+constexpr std::uint32_t SignedSoftwareCertificate = 344;
+constexpr std::uint32_t RedundancySupport = 851;
+constexpr std::uint32_t EUInformation = 887;
+constexpr std::uint32_t Range = 884;
 
 // Reference types.
 constexpr std::uint32_t References = 31;
@@ -35,10 +40,14 @@ constexpr std::uint32_t HasOrderedComponent = 49;
 // Object and variable types.
 constexpr std::uint32_t BaseObjectType = 58;
 constexpr std::uint32_t FolderType = 61;
+constexpr std::uint32_t BaseVariableType = 62;
 constexpr std::uint32_t BaseDataVariableType = 63;
 constexpr std::uint32_t PropertyType = 68;
 constexpr std::uint32_t ServerType = 2004;
 constexpr std::uint32_t ServerCapabilitiesType = 2013;
+constexpr std::uint32_t ServerDiagnosticsType = 2020;
+constexpr std::uint32_t VendorServerInfoType = 2033;
+constexpr std::uint32_t ServerRedundancyType = 2034;
 constexpr std::uint32_t ServerStatusType = 2138;
 constexpr std::uint32_t BuildInfoType = 3051;
 constexpr std::uint32_t OperationLimitsType = 11564;
@@ -48,6 +57,10 @@ constexpr std::uint32_t RootFolder = 84;
 constexpr std::uint32_t ObjectsFolder = 85;
 constexpr std::uint32_t TypesFolder = 86;
 constexpr std::uint32_t ViewsFolder = 87;
+constexpr std::uint32_t ObjectTypesFolder = 88;
+constexpr std::uint32_t VariableTypesFolder = 89;
+constexpr std::uint32_t DataTypesFolder = 90;
+constexpr std::uint32_t ReferenceTypesFolder = 91;
 constexpr std::uint32_t Server = 2253;
 constexpr std::uint32_t ServerArray = 2254;
 constexpr std::uint32_t NamespaceArray = 2255;
@@ -67,7 +80,23 @@ constexpr std::uint32_t ServerCapabilities = 2268;
 constexpr std::uint32_t ServerProfileArray = 2269;
 constexpr std::uint32_t LocaleIdArray = 2271;
 constexpr std::uint32_t MinSupportedSampleRate = 2272;
+constexpr std::uint32_t ServerDiagnostics = 2274;
+constexpr std::uint32_t ServerDiagnosticsEnabledFlag = 2294;
+constexpr std::uint32_t VendorServerInfo = 2295;
+constexpr std::uint32_t ServerRedundancy = 2296;
 constexpr std::uint32_t MaxBrowseContinuationPoints = 2735;
+constexpr std::uint32_t MaxQueryContinuationPoints = 2736;
+constexpr std::uint32_t MaxHistoryContinuationPoints = 2737;
+constexpr std::uint32_t Auditing = 2994;
+constexpr std::uint32_t ModellingRules = 2996;
+constexpr std::uint32_t AggregateFunctions = 2997;
+constexpr std::uint32_t SoftwareCertificates = 3704;
+constexpr std::uint32_t RedundancySupportProperty = 3709;
+constexpr std::uint32_t GetMonitoredItems = 11492;
+constexpr std::uint32_t GetMonitoredItemsInputArguments = 11493;
+constexpr std::uint32_t GetMonitoredItemsOutputArguments = 11494;
+constexpr std::uint32_t ResendData = 12873;
+constexpr std::uint32_t ResendDataInputArguments = 12874;
 constexpr std::uint32_t ServerStatusSecondsTillShutdown = 2992;
 constexpr std::uint32_t ServerStatusShutdownReason = 2993;
 constexpr std::uint32_t MaxArrayLength = 11702;
@@ -82,7 +111,9 @@ constexpr std::uint32_t MaxMonitoredItemsPerCall = 11714;
 
 // Binary encodings of structures.
 constexpr std::uint32_t AnonymousIdentityToken = 321;
+constexpr std::uint32_t ArgumentEncoding = 298;
 constexpr std::uint32_t BuildInfoEncoding = 340;
+constexpr std::uint32_t RangeEncoding = 886;
 constexpr std::uint32_t ServerStatusDataTypeEncoding = 864;
 constexpr std::uint32_t DataChangeFilter = 724;
 constexpr std::uint32_t DataChangeNotification = 811;
@@ -131,6 +162,12 @@ constexpr std::uint32_t ModifySubscriptionRequest = 793;
 constexpr std::uint32_t ModifySubscriptionResponse = 796;
 constexpr std::uint32_t SetPublishingModeRequest = 799;
 constexpr std::uint32_t SetPublishingModeResponse = 802;
+constexpr std::uint32_t CallRequest = 712;
+constexpr std::uint32_t CallResponse = 715;
+constexpr std::uint32_t SetTriggeringRequest = 775;
+constexpr std::uint32_t SetTriggeringResponse = 778;
+constexpr std::uint32_t TransferSubscriptionsRequest = 841;
+constexpr std::uint32_t TransferSubscriptionsResponse = 844;
 constexpr std::uint32_t PublishRequest = 826;
 constexpr std::uint32_t PublishResponse = 829;
 constexpr std::uint32_t RepublishRequest = 832;
@@ -148,6 +185,9 @@ constexpr std::uint32_t DisplayName = 4;
 constexpr std::uint32_t Description = 5;
 constexpr std::uint32_t WriteMask = 6;
 constexpr std::uint32_t UserWriteMask = 7;
+constexpr std::uint32_t IsAbstract = 8;
+constexpr std::uint32_t Symmetric = 9;
+constexpr std::uint32_t InverseName = 10;
 constexpr std::uint32_t EventNotifier = 12;
 constexpr std::uint32_t Value = 13;
 constexpr std::uint32_t DataType = 14;
@@ -157,7 +197,18 @@ constexpr std::uint32_t AccessLevel = 17;
 constexpr std::uint32_t UserAccessLevel = 18;
 constexpr std::uint32_t MinimumSamplingInterval = 19;
 constexpr std::uint32_t Historizing = 20;
+constexpr std::uint32_t Executable = 21;
+constexpr std::uint32_t UserExecutable = 22;
 }  // namespace ua_attr
 
 // Node classes.
-enum class UaNodeClass : std::int32_t { Unspecified = 0, Object = 1, Variable = 2, Method = 4 };
+enum class UaNodeClass : std::int32_t {
+  Unspecified = 0,
+  Object = 1,
+  Variable = 2,
+  Method = 4,
+  ObjectType = 8,
+  VariableType = 16,
+  ReferenceType = 32,
+  DataType = 64
+};

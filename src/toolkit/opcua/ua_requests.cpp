@@ -75,7 +75,7 @@ void Decode(UaBinaryReader& r, UaCloseSessionRequest& out) {
 }
 
 void Decode(UaBinaryReader& r, UaBrowseRequest& out) {
-  r.SkipNodeId();  // view: the whole address space is the only view
+  r.NodeIdInto(out.view);
   r.DateTime();
   r.UInt32();
   out.maxReferences = r.UInt32();
@@ -211,4 +211,26 @@ void Decode(UaBinaryReader& r, UaPublishRequest& out) {
 void Decode(UaBinaryReader& r, UaRepublishRequest& out) {
   out.subscriptionId = r.UInt32();
   out.sequenceNumber = r.UInt32();
+}
+
+void Decode(UaBinaryReader& r, UaSetTriggeringRequest& out) {
+  out.subscriptionId = r.UInt32();
+  out.triggeringItemId = r.UInt32();
+  DecodeIds(r, out.linksToAdd);
+  DecodeIds(r, out.linksToRemove);
+}
+
+void Decode(UaBinaryReader& r, UaTransferSubscriptionsRequest& out) {
+  DecodeIds(r, out.subscriptionIds);
+  out.sendInitialValues = r.Boolean();
+}
+
+void Decode(UaBinaryReader& r, UaCallRequest& out) {
+  out.methods.resize(r.OperationCount(6));
+  for (UaCallMethodRequest& c : out.methods) {
+    r.NodeIdInto(c.object);
+    r.NodeIdInto(c.method);
+    c.input.resize(r.ArrayLength(1));
+    for (UaVariant& v : c.input) v = r.Variant();
+  }
 }

@@ -40,6 +40,7 @@ struct UaBrowseDescription {
 };
 
 struct UaBrowseRequest {
+  UaNodeId view;  // null: the whole address space
   std::uint32_t maxReferences = 0;
   std::vector<UaBrowseDescription> nodes;
 };
@@ -168,6 +169,28 @@ struct UaRepublishRequest {
   std::uint32_t sequenceNumber = 0;
 };
 
+struct UaSetTriggeringRequest {
+  std::uint32_t subscriptionId = 0;
+  std::uint32_t triggeringItemId = 0;
+  std::vector<std::uint32_t> linksToAdd;
+  std::vector<std::uint32_t> linksToRemove;
+};
+
+struct UaTransferSubscriptionsRequest {
+  std::vector<std::uint32_t> subscriptionIds;
+  bool sendInitialValues = false;
+};
+
+struct UaCallMethodRequest {
+  UaNodeId object;
+  UaNodeId method;
+  std::vector<UaVariant> input;
+};
+
+struct UaCallRequest {
+  std::vector<UaCallMethodRequest> methods;
+};
+
 // Each decoder fills `out` (reusing its buffers) from the body after the request header.
 void Decode(UaBinaryReader& r, UaGetEndpointsRequest& out);
 void Decode(UaBinaryReader& r, UaFindServersRequest& out);
@@ -190,6 +213,9 @@ void Decode(UaBinaryReader& r, UaSetMonitoringModeRequest& out);
 void Decode(UaBinaryReader& r, UaDeleteMonitoredItemsRequest& out);
 void Decode(UaBinaryReader& r, UaPublishRequest& out);
 void Decode(UaBinaryReader& r, UaRepublishRequest& out);
+void Decode(UaBinaryReader& r, UaSetTriggeringRequest& out);
+void Decode(UaBinaryReader& r, UaTransferSubscriptionsRequest& out);
+void Decode(UaBinaryReader& r, UaCallRequest& out);
 
 // Decodes the whole rest of `r` into `out`; bytes left over are a decoding error.
 template <typename Request>

@@ -19,6 +19,9 @@ struct UaServerOptions {
   // whenever a client reads it; the served system returns its root node's name.
   // Unset: "Project".
   std::function<std::string()> projectName;
+  // Reads are served from the tag cache, which the served system keeps current; only a tag
+  // that never had a value is asked for once. True: a Read with maxAge 0 asks the device.
+  bool deviceReads = false;
 
   std::uint32_t maxConnections = 256;
   std::uint32_t maxSessions = 100;

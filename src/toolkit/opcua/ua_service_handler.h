@@ -115,12 +115,20 @@ class UaServiceHandler : public UaRequestSink {
   void DeleteMonitoredItems(Context& ctx, const UaDeleteMonitoredItemsRequest& req);
   void Publish(Context& ctx, const UaPublishRequest& req);
   void Republish(Context& ctx, const UaRepublishRequest& req);
+  void SetTriggering(Context& ctx, const UaSetTriggeringRequest& req);
+  void TransferSubscriptions(Context& ctx, const UaTransferSubscriptionsRequest& req);
+  void Call(Context& ctx, const UaCallRequest& req);
+  // The session holding subscription `id`, or null.
+  UaSession* OwnerOf(std::uint32_t subscriptionId);
 
   UaSubscription* FindSubscription(UaSession& session, std::uint32_t id);
   // The subscription of the request's session; faults and returns null when there is none.
   UaSubscription* SubscriptionFor(Context& ctx, std::uint32_t id);
   double RevisedSamplingInterval(double requested, const UaSubscription& sub);
   void SampleSubscription(UaSession& session, UaSubscription& sub, std::int64_t nowMs);
+  // Queues the current state of every item of `sub` (ResendData, a transfer's initial values),
+  // within the session's and server's notification limits.
+  void ResendData(UaSession& session, UaSubscription& sub);
   // Runs the publishing cycle of each due subscription of `session`; subscriptions that
   // expired are removed.
   void RunPublishing(UaSession& session, std::int64_t nowMs);

@@ -70,6 +70,11 @@ const UaServiceHandler::Service UaServiceHandler::kServices[] = {
      &H::Serve<UaDeleteMonitoredItemsRequest, &H::DeleteMonitoredItems>},
     {ua_id::PublishRequest, SessionNeed::Activated, &H::Serve<UaPublishRequest, &H::Publish>},
     {ua_id::RepublishRequest, SessionNeed::Activated, &H::Serve<UaRepublishRequest, &H::Republish>},
+    {ua_id::SetTriggeringRequest, SessionNeed::Activated,
+     &H::Serve<UaSetTriggeringRequest, &H::SetTriggering>},
+    {ua_id::TransferSubscriptionsRequest, SessionNeed::Activated,
+     &H::Serve<UaTransferSubscriptionsRequest, &H::TransferSubscriptions>},
+    {ua_id::CallRequest, SessionNeed::Activated, &H::Serve<UaCallRequest, &H::Call>},
 };
 
 void UaServiceHandler::OnServiceRequest(UaConnection& connection, std::uint32_t requestId,

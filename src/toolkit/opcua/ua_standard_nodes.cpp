@@ -1,4 +1,5 @@
-// The standard nodes of the address space: the root folders and the Server object.
+// The standard nodes of the address space: the root folders and the Server object's status
+// and capabilities.
 #include "toolkit/opcua/ua_address_space.h"
 #include "toolkit/opcua/ua_binary_writer.h"
 #include "toolkit/opcua/ua_service_header.h"
@@ -22,7 +23,10 @@ UaAddressSpace::StandardNode& UaAddressSpace::AddNode(std::uint32_t id, UaNodeCl
   node.info.browseName = {0, name};
   node.info.displayName = {{}, name};
   node.info.typeDefinition = typeDefinition;
-  node.references.push_back({ua_id::HasTypeDefinition, true, UaNodeId::Numeric(0, typeDefinition)});
+  if (typeDefinition != 0) {
+    node.references.push_back(
+        {ua_id::HasTypeDefinition, true, UaNodeId::Numeric(0, typeDefinition)});
+  }
   if (parent != 0) {
     node.references.push_back({referenceFromParent, false, UaNodeId::Numeric(0, parent)});
     standard_[parent].references.push_back({referenceFromParent, true, node.info.id});
@@ -42,36 +46,28 @@ void UaAddressSpace::AddVariable(std::uint32_t id, const char* name, std::uint32
 }
 
 UaVariant UaAddressSpace::BuildInfoValue() const {
-  UaExtensionObject e;
-  e.typeId = UaNodeId::Numeric(0, ua_id::BuildInfoEncoding);
-  e.encoding = 1;
-  std::vector<std::uint8_t> body;
-  UaBinaryWriter w(body);
-  w.String(options_.productUri);
-  w.String(callback_.GetVendorInfo());
-  w.String(options_.applicationName);
-  w.String(options_.softwareVersion);
-  w.String(options_.softwareVersion);
-  w.DateTime(startTime_);
-  e.body.assign(body.begin(), body.end());
-  return UaVariant::Extension(std::move(e));
+  return UaVariant::Extension(
+      BinaryExtensionObject(ua_id::BuildInfoEncoding, [this](UaBinaryWriter& w) {
+        w.String(options_.productUri);
+        w.String(callback_.GetVendorInfo());
+        w.String(options_.applicationName);
+        w.String(options_.softwareVersion);
+        w.String(options_.softwareVersion);
+        w.DateTime(startTime_);
+      }));
 }
 
 UaVariant UaAddressSpace::ServerStatusValue() const {
-  UaExtensionObject e;
-  e.typeId = UaNodeId::Numeric(0, ua_id::ServerStatusDataTypeEncoding);
-  e.encoding = 1;
-  std::vector<std::uint8_t> body;
-  UaBinaryWriter w(body);
-  w.DateTime(startTime_);
-  w.DateTime(UaNow());
-  w.Int32(0);  // Running
-  const std::string& build = BuildInfoValue().extension.body;
-  w.Raw(build.data(), build.size());
-  w.UInt32(0);          // seconds till shutdown
-  w.LocalizedText({});  // shutdown reason
-  e.body.assign(body.begin(), body.end());
-  return UaVariant::Extension(std::move(e));
+  return UaVariant::Extension(
+      BinaryExtensionObject(ua_id::ServerStatusDataTypeEncoding, [this](UaBinaryWriter& w) {
+        w.DateTime(startTime_);
+        w.DateTime(UaNow());
+        w.Int32(0);  // Running
+        const std::string& build = BuildInfoValue().extension.body;
+        w.Raw(build.data(), build.size());
+        w.UInt32(0);          // seconds till shutdown
+        w.LocalizedText({});  // shutdown reason
+      }));
 }
 
 void UaAddressSpace::BuildStandardNodes() {
@@ -82,6 +78,7 @@ void UaAddressSpace::BuildStandardNodes() {
   AddNode(TypesFolder, Object, "Types", FolderType, RootFolder, Organizes);
   AddNode(ViewsFolder, Object, "Views", FolderType, RootFolder, Organizes);
   AddNode(Server, Object, "Server", ServerType, ObjectsFolder, Organizes);
+  BuildTypeNodes();
 
   std::vector<std::string> namespaces = {"http://opcfoundation.org/UA/", options_.namespaceUri};
   AddVariable(NamespaceArray, "NamespaceArray", Server, HasProperty, 12, 1,
@@ -125,7 +122,9 @@ void UaAddressSpace::BuildStandardNodes() {
   AddNode(ServerCapabilities, Object, "ServerCapabilities", ServerCapabilitiesType, Server,
           HasComponent);
   AddVariable(ServerProfileArray, "ServerProfileArray", ServerCapabilities, HasProperty, 12, 1, [] {
-    return StringArray({"http://opcfoundation.org/UA-Profile/Server/MicroEmbeddedDevice"});
+    return StringArray(
+        {"http://opcfoundation.org/UA-Profile/Server/MicroEmbeddedDevice2017",
+         "http://opcfoundation.org/UA-Profile/Server/StandardDataChangeSubscription2017"});
   });
   AddVariable(LocaleIdArray, "LocaleIdArray", ServerCapabilities, HasProperty, LocaleId, 1,
               [] { return StringArray({"en"}); });
@@ -150,6 +149,8 @@ void UaAddressSpace::BuildStandardNodes() {
               OperationLimits, HasProperty, 7, -1, limit);
   AddVariable(MaxMonitoredItemsPerCall, "MaxMonitoredItemsPerCall", OperationLimits, HasProperty, 7,
               -1, limit);
+
+  BuildServerComponents();
 
   // The project folder is served from the toolkit; Objects organizes it.
   standard_[ObjectsFolder].references.push_back(

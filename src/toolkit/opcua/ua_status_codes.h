@@ -75,6 +75,13 @@ constexpr UaStatusCode BadSequenceNumberInvalid = 0x80880000;
 constexpr UaStatusCode BadProtocolVersionUnsupported = 0x80BE0000;
 constexpr UaStatusCode BadInvalidArgument = 0x80AB0000;
 constexpr UaStatusCode GoodSubscriptionTransferred = 0x002D0000;
+constexpr UaStatusCode BadUserAccessDenied = 0x801F0000;
+constexpr UaStatusCode BadViewIdUnknown = 0x806B0000;
+constexpr UaStatusCode BadWriteNotSupported = 0x80730000;
+constexpr UaStatusCode BadMethodInvalid = 0x80750000;
+constexpr UaStatusCode BadArgumentsMissing = 0x80760000;
+constexpr UaStatusCode BadTooManyArguments = 0x80E50000;
+constexpr UaStatusCode BadDeadbandFilterInvalid = 0x808E0000;
 
 constexpr bool IsBad(UaStatusCode code) {
   return (code & 0x80000000u) != 0;

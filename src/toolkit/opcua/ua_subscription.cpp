@@ -34,7 +34,10 @@ std::ptrdiff_t UaSubscription::SampleDue(UaAddressSpace& space, std::int64_t now
   std::ptrdiff_t grown = 0;
   for (auto& [id, item] : items) {
     if (item->nextSampleMs > nowMs) continue;
-    grown += item->Sample(space, grown < static_cast<std::ptrdiff_t>(room));
+    UaMonitoredItem::SampleResult sample =
+        item->Sample(space, grown < static_cast<std::ptrdiff_t>(room));
+    grown += sample.grown;
+    if (sample.changed && item->mode == UaMonitoringMode::Reporting) Trigger(*item);
     auto step = std::max<std::int64_t>(1, std::llround(item->samplingIntervalMs));
     item->nextSampleMs += step;
     if (item->nextSampleMs <= nowMs) item->nextSampleMs = nowMs + step;
@@ -48,6 +51,13 @@ std::size_t UaSubscription::QueuedNotifications() const {
   return n;
 }
 
+void UaSubscription::Trigger(const UaMonitoredItem& item) {
+  for (std::uint32_t id : item.triggers) {
+    auto it = items.find(id);
+    if (it != items.end()) it->second->triggered = true;
+  }
+}
+
 std::int64_t UaSubscription::NextDueMs() const {
   std::int64_t next = nextPublishMs;
   for (const auto& [id, item] : items) {
@@ -58,7 +68,7 @@ std::int64_t UaSubscription::NextDueMs() const {
 
 bool UaSubscription::HasNotifications() const {
   for (const auto& [id, item] : items) {
-    if (item->mode == UaMonitoringMode::Reporting && item->HasNotifications()) return true;
+    if (item->Reports() && item->HasNotifications()) return true;
   }
   return false;
 }
@@ -83,7 +93,7 @@ std::size_t UaSubscription::WriteNotificationMessage(UaBinaryWriter& w, bool kee
     std::size_t countAt = m.Size();
     m.Int32(0);
     for (auto& [id, item] : items) {
-      if (item->mode != UaMonitoringMode::Reporting) continue;
+      if (!item->Reports()) continue;
       while (item->HasNotifications()) {
         if (maxNotificationsPerPublish != 0 && count >= maxNotificationsPerPublish) {
           more = true;
@@ -103,6 +113,7 @@ std::size_t UaSubscription::WriteNotificationMessage(UaBinaryWriter& w, bool kee
         m.DataValue(dv);
         ++count;
       }
+      if (!item->HasNotifications()) item->triggered = false;
       if (more) break;
     }
     m.PatchUInt32(countAt, count);

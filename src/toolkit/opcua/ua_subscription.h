@@ -29,6 +29,8 @@ class UaSubscription {
   // Notifications queued in all items.
   std::size_t QueuedNotifications() const;
   std::int64_t NextDueMs() const;
+  // A reporting item queued a notification: the items it triggers report their queues too.
+  void Trigger(const UaMonitoredItem& item);
   bool HasNotifications() const;
 
   // Writes a NotificationMessage: queued data changes (at most maxNotificationsPerPublish, then

@@ -8,28 +8,6 @@
 
 namespace {
 constexpr std::uint32_t kMaxQueueSize = 1000;
-
-// The trigger of a DataChangeFilter; deadbands are not offered.
-UaStatusCode ParseFilter(const UaExtensionObject& filter, std::uint32_t attribute,
-                         UaDataChangeTrigger& trigger) {
-  if (filter.encoding == 0 && filter.typeId.IsNull()) return ua_status::Good;
-  if (!filter.typeId.IsNumeric(0, ua_id::DataChangeFilter) || filter.encoding != 1) {
-    return ua_status::BadMonitoredItemFilterUnsupported;
-  }
-  if (attribute != ua_attr::Value) return ua_status::BadFilterNotAllowed;
-  try {
-    UaBinaryReader r(reinterpret_cast<const std::uint8_t*>(filter.body.data()), filter.body.size());
-    std::uint32_t t = r.UInt32();
-    std::uint32_t deadbandType = r.UInt32();
-    r.Double();
-    if (t > 2) return ua_status::BadMonitoredItemFilterUnsupported;
-    if (deadbandType != 0) return ua_status::BadMonitoredItemFilterUnsupported;
-    trigger = static_cast<UaDataChangeTrigger>(t);
-  } catch (const UaDecodeError&) {
-    return ua_status::BadMonitoredItemFilterUnsupported;
-  }
-  return ua_status::Good;
-}
 }  // namespace
 
 UaSubscription* UaServiceHandler::SubscriptionFor(Context& ctx, std::uint32_t id) {
@@ -143,7 +121,8 @@ void UaServiceHandler::CreateMonitoredItems(Context& ctx,
   std::lock_guard guard(callback_.GetTagLock());
   for (const UaMonitoredItemCreate& c : req.items) {
     UaStatusCode status = ua_status::Good;
-    auto trigger = UaDataChangeTrigger::StatusValueTimestamp;
+    UaDataChangeFilter filter;
+    CTag* tag = nullptr;
     if (c.mode > 2) {
       status = ua_status::BadMonitoringModeInvalid;
     } else if (c.hasIndexRange) {
@@ -151,12 +130,13 @@ void UaServiceHandler::CreateMonitoredItems(Context& ctx,
     } else if (sub->items.size() >= options_.maxMonitoredItemsPerSubscription) {
       status = ua_status::BadTooManyMonitoredItems;
     } else {
-      UaDataValue probe = space_.Read(c.nodeId, c.attribute, 1e9);
-      if (probe.status == ua_status::BadNodeIdUnknown ||
-          probe.status == ua_status::BadAttributeIdInvalid) {
-        status = probe.status;
+      UaStatusCode probe = space_.Check(c.nodeId, c.attribute);
+      if (probe == ua_status::BadNodeIdUnknown || probe == ua_status::BadAttributeIdInvalid) {
+        status = probe;
       } else {
-        status = ParseFilter(c.parameters.filter, c.attribute, trigger);
+        tag = c.attribute == ua_attr::Value ? space_.AcquireTag(c.nodeId) : nullptr;
+        status = ParseDataChangeFilter(c.parameters.filter, c.attribute, tag, callback_, filter);
+        if (status != ua_status::Good && tag != nullptr) tag->Release();
       }
     }
     if (status != ua_status::Good) {
@@ -167,19 +147,20 @@ void UaServiceHandler::CreateMonitoredItems(Context& ctx,
       w.NullExtensionObject();
       continue;
     }
-    CTag* tag = c.attribute == ua_attr::Value ? space_.AcquireTag(c.nodeId) : nullptr;
     std::uint32_t id = sub->nextItemId++;
     auto item = std::make_unique<UaMonitoredItem>(id, c.nodeId, c.attribute, tag);
     item->clientHandle = c.parameters.clientHandle;
     item->mode = static_cast<UaMonitoringMode>(c.mode);
-    item->trigger = trigger;
+    item->trigger = filter.trigger;
+    item->deadband = filter.deadband;
     item->timestamps = static_cast<UaTimestampsToReturn>(req.timestamps);
     item->samplingIntervalMs = RevisedSamplingInterval(c.parameters.samplingInterval, *sub);
     item->queueSize = std::clamp<std::uint32_t>(c.parameters.queueSize, 1, kMaxQueueSize);
     item->discardOldest = c.parameters.discardOldest;
     // The first value goes out at once; later samples line up with the publishing cycle
     // when they are not faster than it, so a change waits at most one interval.
-    CountNotifications(*ctx.session, item->Sample(space_, NotificationRoom(*ctx.session) > 0));
+    CountNotifications(*ctx.session,
+                       item->Sample(space_, NotificationRoom(*ctx.session) > 0).grown);
     item->nextSampleMs = item->samplingIntervalMs >= sub->publishingIntervalMs
                              ? sub->nextPublishMs
                              : ctx.nowMs + std::llround(item->samplingIntervalMs);
@@ -213,10 +194,12 @@ void UaServiceHandler::ModifyMonitoredItems(Context& ctx,
       continue;
     }
     UaMonitoredItem& item = *it->second;
-    auto trigger = item.trigger;
-    UaStatusCode status = ParseFilter(p.filter, ua_attr::Value, trigger);
+    UaDataChangeFilter filter;
+    UaStatusCode status =
+        ParseDataChangeFilter(p.filter, item.AttributeId(), item.Tag(), callback_, filter);
     if (status == ua_status::Good) {
-      item.trigger = trigger;
+      item.trigger = filter.trigger;
+      item.deadband = filter.deadband;
       item.clientHandle = p.clientHandle;
       item.timestamps = static_cast<UaTimestampsToReturn>(req.timestamps);
       item.samplingIntervalMs = RevisedSamplingInterval(p.samplingInterval, *sub);
@@ -412,6 +395,13 @@ void UaServiceHandler::SampleSubscription(UaSession& session, UaSubscription& su
   }
   std::lock_guard guard(callback_.GetTagLock());
   CountNotifications(session, sub.SampleDue(space_, nowMs, room));
+}
+
+void UaServiceHandler::ResendData(UaSession& session, UaSubscription& sub) {
+  std::lock_guard guard(callback_.GetTagLock());
+  for (auto& [itemId, item] : sub.items) {
+    CountNotifications(session, item->Resend(space_, NotificationRoom(session) > 0).grown);
+  }
 }
 
 void UaServiceHandler::RunPublishing(UaSession& session, std::int64_t nowMs) {

@@ -21,7 +21,7 @@ void UaServiceHandler::WriteReferenceDescription(UaBinaryWriter& w, const UaRefe
   w.Boolean(ref.isForward);
   w.ExpandedNodeId(ref.target);
   std::optional<UaNodeInfo> info;
-  if ((mask & 0x3C) != 0) info = space_.Describe(ref.target, false);
+  if ((mask & 0x3C) != 0) info = space_.Describe(ref.target, (mask & 0x10) != 0);
   if (!info) {
     info.emplace();
     info->nodeClass = UaNodeClass::Unspecified;
@@ -63,6 +63,8 @@ void UaServiceHandler::WriteBrowseResult(UaBinaryWriter& w, UaSession& session,
 void UaServiceHandler::Browse(Context& ctx, const UaBrowseRequest& req) {
   UaSession* session = ctx.session;
   if (!CheckOperationCount(ctx, req.nodes.size())) return;
+  // The whole address space is the only view.
+  if (!req.view.IsNull()) return Fault(ctx, ua_status::BadViewIdUnknown);
   // A node's references come in parts of at most the server's limit, the rest by BrowseNext.
   std::uint32_t maxReferences = options_.maxReferencesPerNode;
   if (req.maxReferences != 0) maxReferences = std::min(maxReferences, req.maxReferences);

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include <algorithm>
+
 #include "fake_item_tree.h"
 #include "platform/clock.h"
 #include "toolkit/opcua/ua_address_space.h"
@@ -76,8 +78,9 @@ TEST_F(UaAddressSpaceTest, ReadsMapTypesQualityAndDeviceReads) {
               UaVariant::Int32(1));
   EXPECT_TRUE(space.Read(Item("Main.1/4"), ua_attr::AccessLevel, 0).value == UaVariant::Byte(1));
   EXPECT_EQ(tree.deviceReads, 0);
+  // A value in the cache is served from it, whatever maxAge says.
   space.Read(Item("Main.1/4"), ua_attr::Value, 0);
-  EXPECT_EQ(tree.deviceReads, 1);
+  EXPECT_EQ(tree.deviceReads, 0);
   real_->m_quality = OPC_QUALITY_UNCERTAIN;
   EXPECT_EQ(space.Read(Item("Main.Middle.1/0/2"), ua_attr::Value, 1).status, ua_status::Uncertain);
   // The value kept while the bus link is down.
@@ -90,6 +93,36 @@ TEST_F(UaAddressSpaceTest, ReadsMapTypesQualityAndDeviceReads) {
   EXPECT_EQ(space.Read(Item("Main"), ua_attr::Value, 1).status, ua_status::BadAttributeIdInvalid);
 }
 
+TEST_F(UaAddressSpaceTest, OnlyAnItemWithoutValueAsksTheDeviceOnce) {
+  FakeItem& fresh = tree.Add("Main", "1/5", VT_I2, Variant());
+  fresh.m_quality = OPC_QUALITY_UNCERTAIN;
+  space.Read(Item("Main.1/5"), ua_attr::Value, 0);
+  space.Read(Item("Main.1/5"), ua_attr::Value, 1000);
+  EXPECT_EQ(tree.deviceReads, 1);
+  // Unanswered: the item went bad; it is not asked again.
+  fresh.m_quality = OPC_QUALITY_BAD;
+  space.Read(Item("Main.1/5"), ua_attr::Value, 0);
+  EXPECT_EQ(tree.deviceReads, 1);
+  // Emptied again (simulation switched off): asked once more.
+  fresh.m_quality = OPC_QUALITY_UNCERTAIN;
+  space.Read(Item("Main.1/5"), ua_attr::Value, 0);
+  space.Read(Item("Main.1/5"), ua_attr::Value, 0);
+  EXPECT_EQ(tree.deviceReads, 2);
+}
+
+TEST(UaAddressSpaceDeviceReads, MaxAgeZeroAsksTheDeviceWhenConfigured) {
+  FakeItemTree tree;
+  UaServerOptions options;
+  options.deviceReads = true;
+  UaAddressSpace space(tree, options);
+  tree.Add("Main", "1/1", VT_I2, Variant::I2(1));
+  UaNodeId id = UaNodeId::String(kItemNamespace, "Main.1/1");
+  space.Read(id, ua_attr::Value, 0);
+  space.Read(id, ua_attr::Value, 0);
+  space.Read(id, ua_attr::Value, 500);
+  EXPECT_EQ(tree.deviceReads, 2);
+}
+
 TEST_F(UaAddressSpaceTest, WritesConvertOrReportTheFault) {
   EXPECT_EQ(space.Write(Item("Main.Middle.1/0/2"), ua_attr::Value, UaVariant::Int32(4)),
             ua_status::Good);
@@ -97,6 +130,8 @@ TEST_F(UaAddressSpaceTest, WritesConvertOrReportTheFault) {
   EXPECT_TRUE(tree.writes[0].second == Variant::R4(4.0f));
   EXPECT_EQ(space.Write(Item("Main.Middle.1/0/2"), ua_attr::Value, UaVariant::String("abc")),
             ua_status::BadTypeMismatch);
+  EXPECT_EQ(space.Write(Item("Main.Middle.1/0/2"), ua_attr::Value, UaVariant::Double(1e300)),
+            ua_status::BadOutOfRange);
   EXPECT_EQ(space.Write(Item("Main.1/4"), ua_attr::Value, UaVariant::Int16(1)),
             ua_status::BadNotWritable);
   EXPECT_EQ(space.Write(Item("Main.9"), ua_attr::Value, UaVariant::Int16(1)),
@@ -111,13 +146,14 @@ TEST_F(UaAddressSpaceTest, SamplingReportsOnlyChanges) {
                        space.AcquireTag(Item("Main.Middle.1/0/1")));
   EXPECT_EQ(bool_->ClientRefCount(), 1);
   item.queueSize = 5;
+  item.trigger = UaDataChangeTrigger::StatusValueTimestamp;
   item.Sample(space);
   item.Sample(space);
   EXPECT_EQ(item.QueuedCount(), 1u);
   tree.Update(*bool_, Variant::Bool(false));
   item.Sample(space);
   EXPECT_EQ(item.QueuedCount(), 2u);
-  // The same value with a new time stamp is a change too, unless the filter says otherwise.
+  // The same value with a new time stamp is a change too when the filter asks for it.
   bool_->m_timestamp.ticks += 10;
   item.Sample(space);
   EXPECT_EQ(item.QueuedCount(), 3u);
@@ -177,4 +213,63 @@ TEST_F(UaAddressSpaceTest, LocalTimeStampsAreServedAsUtc) {
     item.Sample(space);
     EXPECT_EQ(item.TakeNotification().sourceTimestamp, static_cast<UaDateTime>(utc.ticks));
   }
+}
+
+TEST_F(UaAddressSpaceTest, TypesAreBrowsableAndItemsNameTheirAddress) {
+  // From Types down to an item's data type, along Organizes and HasSubtype only.
+  auto forward = [&](std::uint32_t from, std::uint32_t type) {
+    std::vector<UaReference> refs;
+    EXPECT_TRUE(space.References(UaNodeId::Numeric(0, from), refs)) << from;
+    std::vector<std::uint32_t> targets;
+    for (const auto& r : refs) {
+      if (r.isForward && r.referenceType == type) targets.push_back(r.target.numeric);
+    }
+    return targets;
+  };
+  auto has = [](const std::vector<std::uint32_t>& v, std::uint32_t id) {
+    return std::find(v.begin(), v.end(), id) != v.end();
+  };
+  EXPECT_TRUE(has(forward(ua_id::TypesFolder, ua_id::Organizes), ua_id::DataTypesFolder));
+  EXPECT_TRUE(has(forward(ua_id::DataTypesFolder, ua_id::Organizes), ua_id::BaseDataType));
+  EXPECT_TRUE(has(forward(ua_id::BaseDataType, ua_id::HasSubtype), 26));  // Number
+  EXPECT_TRUE(has(forward(26, ua_id::HasSubtype), 10));                   // Float
+  EXPECT_TRUE(has(forward(ua_id::HierarchicalReferences, ua_id::HasSubtype), ua_id::Organizes));
+  EXPECT_TRUE(has(forward(ua_id::BaseVariableType, ua_id::HasSubtype), ua_id::PropertyType));
+  EXPECT_TRUE(has(forward(ua_id::Server, ua_id::HasComponent), ua_id::ServerRedundancy));
+  for (std::uint32_t id : {1u, 12u, 35u, 61u, 63u, 68u, 88u, 89u, 90u, 91u, 2004u}) {
+    EXPECT_TRUE(space.Describe(UaNodeId::Numeric(0, id)).has_value()) << id;
+  }
+  EXPECT_TRUE(space.Read(UaNodeId::Numeric(0, 26), ua_attr::IsAbstract, 0).value ==
+              UaVariant::Boolean(true));
+  EXPECT_TRUE(space.Read(UaNodeId::Numeric(0, ua_id::Organizes), ua_attr::InverseName, 0).value ==
+              UaVariant::LocalizedText({{}, "OrganizedBy"}));
+  EXPECT_TRUE(
+      space.Read(UaNodeId::Numeric(0, ua_id::ServerDiagnosticsEnabledFlag), ua_attr::Value, 0)
+          .value == UaVariant::Boolean(false));
+
+  // Attributes of an item: scalar without dimensions, the real minimum sampling interval, the
+  // address and name as display name (the browse name stays the address).
+  EXPECT_FALSE(space.Read(Item("Main.Middle.1/0/2"), ua_attr::ArrayDimensions, 0).hasValue);
+  EXPECT_TRUE(space.Read(Item("Failed Devices"), ua_attr::ArrayDimensions, 0).value ==
+              UaVariant::Array(UaType::UInt32, {UaVariant::UInt32(0)}));
+  EXPECT_TRUE(space.Read(Item("Main.1/3"), ua_attr::MinimumSamplingInterval, 0).value ==
+              UaVariant::Double(10));
+  auto hall = space.Describe(Item("Main.Middle.1/0/1"));
+  ASSERT_TRUE(hall.has_value());
+  EXPECT_EQ(hall->displayName.text, "1/0/1 Hall");
+  EXPECT_EQ(hall->browseName.name, "1/0/1");
+  EXPECT_EQ(space.Describe(Item("Main.1/3"))->displayName.text, "1/3");  // no name of its own
+  EXPECT_EQ(space.Describe(Item("Main.Middle"))->displayName.text, "Middle");
+}
+
+TEST_F(UaAddressSpaceTest, AWriteOnlyItemPublishesNoValue) {
+  readOnly_->m_accessRights = OPC_WRITEABLE;
+  UaMonitoredItem item(1, Item("Main.1/4"), ua_attr::Value, space.AcquireTag(Item("Main.1/4")));
+  item.Sample(space);
+  tree.Update(*readOnly_, Variant::I2(9));
+  item.Sample(space);
+  ASSERT_EQ(item.QueuedCount(), 1u);
+  UaDataValue dv = item.TakeNotification();
+  EXPECT_FALSE(dv.hasValue);
+  EXPECT_EQ(dv.status, ua_status::BadNotReadable);
 }

@@ -146,6 +146,70 @@ TEST_F(UaHardeningTest, RequestsAreCheckedForASessionBeforeTheirBodyAndDecodedWh
   EXPECT_EQ(ReadStatus(client, UaNodeId::String(kItemNamespace, "Heating.1/0/1")), ua_status::Good);
 }
 
+TEST_F(UaHardeningTest, TriggeringTransferAndCallAreCheckedAndDecodedLikeTheRest) {
+  Start();
+  Bytes triggering, transfer, call, response;
+  UaBinaryWriter t(triggering);
+  t.UInt32(1);  // subscription
+  t.UInt32(1);  // triggering item
+  t.ArrayLength(1);
+  t.UInt32(2);
+  t.ArrayLength(0);
+  UaBinaryWriter x(transfer);
+  x.ArrayLength(1);
+  x.UInt32(1);
+  x.Boolean(true);
+  UaBinaryWriter c(call);
+  c.ArrayLength(1);
+  c.NodeId(UaNodeId::Numeric(0, ua_id::Server));
+  c.NodeId(UaNodeId::Numeric(0, ua_id::GetMonitoredItems));
+  c.ArrayLength(1);
+  c.Variant(UaVariant::UInt32(1));
+  const std::pair<std::uint32_t, Bytes*> requests[] = {
+      {ua_id::SetTriggeringRequest, &triggering},
+      {ua_id::TransferSubscriptionsRequest, &transfer},
+      {ua_id::CallRequest, &call}};
+
+  UaTestClient sessionless;
+  ASSERT_TRUE(sessionless.Connect(server->Port()));
+  UaTestClient client;
+  ASSERT_TRUE(client.Connect(server->Port()) && client.OpenSession());
+  for (const auto& [type, body] : requests) {
+    SCOPED_TRACE(type);
+    UaStatusCode result = 0;
+    sessionless.Call(type, *body, response, &result);
+    EXPECT_EQ(result, ua_status::BadSessionIdInvalid);
+    Bytes trailing = *body;
+    trailing.push_back(0);
+    result = 0;
+    client.Call(type, trailing, response, &result);
+    EXPECT_EQ(result, ua_status::BadDecodingError);
+  }
+  // More operations than the limit, and an argument list beyond the array limit, are refused
+  // before they are decoded.
+  Bytes body;
+  UaBinaryWriter w(body);
+  w.Int32(static_cast<std::int32_t>(options.maxNodesPerRequest + 1));
+  body.resize(body.size() + 4 * (options.maxNodesPerRequest + 1), 0);
+  w.Boolean(false);
+  UaStatusCode result = 0;
+  client.Call(ua_id::TransferSubscriptionsRequest, body, response, &result);
+  EXPECT_EQ(result, ua_status::BadTooManyOperations);
+  body.clear();
+  w.ArrayLength(1);
+  w.NodeId(UaNodeId::Numeric(0, ua_id::Server));
+  w.NodeId(UaNodeId::Numeric(0, ua_id::ResendData));
+  w.Int32(static_cast<std::int32_t>(options.maxArrayLength + 1));
+  body.resize(body.size() + options.maxArrayLength + 1, 0);
+  client.Call(ua_id::CallRequest, body, response, &result);
+  EXPECT_EQ(result, ua_status::BadEncodingLimitsExceeded);
+  // A well-formed request on an unknown subscription gets its ordinary answer.
+  result = 0;
+  EXPECT_NE(client.Call(ua_id::SetTriggeringRequest, triggering, response, &result),
+            ua_id::SetTriggeringResponse);
+  EXPECT_EQ(result, ua_status::BadSubscriptionIdInvalid);
+}
+
 TEST_F(UaHardeningTest, UnactivatedSessionsGiveWayAndEndSoon) {
   options.maxSessions = 2;
   options.unactivatedConnectionTimeoutMs = 600000;  // the sessions' limit is tested here
