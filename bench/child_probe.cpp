@@ -40,26 +40,26 @@ ChildProbe::ChildProbe(const std::vector<std::string>& argv,
   posix_spawn_file_actions_adddup2(&actions, out[1], watchStderr ? 2 : 1);
   posix_spawn_file_actions_addclose(&actions, out[0]);
   auto start = std::chrono::steady_clock::now();
-  pid_ = Spawn(argv, extraEnv, &actions);
+  m_pid = Spawn(argv, extraEnv, &actions);
   posix_spawn_file_actions_destroy(&actions);
   close(out[1]);
-  fd_ = out[0];
-  if (pid_ <= 0) return;
+  m_fd = out[0];
+  if (m_pid <= 0) return;
   std::string line;
   char c;
-  while (read(fd_, &c, 1) == 1) {
+  while (read(m_fd, &c, 1) == 1) {
     if (c != '\n') {
       line += c;
       continue;
     }
     if (line.compare(0, prefix.size(), prefix) == 0) {
-      line_ = line;
+      m_line = line;
       break;
     }
     line.clear();
   }
-  startSeconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  drain_ = std::thread([fd = fd_] {
+  m_startSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  m_drain = std::thread([fd = m_fd] {
     char buffer[4096];
     while (read(fd, buffer, sizeof buffer) > 0) {
     }
@@ -67,16 +67,16 @@ ChildProbe::ChildProbe(const std::vector<std::string>& argv,
 }
 
 ChildProbe::~ChildProbe() {
-  if (pid_ > 0) {
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
+  if (m_pid > 0) {
+    kill(m_pid, SIGTERM);
+    waitpid(m_pid, nullptr, 0);
   }
-  if (drain_.joinable()) drain_.join();  // the child's end of the pipe is closed now
-  if (fd_ >= 0) close(fd_);
+  if (m_drain.joinable()) m_drain.join();  // the child's end of the pipe is closed now
+  if (m_fd >= 0) close(m_fd);
 }
 
 double ChildProbe::CpuSeconds() const {
-  std::ifstream stat("/proc/" + std::to_string(pid_) + "/stat");
+  std::ifstream stat("/proc/" + std::to_string(m_pid) + "/stat");
   std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
   // After the name in parentheses: state is field 3; user and system ticks are 14 and 15.
   std::size_t close = text.rfind(')');
@@ -92,7 +92,7 @@ double ChildProbe::CpuSeconds() const {
 }
 
 std::size_t ChildProbe::ResidentBytes() const {
-  std::ifstream statm("/proc/" + std::to_string(pid_) + "/statm");
+  std::ifstream statm("/proc/" + std::to_string(m_pid) + "/statm");
   std::size_t pages = 0, resident = 0;
   statm >> pages >> resident;
   return resident * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));

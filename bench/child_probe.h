@@ -19,20 +19,20 @@ class ChildProbe {
   ChildProbe(const ChildProbe&) = delete;
   ChildProbe& operator=(const ChildProbe&) = delete;
 
-  bool Running() const { return pid_ > 0 && !line_.empty(); }
-  const std::string& ReadyLine() const { return line_; }
+  bool Running() const { return m_pid > 0 && !m_line.empty(); }
+  const std::string& ReadyLine() const { return m_line; }
   // Seconds from the start to the ready line.
-  double StartSeconds() const { return startSeconds_; }
+  double StartSeconds() const { return m_startSeconds; }
   // CPU seconds (user and system) the child has used so far.
   double CpuSeconds() const;
   std::size_t ResidentBytes() const;
 
  private:
-  pid_t pid_ = -1;
-  int fd_ = -1;
-  std::thread drain_;  // reads the watched output after the ready line, so the child never blocks
-  std::string line_;
-  double startSeconds_ = 0;
+  pid_t m_pid = -1;
+  int m_fd = -1;
+  std::thread m_drain;  // reads the watched output after the ready line, so the child never blocks
+  std::string m_line;
+  double m_startSeconds = 0;
 };
 
 // Runs a program to its end with `extraEnv` added; true when it exits with 0.

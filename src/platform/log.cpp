@@ -93,22 +93,22 @@ void Log(LogLevel level, std::string_view text) {
 }
 
 LogRateLimit::LogRateLimit(unsigned burst, std::chrono::steady_clock::duration period)
-    : burst_(burst), period_(period) {}
+    : m_burst(burst), m_period(period) {}
 
 void LogRateLimit::Log(LogLevel level, std::string_view text,
                        std::chrono::steady_clock::time_point now) {
-  if (now - window_start_ >= period_) {
+  if (now - window_start_ >= m_period) {
     window_start_ = now;
     in_window_ = 0;
   }
-  if (in_window_ >= burst_) {
-    ++suppressed_;
+  if (in_window_ >= m_burst) {
+    ++m_suppressed;
     return;
   }
   ++in_window_;
-  if (suppressed_ > 0) {
-    ::Log(level, std::to_string(suppressed_) + " similar messages suppressed");
-    suppressed_ = 0;
+  if (m_suppressed > 0) {
+    ::Log(level, std::to_string(m_suppressed) + " similar messages suppressed");
+    m_suppressed = 0;
   }
   ::Log(level, text);
 }

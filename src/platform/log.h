@@ -39,9 +39,9 @@ class LogRateLimit {
            std::chrono::steady_clock::time_point now = std::chrono::steady_clock::now());
 
  private:
-  unsigned burst_;
-  std::chrono::steady_clock::duration period_;
+  unsigned m_burst;
+  std::chrono::steady_clock::duration m_period;
   std::chrono::steady_clock::time_point window_start_{};
   unsigned in_window_ = 0;
-  unsigned suppressed_ = 0;
+  unsigned m_suppressed = 0;
 };

@@ -133,12 +133,12 @@ std::uint8_t AccessLevelOf(std::uint16_t rights) {
 }  // namespace
 
 UaAddressSpace::UaAddressSpace(COPCCallback& callback, const UaServerOptions& options)
-    : callback_(callback), options_(options), startTime_(UaNow()) {
+    : m_callback(callback), m_options(options), m_startTime(UaNow()) {
   BuildStandardNodes();
 }
 
 UaAddressSpace::~UaAddressSpace() {
-  delete browser_;
+  delete m_browser;
 }
 
 bool UaAddressSpace::IsSubtypeOf(std::uint32_t type, std::uint32_t base) {
@@ -182,18 +182,18 @@ bool UaAddressSpace::IsSubtypeOf(std::uint32_t type, std::uint32_t base) {
 }
 
 std::string UaAddressSpace::ProjectName() const {
-  if (!options_.projectName) return "Project";
+  if (!m_options.projectName) return "Project";
   // The root's name belongs to the name space, which the tag lock guards.
-  std::lock_guard guard(callback_.GetTagLock());
-  return AnsiToUtf8(options_.projectName());
+  std::lock_guard guard(m_callback.GetTagLock());
+  return AnsiToUtf8(m_options.projectName());
 }
 
 COPCBrowser* UaAddressSpace::Browser() {
-  if (!browserMade_) {
-    browser_ = callback_.CreateBrowser();
-    browserMade_ = true;
+  if (!m_browserMade) {
+    m_browser = m_callback.CreateBrowser();
+    m_browserMade = true;
   }
-  return browser_;
+  return m_browser;
 }
 
 bool UaAddressSpace::MoveBrowserTo(const std::string& path) {
@@ -243,8 +243,8 @@ void UaAddressSpace::FolderChildren(const std::string& path, std::vector<std::st
 UaAddressSpace::Resolved UaAddressSpace::Resolve(const UaNodeId& id) {
   Resolved r;
   if (id.ns == 0 && id.kind == UaNodeId::Kind::Numeric) {
-    auto it = standard_.find(id.numeric);
-    if (it != standard_.end()) {
+    auto it = m_standard.find(id.numeric);
+    if (it != m_standard.end()) {
       r.kind = Kind::Standard;
       r.standard = &it->second;
     }
@@ -258,9 +258,9 @@ UaAddressSpace::Resolved UaAddressSpace::Resolve(const UaNodeId& id) {
   if (id.kind != UaNodeId::Kind::String) return r;
   auto text = ExactAnsi(id.text);
   if (!text || !IsWellFormedPath(*text)) return r;
-  std::recursive_mutex& lock = callback_.GetTagLock();
+  std::recursive_mutex& lock = m_callback.GetTagLock();
   std::lock_guard guard(lock);
-  if (callback_.FindTag(text->c_str(), nullptr, 0) != nullptr) {
+  if (m_callback.FindTag(text->c_str(), nullptr, 0) != nullptr) {
     r.kind = Kind::Item;
     r.path = std::move(*text);
     return r;
@@ -276,7 +276,7 @@ UaAddressSpace::Resolved UaAddressSpace::Resolve(const UaNodeId& id) {
       parsed = ec == std::errc() && end == last && first != last && pid != kEuRangeProperty;
     }
     std::string item = text->substr(0, sep);
-    if (parsed && callback_.FindTag(item.c_str(), nullptr, 0) != nullptr) {
+    if (parsed && m_callback.FindTag(item.c_str(), nullptr, 0) != nullptr) {
       for (const PropertyInfo& p : Properties(item)) {
         if (p.id == pid) {
           r.kind = Kind::Property;
@@ -295,17 +295,17 @@ UaAddressSpace::Resolved UaAddressSpace::Resolve(const UaNodeId& id) {
 }
 
 std::vector<UaAddressSpace::PropertyInfo> UaAddressSpace::Properties(const std::string& itemId) {
-  std::lock_guard guard(callback_.GetTagLock());
+  std::lock_guard guard(m_callback.GetTagLock());
   std::uint32_t count = 0;
   CTag* tag = nullptr;
   std::vector<PropertyInfo> out;
-  if (Failed(callback_.QueryPropertyCount(itemId.c_str(), &count, &tag)) || count == 0) return out;
+  if (Failed(m_callback.QueryPropertyCount(itemId.c_str(), &count, &tag)) || count == 0) return out;
   count = std::min<std::uint32_t>(count, 64);
   std::vector<std::uint32_t> ids(count);
   std::vector<std::u16string> descriptions(count);
   std::vector<VARTYPE> types(count);
-  if (Failed(callback_.QueryAvailableProperties(itemId.c_str(), count, tag, ids.data(),
-                                                descriptions.data(), types.data()))) {
+  if (Failed(m_callback.QueryAvailableProperties(itemId.c_str(), count, tag, ids.data(),
+                                                 descriptions.data(), types.data()))) {
     return out;
   }
   for (std::uint32_t k = 0; k < count; ++k) {
@@ -313,7 +313,7 @@ std::vector<UaAddressSpace::PropertyInfo> UaAddressSpace::Properties(const std::
   }
   double low = 0;
   double high = 0;
-  if (callback_.GetTagLimits(tag, &low, &high) == S_OK) {
+  if (m_callback.GetTagLimits(tag, &low, &high) == S_OK) {
     out.push_back({kEuRangeProperty, std::string(kEuRangeName), VT_EMPTY});
   }
   return out;
@@ -331,14 +331,14 @@ UaNodeInfo UaAddressSpace::ItemInfo(const std::string& itemId, const CTag& tag, 
   info.valueRank = UaValueRankOf(tag.m_nativeDataType);
   info.accessLevel = AccessLevelOf(tag.m_accessRights);
   // The fastest sampling the served system grants.
-  info.minimumSamplingInterval = static_cast<double>(callback_.ReviseUpdateRate(0));
+  info.minimumSamplingInterval = static_cast<double>(m_callback.ReviseUpdateRate(0));
   if (!withNames) return info;
   // The item's name, which the callback gives as property 101, is its description; the
   // display name is "address name" so that a client's tree reads like the project.
   std::uint32_t pid = 101;
   Variant name;
   HRESULT error = S_OK;
-  if (Succeeded(callback_.GetItemProperties(itemId.c_str(), 1, &pid, &name, &error)) &&
+  if (Succeeded(m_callback.GetItemProperties(itemId.c_str(), 1, &pid, &name, &error)) &&
       Succeeded(error) && name.vt() == VT_BSTR) {
     info.description.text = Utf16ToUtf8(name.bstrVal());
     if (!info.description.text.empty() && info.description.text != leaf) {
@@ -366,8 +366,8 @@ std::optional<UaNodeInfo> UaAddressSpace::Describe(const UaNodeId& id, bool with
       return info;
     }
     case Kind::Item: {
-      std::lock_guard guard(callback_.GetTagLock());
-      CTag* tag = callback_.FindTag(r.path.c_str(), nullptr, 0);
+      std::lock_guard guard(m_callback.GetTagLock());
+      CTag* tag = m_callback.FindTag(r.path.c_str(), nullptr, 0);
       if (tag == nullptr) return std::nullopt;
       return ItemInfo(r.path, *tag, withNames);
     }
@@ -530,8 +530,8 @@ UaDataValue UaAddressSpace::ReadCommon(const UaNodeInfo& info, std::uint32_t att
 
 UaDataValue UaAddressSpace::ReadItem(const std::string& itemId, std::uint32_t attribute,
                                      double maxAge) {
-  std::lock_guard guard(callback_.GetTagLock());
-  CTag* tag = callback_.FindTag(itemId.c_str(), nullptr, 0);
+  std::lock_guard guard(m_callback.GetTagLock());
+  CTag* tag = m_callback.FindTag(itemId.c_str(), nullptr, 0);
   if (tag == nullptr) return UaDataValue::Status(ua_status::BadNodeIdUnknown);
   if (attribute != ua_attr::Value) {
     bool withNames = attribute == ua_attr::Description || attribute == ua_attr::DisplayName;
@@ -551,9 +551,9 @@ void UaAddressSpace::ReadTagValue(CTag& tag, double maxAge, UaDataValue& out) {
   // the bus and, where no device answers reads, let the response time-out wipe a live value.
   // A tag that never had a value (empty and plainly uncertain) is asked for once.
   bool neverHadValue = tag.m_value.IsEmpty() && (tag.m_quality & 0xFC) == OPC_QUALITY_UNCERTAIN;
-  bool ask = (options_.deviceReads && maxAge == 0) || (neverHadValue && !tag.m_firstReadAsked);
+  bool ask = (m_options.deviceReads && maxAge == 0) || (neverHadValue && !tag.m_firstReadAsked);
   tag.m_firstReadAsked = neverHadValue;
-  if (ask) callback_.ReadTagFromDevice(&tag);
+  if (ask) m_callback.ReadTagFromDevice(&tag);
   TagDataValue(tag, out);
 }
 
@@ -567,7 +567,7 @@ UaDataValue UaAddressSpace::ReadProperty(const std::string& itemId, std::uint32_
   if (propertyId == kEuRangeProperty) return EuRangeValue(itemId);
   Variant value;
   HRESULT error = S_OK;
-  HRESULT hr = callback_.GetItemProperties(itemId.c_str(), 1, &propertyId, &value, &error);
+  HRESULT hr = m_callback.GetItemProperties(itemId.c_str(), 1, &propertyId, &value, &error);
   if (Failed(hr)) return UaDataValue::Status(ua_status::BadNodeIdUnknown);
   if (Failed(error)) return UaDataValue::Status(ua_status::BadNotReadable);
   UaDataValue dv;
@@ -577,11 +577,11 @@ UaDataValue UaAddressSpace::ReadProperty(const std::string& itemId, std::uint32_
 }
 
 UaDataValue UaAddressSpace::EuRangeValue(const std::string& itemId) {
-  std::lock_guard guard(callback_.GetTagLock());
-  CTag* tag = callback_.FindTag(itemId.c_str(), nullptr, 0);
+  std::lock_guard guard(m_callback.GetTagLock());
+  CTag* tag = m_callback.FindTag(itemId.c_str(), nullptr, 0);
   double low = 0;
   double high = 0;
-  if (tag == nullptr || callback_.GetTagLimits(tag, &low, &high) != S_OK) {
+  if (tag == nullptr || m_callback.GetTagLimits(tag, &low, &high) != S_OK) {
     return UaDataValue::Status(ua_status::BadNodeIdUnknown);
   }
   return UaDataValue::Of(
@@ -601,7 +601,7 @@ bool UaAddressSpace::ReadItemValue(const UaNodeId& id, double maxAge, UaDataValu
     if (!converted) return false;
     text = converted->c_str();
   }
-  CTag* tag = callback_.FindTag(text, nullptr, 0);
+  CTag* tag = m_callback.FindTag(text, nullptr, 0);
   if (tag == nullptr) return false;
   ReadTagValue(*tag, maxAge, out);
   return true;
@@ -611,7 +611,7 @@ UaDataValue UaAddressSpace::Read(const UaNodeId& id, std::uint32_t attribute, do
   // The common case, an item's value, takes one lookup under one lock.
   if (attribute == ua_attr::Value) {
     UaDataValue dv;
-    std::lock_guard guard(callback_.GetTagLock());
+    std::lock_guard guard(m_callback.GetTagLock());
     if (ReadItemValue(id, maxAge, dv)) return dv;
   }
   Resolved r = Resolve(id);
@@ -639,17 +639,17 @@ UaDataValue UaAddressSpace::Read(const UaNodeId& id, std::uint32_t attribute, do
 
 UaStatusCode UaAddressSpace::WriteItem(const std::string& itemId, const UaVariant& value) {
   CTag record;
-  if (Failed(callback_.ValidateTag(&record, itemId.c_str(), nullptr, 0))) {
+  if (Failed(m_callback.ValidateTag(&record, itemId.c_str(), nullptr, 0))) {
     return ua_status::BadNodeIdUnknown;
   }
   if ((record.m_accessRights & OPC_WRITEABLE) == 0) return ua_status::BadNotWritable;
   if (OutOfRangeFor(record.m_nativeDataType, value)) return ua_status::BadOutOfRange;
   std::optional<Variant> converted = FromUaVariant(value);
   if (!converted) return ua_status::BadTypeMismatch;
-  std::lock_guard guard(callback_.GetTagLock());
-  CTag* tag = callback_.FindTag(itemId.c_str(), nullptr, 0);
+  std::lock_guard guard(m_callback.GetTagLock());
+  CTag* tag = m_callback.FindTag(itemId.c_str(), nullptr, 0);
   if (tag == nullptr) return ua_status::BadNodeIdUnknown;
-  return StatusOfWrite(callback_.WriteTag(tag, *converted));
+  return StatusOfWrite(m_callback.WriteTag(tag, *converted));
 }
 
 UaStatusCode UaAddressSpace::Write(const UaNodeId& id, std::uint32_t attribute,
@@ -677,8 +677,8 @@ CTag* UaAddressSpace::AcquireTag(const UaNodeId& id) {
   if (id.ns != kItemNamespace || id.kind != UaNodeId::Kind::String) return nullptr;
   auto text = ExactAnsi(id.text);
   if (!text || !IsWellFormedPath(*text)) return nullptr;
-  std::lock_guard guard(callback_.GetTagLock());
-  CTag* tag = callback_.FindTag(text->c_str(), nullptr, 0);
+  std::lock_guard guard(m_callback.GetTagLock());
+  CTag* tag = m_callback.FindTag(text->c_str(), nullptr, 0);
   if (tag != nullptr) tag->AddRef();
   return tag;
 }

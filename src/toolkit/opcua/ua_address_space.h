@@ -69,7 +69,7 @@ class UaAddressSpace {
   UaStatusCode Write(const UaNodeId& id, std::uint32_t attribute, const UaVariant& value);
   // The tag behind an item variable with a client reference taken (Release it); null otherwise.
   CTag* AcquireTag(const UaNodeId& id);
-  COPCCallback& Callback() { return callback_; }
+  COPCCallback& Callback() { return m_callback; }
 
   // Whether reference type `type` is `base` or one of its subtypes.
   static bool IsSubtypeOf(std::uint32_t type, std::uint32_t base);
@@ -132,10 +132,10 @@ class UaAddressSpace {
   UaDataValue EuRangeValue(const std::string& itemId);
   UaDataValue ReadCommon(const UaNodeInfo& info, std::uint32_t attribute);
 
-  COPCCallback& callback_;
-  const UaServerOptions& options_;
-  UaDateTime startTime_;
-  std::map<std::uint32_t, StandardNode> standard_;
-  COPCBrowser* browser_ = nullptr;
-  bool browserMade_ = false;
+  COPCCallback& m_callback;
+  const UaServerOptions& m_options;
+  UaDateTime m_startTime;
+  std::map<std::uint32_t, StandardNode> m_standard;
+  COPCBrowser* m_browser = nullptr;
+  bool m_browserMade = false;
 };

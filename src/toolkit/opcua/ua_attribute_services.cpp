@@ -22,7 +22,7 @@ void UaServiceHandler::Read(Context& ctx, const UaReadRequest& req) {
   w.ArrayLength(req.nodes.size());
   // Item values are read under one hold of the tag lock per run of them; anything else is read
   // without it, as it takes the lock itself where needed.
-  std::unique_lock tagLock(callback_.GetTagLock(), std::defer_lock);
+  std::unique_lock tagLock(m_callback.GetTagLock(), std::defer_lock);
   UaDataValue dv;
   for (const UaReadValueId& n : req.nodes) {
     const UaNodeId& nodeId = n.nodeId;
@@ -35,11 +35,11 @@ void UaServiceHandler::Read(Context& ctx, const UaReadRequest& req) {
       bool done = false;
       if (isValue) {
         if (!tagLock.owns_lock()) tagLock.lock();
-        done = space_.ReadItemValue(nodeId, req.maxAge, dv);
+        done = m_space.ReadItemValue(nodeId, req.maxAge, dv);
       }
       if (!done) {
         if (tagLock.owns_lock()) tagLock.unlock();
-        dv = space_.Read(nodeId, attribute, req.maxAge);
+        dv = m_space.Read(nodeId, attribute, req.maxAge);
       }
     }
     if (!source || !isValue) dv.hasSourceTimestamp = false;
@@ -69,7 +69,7 @@ void UaServiceHandler::Write(Context& ctx, const UaWriteRequest& req) {
       // Status and time stamps come from the bus, never from a client.
       status = ua_status::BadWriteNotSupported;
     } else {
-      status = space_.Write(n.nodeId, n.attribute, n.value.value);
+      status = m_space.Write(n.nodeId, n.attribute, n.value.value);
     }
     w.UInt32(status);
   }

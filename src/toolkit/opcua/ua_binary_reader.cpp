@@ -8,42 +8,42 @@ constexpr int kMaxDepth = 16;
 }  // namespace
 
 UaBinaryReader::DepthGuard::DepthGuard(UaBinaryReader& r) : reader(r) {
-  if (++reader.depth_ > kMaxDepth) {
-    --reader.depth_;
+  if (++reader.m_depth > kMaxDepth) {
+    --reader.m_depth;
     throw UaDecodeError{ua_status::BadEncodingLimitsExceeded};
   }
 }
 
 void UaBinaryReader::Skip(std::size_t n) {
   Need(n);
-  pos_ += n;
+  m_pos += n;
 }
 
 std::uint8_t UaBinaryReader::Byte() {
   Need(1);
-  return data_[pos_++];
+  return m_data[m_pos++];
 }
 
 std::uint16_t UaBinaryReader::UInt16() {
   Need(2);
-  std::uint16_t v = static_cast<std::uint16_t>(data_[pos_] | (data_[pos_ + 1] << 8));
-  pos_ += 2;
+  std::uint16_t v = static_cast<std::uint16_t>(m_data[m_pos] | (m_data[m_pos + 1] << 8));
+  m_pos += 2;
   return v;
 }
 
 std::uint32_t UaBinaryReader::UInt32() {
   Need(4);
   std::uint32_t v = 0;
-  for (int k = 3; k >= 0; --k) v = (v << 8) | data_[pos_ + k];
-  pos_ += 4;
+  for (int k = 3; k >= 0; --k) v = (v << 8) | m_data[m_pos + k];
+  m_pos += 4;
   return v;
 }
 
 std::uint64_t UaBinaryReader::UInt64() {
   Need(8);
   std::uint64_t v = 0;
-  for (int k = 7; k >= 0; --k) v = (v << 8) | data_[pos_ + k];
-  pos_ += 8;
+  for (int k = 7; k >= 0; --k) v = (v << 8) | m_data[m_pos + k];
+  m_pos += 8;
   return v;
 }
 
@@ -78,12 +78,13 @@ std::string_view UaBinaryReader::StringView() {
     if (len != -1) throw UaDecodeError{};
     return {};
   }
-  if (static_cast<std::uint32_t>(len) > limits_.maxStringLength) {
+  if (static_cast<std::uint32_t>(len) > m_limits.maxStringLength) {
     throw UaDecodeError{ua_status::BadEncodingLimitsExceeded};
   }
   Need(static_cast<std::size_t>(len));
-  std::string_view view(reinterpret_cast<const char*>(data_ + pos_), static_cast<std::size_t>(len));
-  pos_ += static_cast<std::size_t>(len);
+  std::string_view view(reinterpret_cast<const char*>(m_data + m_pos),
+                        static_cast<std::size_t>(len));
+  m_pos += static_cast<std::size_t>(len);
   return view;
 }
 
@@ -101,19 +102,19 @@ std::uint32_t UaBinaryReader::ArrayLength(std::size_t minElementSize) {
   }
   if (minElementSize == 0) minElementSize = 1;
   if (static_cast<std::size_t>(len) > Remaining() / minElementSize) throw UaDecodeError{};
-  if (static_cast<std::uint32_t>(len) > limits_.maxArrayLength) {
+  if (static_cast<std::uint32_t>(len) > m_limits.maxArrayLength) {
     throw UaDecodeError{ua_status::BadEncodingLimitsExceeded};
   }
   return static_cast<std::uint32_t>(len);
 }
 
 std::uint32_t UaBinaryReader::OperationCount(std::size_t minElementSize) {
-  std::size_t start = pos_;
+  std::size_t start = m_pos;
   std::int32_t len = Int32();
-  if (len > 0 && static_cast<std::uint32_t>(len) > limits_.maxOperations) {
+  if (len > 0 && static_cast<std::uint32_t>(len) > m_limits.maxOperations) {
     throw UaDecodeError{ua_status::BadTooManyOperations};
   }
-  pos_ = start;
+  m_pos = start;
   return ArrayLength(minElementSize);
 }
 
@@ -143,8 +144,8 @@ void UaBinaryReader::NodeIdBody(std::uint8_t encoding, UaNodeId& id) {
       id.ns = UInt16();
       id.kind = UaNodeId::Kind::Guid;
       Need(16);
-      id.text.assign(reinterpret_cast<const char*>(data_ + pos_), 16);
-      pos_ += 16;
+      id.text.assign(reinterpret_cast<const char*>(m_data + m_pos), 16);
+      m_pos += 16;
       break;
     case 5:
       id.ns = UInt16();
@@ -248,8 +249,8 @@ UaVariant UaBinaryReader::ScalarOf(UaType type) {
       break;
     case UaType::Guid:
       Need(16);
-      v.s.assign(reinterpret_cast<const char*>(data_ + pos_), 16);
-      pos_ += 16;
+      v.s.assign(reinterpret_cast<const char*>(m_data + m_pos), 16);
+      m_pos += 16;
       break;
     case UaType::NodeId:
       v.nodeId = NodeId();
@@ -303,8 +304,8 @@ UaVariant UaBinaryReader::Variant() {
   v.isArray = true;
   if (std::size_t size = UaVariant::PackedSize(type); size != 0) {
     Need(std::size_t{count} * size);
-    v.packed.assign(reinterpret_cast<const char*>(data_ + pos_), std::size_t{count} * size);
-    pos_ += std::size_t{count} * size;
+    v.packed.assign(reinterpret_cast<const char*>(m_data + m_pos), std::size_t{count} * size);
+    m_pos += std::size_t{count} * size;
   } else {
     v.elements.reserve(count);
     for (std::uint32_t k = 0; k < count; ++k) v.elements.push_back(ScalarOf(type));

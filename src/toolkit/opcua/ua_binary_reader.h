@@ -24,11 +24,11 @@ struct UaDecodeLimits {
 
 class UaBinaryReader {
  public:
-  UaBinaryReader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+  UaBinaryReader(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
 
-  std::size_t Remaining() const { return size_ - pos_; }
-  std::size_t Position() const { return pos_; }
-  const std::uint8_t* Current() const { return data_ + pos_; }
+  std::size_t Remaining() const { return m_size - m_pos; }
+  std::size_t Position() const { return m_pos; }
+  const std::uint8_t* Current() const { return m_data + m_pos; }
   void Skip(std::size_t n);
 
   bool Boolean() { return Byte() != 0; }
@@ -67,7 +67,7 @@ class UaBinaryReader {
   // The length of a request's list of operations: an ArrayLength that, beyond the limits,
   // throws Bad_TooManyOperations.
   std::uint32_t OperationCount(std::size_t minElementSize);
-  void SetLimits(const UaDecodeLimits& limits) { limits_ = limits; }
+  void SetLimits(const UaDecodeLimits& limits) { m_limits = limits; }
 
   // One scalar of a built-in type, without the Variant's encoding mask.
   UaVariant ScalarOf(UaType type);
@@ -75,17 +75,17 @@ class UaBinaryReader {
  private:
   void NodeIdBody(std::uint8_t encoding, UaNodeId& id);
   void Need(std::size_t n) const {
-    if (n > size_ - pos_) throw UaDecodeError{};
+    if (n > m_size - m_pos) throw UaDecodeError{};
   }
   struct DepthGuard {
     explicit DepthGuard(UaBinaryReader& r);
-    ~DepthGuard() { --reader.depth_; }
+    ~DepthGuard() { --reader.m_depth; }
     UaBinaryReader& reader;
   };
 
-  const std::uint8_t* data_;
-  std::size_t size_;
-  std::size_t pos_ = 0;
-  int depth_ = 0;  // nesting of Variants, DataValues and DiagnosticInfos
-  UaDecodeLimits limits_;
+  const std::uint8_t* m_data;
+  std::size_t m_size;
+  std::size_t m_pos = 0;
+  int m_depth = 0;  // nesting of Variants, DataValues and DiagnosticInfos
+  UaDecodeLimits m_limits;
 };

@@ -4,24 +4,24 @@
 #include <cstring>
 
 void UaBinaryWriter::PatchUInt32(std::size_t at, std::uint32_t v) {
-  for (int k = 0; k < 4; ++k) out_[at + k] = static_cast<std::uint8_t>(v >> (8 * k));
+  for (int k = 0; k < 4; ++k) m_out[at + k] = static_cast<std::uint8_t>(v >> (8 * k));
 }
 
 void UaBinaryWriter::UInt16(std::uint16_t v) {
-  out_.push_back(static_cast<std::uint8_t>(v));
-  out_.push_back(static_cast<std::uint8_t>(v >> 8));
+  m_out.push_back(static_cast<std::uint8_t>(v));
+  m_out.push_back(static_cast<std::uint8_t>(v >> 8));
 }
 
 void UaBinaryWriter::UInt32(std::uint32_t v) {
   std::uint8_t b[4];
   for (int k = 0; k < 4; ++k) b[k] = static_cast<std::uint8_t>(v >> (8 * k));
-  out_.insert(out_.end(), b, b + 4);
+  m_out.insert(m_out.end(), b, b + 4);
 }
 
 void UaBinaryWriter::UInt64(std::uint64_t v) {
   std::uint8_t b[8];
   for (int k = 0; k < 8; ++k) b[k] = static_cast<std::uint8_t>(v >> (8 * k));
-  out_.insert(out_.end(), b, b + 8);
+  m_out.insert(m_out.end(), b, b + 8);
 }
 
 void UaBinaryWriter::Float(float v) {
@@ -43,7 +43,7 @@ void UaBinaryWriter::String(std::string_view v) {
 
 void UaBinaryWriter::Raw(const void* data, std::size_t size) {
   const auto* p = static_cast<const std::uint8_t*>(data);
-  out_.insert(out_.end(), p, p + size);
+  m_out.insert(m_out.end(), p, p + size);
 }
 
 void UaBinaryWriter::NodeId(const UaNodeId& id) {

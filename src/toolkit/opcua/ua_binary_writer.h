@@ -9,15 +9,15 @@
 
 class UaBinaryWriter {
  public:
-  explicit UaBinaryWriter(std::vector<std::uint8_t>& out) : out_(out) {}
+  explicit UaBinaryWriter(std::vector<std::uint8_t>& out) : m_out(out) {}
 
-  std::size_t Size() const { return out_.size(); }
-  std::vector<std::uint8_t>& Buffer() { return out_; }
+  std::size_t Size() const { return m_out.size(); }
+  std::vector<std::uint8_t>& Buffer() { return m_out; }
   // Overwrites four bytes written earlier (message sizes known only at the end).
   void PatchUInt32(std::size_t at, std::uint32_t v);
 
   void Boolean(bool v) { Byte(v ? 1 : 0); }
-  void Byte(std::uint8_t v) { out_.push_back(v); }
+  void Byte(std::uint8_t v) { m_out.push_back(v); }
   void UInt16(std::uint16_t v);
   void Int16(std::int16_t v) { UInt16(static_cast<std::uint16_t>(v)); }
   void UInt32(std::uint32_t v);
@@ -59,7 +59,7 @@ class UaBinaryWriter {
 
  private:
   void Scalar(const UaVariant& v);
-  std::vector<std::uint8_t>& out_;
+  std::vector<std::uint8_t>& m_out;
 };
 
 // An ExtensionObject of the binary encoding `encodingId` whose body `writeBody` writes.

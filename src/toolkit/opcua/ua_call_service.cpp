@@ -30,7 +30,7 @@ void UaServiceHandler::Call(Context& ctx, const UaCallRequest& req) {
     UaStatusCode status = ua_status::BadMethodInvalid;
     bool onServer = c.object.IsNumeric(0, ua_id::Server);
     std::uint32_t id = 0;
-    if (!onServer && !space_.Describe(c.object, false)) {
+    if (!onServer && !m_space.Describe(c.object, false)) {
       status = ua_status::BadNodeIdUnknown;
     } else if (onServer && (c.method.IsNumeric(0, ua_id::GetMonitoredItems) ||
                             c.method.IsNumeric(0, ua_id::ResendData))) {

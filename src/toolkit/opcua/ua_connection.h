@@ -32,19 +32,19 @@ class UaConnection {
   UaConnection(std::uint64_t id, std::uint32_t channelId, const UaConnectionLimits& limits,
                std::int64_t nowMs);
 
-  std::uint64_t Id() const { return id_; }
-  std::uint32_t ChannelId() const { return channelId_; }
-  bool ChannelOpen() const { return channelOpen_; }
+  std::uint64_t Id() const { return m_id; }
+  std::uint32_t ChannelId() const { return m_channelId; }
+  bool ChannelOpen() const { return m_channelOpen; }
   // An Error message was queued: the connection is to be closed once it is sent.
-  bool Failed() const { return failed_; }
+  bool Failed() const { return m_failed; }
   // Why: the text of the Error message.
-  const std::string& FailReason() const { return failReason_; }
-  std::int64_t ConnectedMs() const { return connectedMs_; }
+  const std::string& FailReason() const { return m_failReason; }
+  std::int64_t ConnectedMs() const { return m_connectedMs; }
   // Queues an Error message; the connection is to be closed once it is sent.
   void Refuse(UaStatusCode code, const char* reason) { Fail(code, reason); }
   // The peer's address as text, for the log.
-  const std::string& Peer() const { return peer_; }
-  void SetPeer(std::string peer) { peer_ = std::move(peer); }
+  const std::string& Peer() const { return m_peer; }
+  void SetPeer(std::string peer) { m_peer = std::move(peer); }
   // Bytes held for this connection: unfinished input and unsent output.
   std::size_t BufferedBytes() const;
 
@@ -62,8 +62,8 @@ class UaConnection {
   // The earliest time CheckTimeouts may have something to do.
   std::int64_t NextDeadline() const;
 
-  const std::uint8_t* OutgoingData() const { return out_.data() + outPos_; }
-  std::size_t OutgoingSize() const { return out_.size() - outPos_; }
+  const std::uint8_t* OutgoingData() const { return m_out.data() + m_outPos; }
+  std::size_t OutgoingSize() const { return m_out.size() - m_outPos; }
   void ConsumeOutgoing(std::size_t n);
 
  private:
@@ -85,28 +85,28 @@ class UaConnection {
   bool Fail(UaStatusCode code, const char* reason);
   void WriteChunkHeader(std::vector<std::uint8_t>& out, const char* type, char chunkType) const;
 
-  std::uint64_t id_;
-  std::uint32_t channelId_;
-  std::string peer_ = "an unknown peer";
-  bool failed_ = false;
-  std::string failReason_;
-  UaConnectionLimits limits_;
-  State state_ = State::ExpectHello;
-  std::int64_t connectedMs_;
-  std::uint32_t receiveBufferSize_;
-  std::uint32_t sendBufferSize_;
-  std::uint32_t peerMaxMessageSize_ = 0;  // 0: no limit
+  std::uint64_t m_id;
+  std::uint32_t m_channelId;
+  std::string m_peer = "an unknown peer";
+  bool m_failed = false;
+  std::string m_failReason;
+  UaConnectionLimits m_limits;
+  State m_state = State::ExpectHello;
+  std::int64_t m_connectedMs;
+  std::uint32_t m_receiveBufferSize;
+  std::uint32_t m_sendBufferSize;
+  std::uint32_t m_peerMaxMessageSize = 0;  // 0: no limit
   std::uint32_t peerMaxChunkCount = 0;
-  bool channelOpen_ = false;
-  std::uint32_t tokenId_ = 0;
-  std::uint32_t previousTokenId_ = 0;
-  std::int64_t tokenExpiresMs_ = 0;
-  bool haveSequence_ = false;
-  std::uint32_t lastSequence_ = 0;
-  std::uint32_t sendSequence_ = 0;
-  std::map<std::uint32_t, Partial> partials_;
-  std::vector<std::uint8_t> in_;
-  std::int64_t inSinceMs_ = 0;  // when the unfinished chunk in in_ began
-  std::vector<std::uint8_t> out_;
-  std::size_t outPos_ = 0;
+  bool m_channelOpen = false;
+  std::uint32_t m_tokenId = 0;
+  std::uint32_t m_previousTokenId = 0;
+  std::int64_t m_tokenExpiresMs = 0;
+  bool m_haveSequence = false;
+  std::uint32_t m_lastSequence = 0;
+  std::uint32_t m_sendSequence = 0;
+  std::map<std::uint32_t, Partial> m_partials;
+  std::vector<std::uint8_t> m_in;
+  std::int64_t m_inSinceMs = 0;  // when the unfinished chunk in m_in began
+  std::vector<std::uint8_t> m_out;
+  std::size_t m_outPos = 0;
 };

@@ -24,10 +24,10 @@ class UaMonitoredItem {
   UaMonitoredItem(const UaMonitoredItem&) = delete;
   UaMonitoredItem& operator=(const UaMonitoredItem&) = delete;
 
-  std::uint32_t Id() const { return id_; }
-  bool HasTag() const { return tag_ != nullptr; }
-  CTag* Tag() const { return tag_; }
-  std::uint32_t AttributeId() const { return attributeId_; }
+  std::uint32_t Id() const { return m_id; }
+  bool HasTag() const { return m_tag != nullptr; }
+  CTag* Tag() const { return m_tag; }
+  std::uint32_t AttributeId() const { return m_attributeId; }
 
   // What a sample did: whether the watched state changed (beyond the deadband) and a
   // notification was queued, and by how much the queue grew (zero when the new value displaced
@@ -51,7 +51,7 @@ class UaMonitoredItem {
   bool Reports() const {
     return mode == UaMonitoringMode::Reporting || (mode == UaMonitoringMode::Sampling && triggered);
   }
-  std::size_t QueuedCount() const { return queue_.size() - head_; }
+  std::size_t QueuedCount() const { return m_queue.size() - m_head; }
   // Takes the oldest queued value.
   UaDataValue TakeNotification();
 
@@ -73,18 +73,18 @@ class UaMonitoredItem {
   // Queues `value`, dropping one by the discard policy when the queue is full.
   std::ptrdiff_t Enqueue(UaDataValue value);
 
-  std::uint32_t id_;
-  UaNodeId nodeId_;
-  std::uint32_t attributeId_;
-  CTag* tag_;  // with a client reference while the item lives
-  bool sampled_ = false;
-  Variant lastValue_;
-  std::uint16_t lastQuality_ = 0;
-  FileTime lastTimestamp_;
-  std::unique_ptr<UaDataValue> lastGeneric_;  // items without a tag only
-  // Oldest first from head_: taking or dropping the oldest moves head_ (O(1)); the taken
+  std::uint32_t m_id;
+  UaNodeId m_nodeId;
+  std::uint32_t m_attributeId;
+  CTag* m_tag;  // with a client reference while the item lives
+  bool m_sampled = false;
+  Variant m_lastValue;
+  std::uint16_t m_lastQuality = 0;
+  FileTime m_lastTimestamp;
+  std::unique_ptr<UaDataValue> m_lastGeneric;  // items without a tag only
+  // Oldest first from m_head: taking or dropping the oldest moves m_head (O(1)); the taken
   // entries are compacted away once they are half of the vector. Freed when emptied, so that
   // an idle item holds no queue memory.
-  std::vector<UaDataValue> queue_;
-  std::size_t head_ = 0;
+  std::vector<UaDataValue> m_queue;
+  std::size_t m_head = 0;
 };

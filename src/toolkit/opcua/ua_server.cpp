@@ -34,49 +34,49 @@ std::string PeerText(const sockaddr_in& address) {
 class UaServer::Loop : public UaConnectionDirectory {
  public:
   Loop(COPCCallback& callback, const UaServerOptions& options, int listenFd, std::string url)
-      : options_(options), handler_(callback, options, *this), listenFd_(listenFd) {
-    handler_.SetEndpointUrl(std::move(url));
-    limits_.maxMessageSize = options.maxMessageSize;
-    limits_.maxChunkCount = options.maxChunkCount;
-    limits_.incompleteTimeoutMs = options.incompleteMessageTimeoutMs;
-    epollFd_ = epoll_create1(EPOLL_CLOEXEC);
-    wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    Watch(listenFd_, EPOLLIN, 0);
-    Watch(wakeFd_, EPOLLIN, 1);
+      : m_options(options), m_handler(callback, options, *this), m_listenFd(listenFd) {
+    m_handler.SetEndpointUrl(std::move(url));
+    m_limits.maxMessageSize = options.maxMessageSize;
+    m_limits.maxChunkCount = options.maxChunkCount;
+    m_limits.incompleteTimeoutMs = options.incompleteMessageTimeoutMs;
+    m_epollFd = epoll_create1(EPOLL_CLOEXEC);
+    m_wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    Watch(m_listenFd, EPOLLIN, 0);
+    Watch(m_wakeFd, EPOLLIN, 1);
   }
 
   ~Loop() override {
-    for (auto& [id, c] : connections_) close(c.fd);
-    close(listenFd_);
-    close(wakeFd_);
-    close(epollFd_);
+    for (auto& [id, c] : m_connections) close(c.fd);
+    close(m_listenFd);
+    close(m_wakeFd);
+    close(m_epollFd);
   }
 
   UaConnection* FindConnection(std::uint64_t id) override {
-    auto it = connections_.find(id);
-    return it == connections_.end() ? nullptr : it->second.connection.get();
+    auto it = m_connections.find(id);
+    return it == m_connections.end() ? nullptr : it->second.connection.get();
   }
 
   void RequestStop() {
-    stop_ = true;
+    m_stop = true;
     Wake();
   }
 
   void Wake() {
     std::uint64_t one = 1;
-    [[maybe_unused]] auto n = write(wakeFd_, &one, sizeof one);
+    [[maybe_unused]] auto n = write(m_wakeFd, &one, sizeof one);
   }
 
   void Run() {
     epoll_event events[64];
-    while (!stop_) {
-      int timeout = TimeoutMs(options_.Now());
-      int n = epoll_wait(epollFd_, events, 64, timeout);
+    while (!m_stop) {
+      int timeout = TimeoutMs(m_options.Now());
+      int n = epoll_wait(m_epollFd, events, 64, timeout);
       if (n < 0 && errno != EINTR) break;
       // Timers first, so that a request sees the state its arrival time implies (a
       // subscription that expired meanwhile is gone).
-      std::int64_t now = options_.Now();
-      handler_.OnTimer(now);
+      std::int64_t now = m_options.Now();
+      m_handler.OnTimer(now);
       CheckConnections(now);
       for (int k = 0; k < n; ++k) {
         std::uint64_t key = events[k].data.u64;
@@ -84,14 +84,14 @@ class UaServer::Loop : public UaConnectionDirectory {
           Accept();
         } else if (key == 1) {
           std::uint64_t count;
-          [[maybe_unused]] auto got = read(wakeFd_, &count, sizeof count);
+          [[maybe_unused]] auto got = read(m_wakeFd, &count, sizeof count);
         } else {
           Serve(key, events[k].events);
         }
       }
       FlushAll();
     }
-    handler_.CloseAllSessions();
+    m_handler.CloseAllSessions();
     FlushAll();
   }
 
@@ -107,12 +107,12 @@ class UaServer::Loop : public UaConnectionDirectory {
     epoll_event ev{};
     ev.events = events;
     ev.data.u64 = key;
-    epoll_ctl(epollFd_, EPOLL_CTL_ADD, fd, &ev);
+    epoll_ctl(m_epollFd, EPOLL_CTL_ADD, fd, &ev);
   }
 
   int TimeoutMs(std::int64_t now) {
-    std::int64_t next = handler_.NextDueMs();
-    for (auto& [id, c] : connections_) next = std::min(next, c.connection->NextDeadline());
+    std::int64_t next = m_handler.NextDueMs();
+    for (auto& [id, c] : m_connections) next = std::min(next, c.connection->NextDeadline());
     if (next == INT64_MAX) return 1000;
     return static_cast<int>(std::clamp<std::int64_t>(next - now, 0, 1000));
   }
@@ -121,16 +121,16 @@ class UaServer::Loop : public UaConnectionDirectory {
     while (true) {
       sockaddr_in address{};
       socklen_t length = sizeof address;
-      int fd = accept4(listenFd_, reinterpret_cast<sockaddr*>(&address), &length,
+      int fd = accept4(m_listenFd, reinterpret_cast<sockaddr*>(&address), &length,
                        SOCK_NONBLOCK | SOCK_CLOEXEC);
       if (fd < 0) return;
       std::string peer = PeerText(address);
-      std::int64_t now = options_.Now();
-      if (connections_.size() >= options_.maxConnections && !EvictIdleConnection(now)) {
-        refusalLog_.Log(LogLevel::Warning, "OPC UA: connection from " + peer + " refused: all " +
-                                               std::to_string(options_.maxConnections) +
-                                               " connections in use");
-        UaConnection refused(0, 0, limits_, now);
+      std::int64_t now = m_options.Now();
+      if (m_connections.size() >= m_options.maxConnections && !EvictIdleConnection(now)) {
+        m_refusalLog.Log(LogLevel::Warning, "OPC UA: connection from " + peer + " refused: all " +
+                                                std::to_string(m_options.maxConnections) +
+                                                " connections in use");
+        UaConnection refused(0, 0, m_limits, now);
         refused.Refuse(ua_status::BadTcpServerTooBusy, "Too many connections");
         [[maybe_unused]] auto n =
             send(fd, refused.OutgoingData(), refused.OutgoingSize(), MSG_NOSIGNAL);
@@ -139,10 +139,10 @@ class UaServer::Loop : public UaConnectionDirectory {
       }
       int one = 1;
       setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-      std::uint64_t id = nextId_++;
-      Entry& e = connections_[id];
+      std::uint64_t id = m_nextId++;
+      Entry& e = m_connections[id];
       e.fd = fd;
-      e.connection = std::make_unique<UaConnection>(id, nextChannelId_++, limits_, now);
+      e.connection = std::make_unique<UaConnection>(id, m_nextChannelId++, m_limits, now);
       e.connection->SetPeer(peer);
       Log(LogLevel::Info, "OPC UA: connection from " + peer + " opened");
       Watch(fd, EPOLLIN | EPOLLRDHUP, id);
@@ -151,18 +151,18 @@ class UaServer::Loop : public UaConnectionDirectory {
 
   // Closes the oldest connection that has had time to activate a session and has not.
   bool EvictIdleConnection(std::int64_t now) {
-    auto oldest = connections_.end();
-    for (auto it = connections_.begin(); it != connections_.end(); ++it) {
+    auto oldest = m_connections.end();
+    for (auto it = m_connections.begin(); it != m_connections.end(); ++it) {
       Entry& e = it->second;
       if (IsActivated(it->first, e) || now - e.connection->ConnectedMs() < kEvictableAfterMs) {
         continue;
       }
-      if (oldest == connections_.end() ||
+      if (oldest == m_connections.end() ||
           e.connection->ConnectedMs() < oldest->second.connection->ConnectedMs()) {
         oldest = it;
       }
     }
-    if (oldest == connections_.end()) return false;
+    if (oldest == m_connections.end()) return false;
     oldest->second.connection->Refuse(ua_status::BadTcpServerTooBusy,
                                       "Connection slot given to a new client");
     Drop(oldest->first, "no session activated while all connection slots were taken");
@@ -170,12 +170,12 @@ class UaServer::Loop : public UaConnectionDirectory {
   }
 
   bool IsActivated(std::uint64_t id, Entry& e) {
-    if (!e.activated) e.activated = handler_.HasActivatedSession(id);
+    if (!e.activated) e.activated = m_handler.HasActivatedSession(id);
     return e.activated;
   }
   void Serve(std::uint64_t id, std::uint32_t events) {
-    auto it = connections_.find(id);
-    if (it == connections_.end()) return;
+    auto it = m_connections.find(id);
+    if (it == m_connections.end()) return;
     Entry& e = it->second;
     bool keep = true;
     if (events & (EPOLLIN | EPOLLRDHUP | EPOLLHUP | EPOLLERR)) {
@@ -183,8 +183,8 @@ class UaServer::Loop : public UaConnectionDirectory {
       while (keep) {
         ssize_t got = recv(e.fd, buffer, sizeof buffer, 0);
         if (got > 0) {
-          keep = e.connection->Receive(buffer, static_cast<std::size_t>(got), options_.Now(),
-                                       handler_);
+          keep = e.connection->Receive(buffer, static_cast<std::size_t>(got), m_options.Now(),
+                                       m_handler);
           continue;
         }
         if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) keep = false;
@@ -215,7 +215,7 @@ class UaServer::Loop : public UaConnectionDirectory {
       epoll_event ev{};
       ev.events = EPOLLIN | EPOLLRDHUP | (pending ? EPOLLOUT : 0u);
       ev.data.u64 = e.connection->Id();
-      epoll_ctl(epollFd_, EPOLL_CTL_MOD, e.fd, &ev);
+      epoll_ctl(m_epollFd, EPOLL_CTL_MOD, e.fd, &ev);
       e.wantWrite = pending;
     }
     return true;
@@ -223,7 +223,7 @@ class UaServer::Loop : public UaConnectionDirectory {
 
   void FlushAll() {
     std::vector<std::uint64_t> dead;
-    for (auto& [id, e] : connections_) {
+    for (auto& [id, e] : m_connections) {
       if (e.connection->OutgoingSize() > 0 && !Flush(e)) dead.push_back(id);
     }
     for (std::uint64_t id : dead) Drop(id, "does not read its responses");
@@ -231,13 +231,14 @@ class UaServer::Loop : public UaConnectionDirectory {
 
   void CheckConnections(std::int64_t now) {
     std::vector<std::pair<std::uint64_t, const char*>> dead;
-    for (auto& [id, e] : connections_) {
+    for (auto& [id, e] : m_connections) {
       UaConnection& c = *e.connection;
       if (!c.CheckTimeouts(now)) {
         dead.emplace_back(id, "timed out");
         continue;
       }
-      if (now - c.ConnectedMs() >= options_.unactivatedConnectionTimeoutMs && !IsActivated(id, e)) {
+      if (now - c.ConnectedMs() >= m_options.unactivatedConnectionTimeoutMs &&
+          !IsActivated(id, e)) {
         c.Refuse(ua_status::BadTimeout, "No session activated in time");
         dead.emplace_back(id, "no session activated in time");
         continue;
@@ -252,7 +253,7 @@ class UaServer::Loop : public UaConnectionDirectory {
     std::size_t buffered = 0;
     std::uint64_t largest = 0;
     std::size_t largestBytes = 0;
-    for (auto& [id, e] : connections_) {
+    for (auto& [id, e] : m_connections) {
       std::size_t bytes = e.connection->BufferedBytes();
       buffered += bytes;
       if (bytes > largestBytes) {
@@ -260,51 +261,51 @@ class UaServer::Loop : public UaConnectionDirectory {
         largestBytes = bytes;
       }
     }
-    if (buffered <= options_.maxBufferedBytes || largest == 0) return;
-    refusalLog_.Log(LogLevel::Warning, "OPC UA: buffered bytes over the server's budget of " +
-                                           std::to_string(options_.maxBufferedBytes));
-    connections_[largest].connection->Refuse(ua_status::BadTcpNotEnoughResources,
-                                             "Server buffer budget exceeded");
+    if (buffered <= m_options.maxBufferedBytes || largest == 0) return;
+    m_refusalLog.Log(LogLevel::Warning, "OPC UA: buffered bytes over the server's budget of " +
+                                            std::to_string(m_options.maxBufferedBytes));
+    m_connections[largest].connection->Refuse(ua_status::BadTcpNotEnoughResources,
+                                              "Server buffer budget exceeded");
     Drop(largest, "over the server's buffer budget");
   }
 
   // Closes a connection after a last attempt to send what it has queued (an Error message).
   void Drop(std::uint64_t id, const char* reason) {
-    auto it = connections_.find(id);
-    if (it == connections_.end()) return;
+    auto it = m_connections.find(id);
+    if (it == m_connections.end()) return;
     Entry& e = it->second;
     UaConnection& c = *e.connection;
     if (c.Failed()) {
       // Malformed or hostile input: a peer can cause these at will, so they are rate-limited.
-      refusalLog_.Log(LogLevel::Warning, "OPC UA: connection from " + c.Peer() +
-                                             " closed: " + reason + " (" + c.FailReason() + ")");
+      m_refusalLog.Log(LogLevel::Warning, "OPC UA: connection from " + c.Peer() +
+                                              " closed: " + reason + " (" + c.FailReason() + ")");
     } else {
       Log(LogLevel::Info, "OPC UA: connection from " + c.Peer() + " closed: " + reason);
     }
     if (c.OutgoingSize() > 0) {
       [[maybe_unused]] auto n = send(e.fd, c.OutgoingData(), c.OutgoingSize(), MSG_NOSIGNAL);
     }
-    epoll_ctl(epollFd_, EPOLL_CTL_DEL, e.fd, nullptr);
+    epoll_ctl(m_epollFd, EPOLL_CTL_DEL, e.fd, nullptr);
     close(e.fd);
-    connections_.erase(it);
-    handler_.OnConnectionClosed(id);
+    m_connections.erase(it);
+    m_handler.OnConnectionClosed(id);
   }
 
-  const UaServerOptions& options_;
-  UaServiceHandler handler_;
-  UaConnectionLimits limits_;
-  int listenFd_;
-  int epollFd_ = -1;
-  int wakeFd_ = -1;
-  std::atomic<bool> stop_{false};
-  std::map<std::uint64_t, Entry> connections_;
-  std::uint64_t nextId_ = 2;  // 0 and 1 are the listening socket and the wake-up event
-  std::uint32_t nextChannelId_ = 1;
-  LogRateLimit refusalLog_{20, std::chrono::seconds(10)};
+  const UaServerOptions& m_options;
+  UaServiceHandler m_handler;
+  UaConnectionLimits m_limits;
+  int m_listenFd;
+  int m_epollFd = -1;
+  int m_wakeFd = -1;
+  std::atomic<bool> m_stop{false};
+  std::map<std::uint64_t, Entry> m_connections;
+  std::uint64_t m_nextId = 2;  // 0 and 1 are the listening socket and the wake-up event
+  std::uint32_t m_nextChannelId = 1;
+  LogRateLimit m_refusalLog{20, std::chrono::seconds(10)};
 };
 
 UaServer::UaServer(COPCCallback& callback, UaServerOptions options)
-    : callback_(callback), options_(std::move(options)) {}
+    : m_callback(callback), m_options(std::move(options)) {}
 
 UaServer::~UaServer() {
   Stop();
@@ -312,15 +313,15 @@ UaServer::~UaServer() {
 
 std::string UaServer::EndpointUrl() const {
   std::string host = "127.0.0.1";
-  if (options_.listenAny) {
+  if (m_options.listenAny) {
     char name[256] = {};
     if (gethostname(name, sizeof name - 1) == 0 && name[0] != '\0') host = name;
   }
-  return "opc.tcp://" + host + ":" + std::to_string(port_);
+  return "opc.tcp://" + host + ":" + std::to_string(m_port);
 }
 
 bool UaServer::Start(std::string* error) {
-  if (loop_) return true;
+  if (m_loop) return true;
   int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd < 0) {
     if (error) *error = std::string("OPC UA server: cannot create a socket: ") + strerror(errno);
@@ -330,12 +331,12 @@ bool UaServer::Start(std::string* error) {
   setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
   sockaddr_in address{};
   address.sin_family = AF_INET;
-  address.sin_port = htons(options_.port);
-  address.sin_addr.s_addr = htonl(options_.listenAny ? INADDR_ANY : INADDR_LOOPBACK);
+  address.sin_port = htons(m_options.port);
+  address.sin_addr.s_addr = htonl(m_options.listenAny ? INADDR_ANY : INADDR_LOOPBACK);
   if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
       listen(fd, 128) != 0) {
     if (error) {
-      *error = "OPC UA server: cannot listen on port " + std::to_string(options_.port) + ": " +
+      *error = "OPC UA server: cannot listen on port " + std::to_string(m_options.port) + ": " +
                strerror(errno);
     }
     close(fd);
@@ -343,19 +344,19 @@ bool UaServer::Start(std::string* error) {
   }
   socklen_t length = sizeof address;
   getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  port_ = ntohs(address.sin_port);
-  loop_ = std::make_unique<Loop>(callback_, options_, fd, EndpointUrl());
-  thread_ = std::thread([this] { loop_->Run(); });
+  m_port = ntohs(address.sin_port);
+  m_loop = std::make_unique<Loop>(m_callback, m_options, fd, EndpointUrl());
+  m_thread = std::thread([this] { m_loop->Run(); });
   return true;
 }
 
 void UaServer::Wake() {
-  if (loop_) loop_->Wake();
+  if (m_loop) m_loop->Wake();
 }
 
 void UaServer::Stop() {
-  if (!loop_) return;
-  loop_->RequestStop();
-  if (thread_.joinable()) thread_.join();
-  loop_.reset();
+  if (!m_loop) return;
+  m_loop->RequestStop();
+  if (m_thread.joinable()) m_thread.join();
+  m_loop.reset();
 }

@@ -25,7 +25,7 @@ class UaServer {
   // Ends all sessions and connections and joins the serving thread.
   void Stop();
   // The bound port (the chosen one when the options asked for port 0).
-  std::uint16_t Port() const { return port_; }
+  std::uint16_t Port() const { return m_port; }
   std::string EndpointUrl() const;
   // Makes the serving thread look at its clock and timers at once (after an injected clock
   // moved).
@@ -33,9 +33,9 @@ class UaServer {
 
  private:
   class Loop;
-  COPCCallback& callback_;
-  UaServerOptions options_;
-  std::unique_ptr<Loop> loop_;
-  std::thread thread_;
-  std::uint16_t port_ = 0;
+  COPCCallback& m_callback;
+  UaServerOptions m_options;
+  std::unique_ptr<Loop> m_loop;
+  std::thread m_thread;
+  std::uint16_t m_port = 0;
 };

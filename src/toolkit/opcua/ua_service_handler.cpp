@@ -40,10 +40,10 @@ std::string IdentityOf(const UaExtensionObject& token) {
 
 UaServiceHandler::UaServiceHandler(COPCCallback& callback, const UaServerOptions& options,
                                    UaConnectionDirectory& connections)
-    : callback_(callback),
-      options_(options),
-      connections_(connections),
-      space_(callback, options) {}
+    : m_callback(callback),
+      m_options(options),
+      m_connections(connections),
+      m_space(callback, options) {}
 
 UaServiceHandler::~UaServiceHandler() {
   CloseAllSessions();
@@ -70,7 +70,7 @@ bool UaServiceHandler::CheckOperationCount(Context& ctx, std::size_t count) {
     Fault(ctx, ua_status::BadNothingToDo);
     return false;
   }
-  if (count > options_.maxNodesPerRequest) {
+  if (count > m_options.maxNodesPerRequest) {
     Fault(ctx, ua_status::BadTooManyOperations);
     return false;
   }
@@ -79,8 +79,8 @@ bool UaServiceHandler::CheckOperationCount(Context& ctx, std::size_t count) {
 
 UaSession* UaServiceHandler::SessionFor(Context& ctx, bool mustBeActive) {
   const UaNodeId& token = ctx.header.authenticationToken;
-  auto it = token.kind == UaNodeId::Kind::Opaque ? sessions_.find(token.text) : sessions_.end();
-  if (it == sessions_.end()) {
+  auto it = token.kind == UaNodeId::Kind::Opaque ? m_sessions.find(token.text) : m_sessions.end();
+  if (it == m_sessions.end()) {
     Fault(ctx, ua_status::BadSessionIdInvalid);
     return nullptr;
   }
@@ -100,19 +100,19 @@ UaSession* UaServiceHandler::SessionFor(Context& ctx, bool mustBeActive) {
 }
 
 void UaServiceHandler::WriteApplicationDescription(UaBinaryWriter& w) {
-  w.String(options_.applicationUri);
-  w.String(options_.productUri);
-  w.LocalizedText({"en", options_.applicationName});
+  w.String(m_options.applicationUri);
+  w.String(m_options.productUri);
+  w.LocalizedText({"en", m_options.applicationName});
   w.UInt32(0);  // server
   w.NullString();
   w.NullString();
   w.ArrayLength(1);
-  w.String(endpointUrl_);
+  w.String(m_endpointUrl);
 }
 
 void UaServiceHandler::WriteEndpoints(UaBinaryWriter& w) {
   w.ArrayLength(1);
-  w.String(endpointUrl_);
+  w.String(m_endpointUrl);
   WriteApplicationDescription(w);
   w.NullString();  // server certificate
   w.UInt32(1);     // security mode None
@@ -135,8 +135,9 @@ void UaServiceHandler::GetEndpoints(Context& ctx, const UaGetEndpointsRequest&) 
 }
 
 void UaServiceHandler::FindServers(Context& ctx, const UaFindServersRequest& req) {
-  bool match = req.serverUris.empty() || std::find(req.serverUris.begin(), req.serverUris.end(),
-                                                   options_.applicationUri) != req.serverUris.end();
+  bool match = req.serverUris.empty() ||
+               std::find(req.serverUris.begin(), req.serverUris.end(), m_options.applicationUri) !=
+                   req.serverUris.end();
   Out out;
   UaBinaryWriter w = BeginResponse(out, ctx, ua_id::FindServersResponse);
   w.ArrayLength(match ? 1 : 0);
@@ -145,31 +146,32 @@ void UaServiceHandler::FindServers(Context& ctx, const UaFindServersRequest& req
 }
 
 bool UaServiceHandler::ReclaimUnactivatedSession() {
-  auto oldest = sessions_.end();
-  for (auto it = sessions_.begin(); it != sessions_.end(); ++it) {
+  auto oldest = m_sessions.end();
+  for (auto it = m_sessions.begin(); it != m_sessions.end(); ++it) {
     if (it->second->activated) continue;
-    if (oldest == sessions_.end() || it->second->createdMs < oldest->second->createdMs) oldest = it;
+    if (oldest == m_sessions.end() || it->second->createdMs < oldest->second->createdMs)
+      oldest = it;
   }
-  if (oldest == sessions_.end()) return false;
+  if (oldest == m_sessions.end()) return false;
   CloseSession(oldest, "reclaimed for a new session before it was activated");
   return true;
 }
 
 void UaServiceHandler::CreateSession(Context& ctx, const UaCreateSessionRequest& req) {
-  if (sessions_.size() >= options_.maxSessions && !ReclaimUnactivatedSession()) {
-    refusalLog_.Log(LogLevel::Warning, "OPC UA: session refused for " + ctx.connection.Peer() +
-                                           ": all " + std::to_string(options_.maxSessions) +
-                                           " sessions in use");
+  if (m_sessions.size() >= m_options.maxSessions && !ReclaimUnactivatedSession()) {
+    m_refusalLog.Log(LogLevel::Warning, "OPC UA: session refused for " + ctx.connection.Peer() +
+                                            ": all " + std::to_string(m_options.maxSessions) +
+                                            " sessions in use");
     return Fault(ctx, ua_status::BadTooManySessions);
   }
   auto session = std::make_unique<UaSession>();
-  session->id = {kItemNamespace, UaNodeId::Kind::Numeric, 0x40000000u + nextSessionNumber_++, {}};
+  session->id = {kItemNamespace, UaNodeId::Kind::Numeric, 0x40000000u + m_nextSessionNumber++, {}};
   session->authenticationToken = {0, UaNodeId::Kind::Opaque, 0, SecureRandomString(32)};
   session->name = req.sessionName;
-  CapUtf8(session->name, options_.maxSessionNameLength);
+  CapUtf8(session->name, m_options.maxSessionNameLength);
   double timeout = req.requestedTimeoutMs;
-  if (!(timeout >= options_.minSessionTimeoutMs)) timeout = options_.minSessionTimeoutMs;
-  session->timeoutMs = std::min(timeout, options_.maxSessionTimeoutMs);
+  if (!(timeout >= m_options.minSessionTimeoutMs)) timeout = m_options.minSessionTimeoutMs;
+  session->timeoutMs = std::min(timeout, m_options.maxSessionTimeoutMs);
   session->createdMs = ctx.nowMs;
   session->lastActivityMs = ctx.nowMs;
   session->connectionId = ctx.connection.Id();
@@ -185,12 +187,12 @@ void UaServiceHandler::CreateSession(Context& ctx, const UaCreateSessionRequest&
   w.ArrayLength(0);  // software certificates
   w.NullString();    // signature algorithm
   w.NullString();    // signature
-  w.UInt32(options_.maxMessageSize);
+  w.UInt32(m_options.maxMessageSize);
   Log(LogLevel::Info,
       "OPC UA: session \"" + session->name + "\" created for " + ctx.connection.Peer());
   std::string key = session->authenticationToken.text;
-  sessions_.emplace(std::move(key), std::move(session));
-  if (options_.onSessionOpened) options_.onSessionOpened();
+  m_sessions.emplace(std::move(key), std::move(session));
+  if (m_options.onSessionOpened) m_options.onSessionOpened();
   Respond(ctx, out);
 }
 
@@ -198,16 +200,16 @@ void UaServiceHandler::ActivateSession(Context& ctx, const UaActivateSessionRequ
   UaSession& session = *ctx.session;
   std::string identity = IdentityOf(req.identityToken);
   if (identity.empty()) {
-    refusalLog_.Log(LogLevel::Warning,
-                    "OPC UA: activation refused for " + ctx.connection.Peer() +
-                        ": identity token does not match the user token policy it names");
+    m_refusalLog.Log(LogLevel::Warning,
+                     "OPC UA: activation refused for " + ctx.connection.Peer() +
+                         ": identity token does not match the user token policy it names");
     return Fault(ctx, ua_status::BadIdentityTokenInvalid);
   }
   // A session keeps the identity it was first activated with: another client that learned its
   // token cannot take it over under a different identity.
   if (session.activated && identity != session.identity) {
-    refusalLog_.Log(LogLevel::Warning, "OPC UA: activation refused for " + ctx.connection.Peer() +
-                                           ": another user identity than the session's");
+    m_refusalLog.Log(LogLevel::Warning, "OPC UA: activation refused for " + ctx.connection.Peer() +
+                                            ": another user identity than the session's");
     return Fault(ctx, ua_status::BadIdentityTokenRejected);
   }
   if (session.connectionId != ctx.connection.Id()) {
@@ -237,7 +239,7 @@ void UaServiceHandler::CloseSessionService(Context& ctx, const UaCloseSessionReq
   }
   Out out;
   BeginResponse(out, ctx, ua_id::CloseSessionResponse);
-  CloseSession(sessions_.find(ctx.session->authenticationToken.text), "closed by the client");
+  CloseSession(m_sessions.find(ctx.session->authenticationToken.text), "closed by the client");
   Respond(ctx, out);
 }
 
@@ -247,20 +249,20 @@ void UaServiceHandler::CloseSession(SessionMap::iterator it, const char* reason)
   FailQueuedPublishes(session, ua_status::BadSessionClosed);
   {
     // Monitored items release their tags under the tag lock.
-    std::lock_guard guard(callback_.GetTagLock());
+    std::lock_guard guard(m_callback.GetTagLock());
     for (auto& [id, sub] : session.subscriptions) ForgetNotifications(session, *sub);
     session.subscriptions.clear();
   }
-  sessions_.erase(it);
-  if (options_.onSessionClosed) options_.onSessionClosed();
+  m_sessions.erase(it);
+  if (m_options.onSessionClosed) m_options.onSessionClosed();
 }
 
 void UaServiceHandler::CloseAllSessions() {
-  while (!sessions_.empty()) CloseSession(sessions_.begin(), "server shutdown");
+  while (!m_sessions.empty()) CloseSession(m_sessions.begin(), "server shutdown");
 }
 
 void UaServiceHandler::OnConnectionClosed(std::uint64_t connectionId) {
-  for (auto& [token, session] : sessions_) {
+  for (auto& [token, session] : m_sessions) {
     auto& queue = session->publishQueue;
     queue.erase(
         std::remove_if(queue.begin(), queue.end(),
@@ -270,7 +272,7 @@ void UaServiceHandler::OnConnectionClosed(std::uint64_t connectionId) {
 }
 
 bool UaServiceHandler::HasActivatedSession(std::uint64_t connectionId) const {
-  for (const auto& [token, session] : sessions_) {
+  for (const auto& [token, session] : m_sessions) {
     if (session->activated && session->connectionId == connectionId) return true;
   }
   return false;

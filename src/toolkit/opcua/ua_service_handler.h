@@ -42,11 +42,11 @@ class UaServiceHandler : public UaRequestSink {
   bool HasActivatedSession(std::uint64_t connectionId) const;
   // Ends every session (server shutdown).
   void CloseAllSessions();
-  std::size_t SessionCount() const { return sessions_.size(); }
+  std::size_t SessionCount() const { return m_sessions.size(); }
   // Notifications queued in all sessions together.
-  std::size_t QueuedNotifications() const { return queuedNotifications_; }
+  std::size_t QueuedNotifications() const { return m_queuedNotifications; }
   // The endpoint URL clients are told (set once the port is known).
-  void SetEndpointUrl(std::string url) { endpointUrl_ = std::move(url); }
+  void SetEndpointUrl(std::string url) { m_endpointUrl = std::move(url); }
 
  private:
   struct Context {
@@ -143,16 +143,16 @@ class UaServiceHandler : public UaRequestSink {
   // Drops the queued notifications of a subscription's items from the counts.
   void ForgetNotifications(UaSession& session, UaSubscription& sub);
 
-  COPCCallback& callback_;
-  const UaServerOptions& options_;
-  UaConnectionDirectory& connections_;
-  UaAddressSpace space_;
-  std::string endpointUrl_;
-  SessionMap sessions_;  // by authentication token bytes
-  std::uint32_t nextSubscriptionId_ = 1;
-  std::uint32_t nextSessionNumber_ = 1;
-  std::size_t queuedNotifications_ = 0;
-  LogRateLimit refusalLog_{20, std::chrono::seconds(10)};  // refusals a client can cause at will
-  LogRateLimit notificationLimitLog_{1, std::chrono::seconds(60)};
-  UaReadRequest readRequest_;  // reused by every Read, so its buffers are reused
+  COPCCallback& m_callback;
+  const UaServerOptions& m_options;
+  UaConnectionDirectory& m_connections;
+  UaAddressSpace m_space;
+  std::string m_endpointUrl;
+  SessionMap m_sessions;  // by authentication token bytes
+  std::uint32_t m_nextSubscriptionId = 1;
+  std::uint32_t m_nextSessionNumber = 1;
+  std::size_t m_queuedNotifications = 0;
+  LogRateLimit m_refusalLog{20, std::chrono::seconds(10)};  // refusals a client can cause at will
+  LogRateLimit m_notificationLimitLog{1, std::chrono::seconds(60)};
+  UaReadRequest m_readRequest;  // reused by every Read, so its buffers are reused
 };

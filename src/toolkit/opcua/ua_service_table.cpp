@@ -25,8 +25,8 @@ void UaServiceHandler::Serve(Context& ctx, UaBinaryReader& r) {
 }
 
 void UaServiceHandler::ServeRead(Context& ctx, UaBinaryReader& r) {
-  DecodeWhole(r, readRequest_);
-  Read(ctx, readRequest_);
+  DecodeWhole(r, m_readRequest);
+  Read(ctx, m_readRequest);
 }
 
 using H = UaServiceHandler;
@@ -80,9 +80,9 @@ const UaServiceHandler::Service UaServiceHandler::kServices[] = {
 void UaServiceHandler::OnServiceRequest(UaConnection& connection, std::uint32_t requestId,
                                         UaBinaryReader& r) {
   UaDecodeLimits limits;
-  limits.maxStringLength = options_.maxStringLength;
-  limits.maxArrayLength = options_.maxArrayLength;
-  limits.maxOperations = options_.maxNodesPerRequest;
+  limits.maxStringLength = m_options.maxStringLength;
+  limits.maxArrayLength = m_options.maxArrayLength;
+  limits.maxOperations = m_options.maxNodesPerRequest;
   r.SetLimits(limits);
   std::uint32_t type = 0;
   UaRequestHeader header;
@@ -92,24 +92,24 @@ void UaServiceHandler::OnServiceRequest(UaConnection& connection, std::uint32_t 
     type = typeId.numeric;
     header = ReadRequestHeader(r);
   } catch (const UaDecodeError& e) {
-    refusalLog_.Log(LogLevel::Warning, "OPC UA: malformed request header on connection " +
-                                           std::to_string(connection.Id()) + " refused");
+    m_refusalLog.Log(LogLevel::Warning, "OPC UA: malformed request header on connection " +
+                                            std::to_string(connection.Id()) + " refused");
     connection.SendResponse(requestId, 0, MakeServiceFault(0, e.status));
     return;
   }
-  Context ctx{connection, requestId, std::move(header), options_.Now()};
+  Context ctx{connection, requestId, std::move(header), m_options.Now()};
   try {
     Dispatch(ctx, type, r);
   } catch (const UaDecodeError& e) {
     if (e.status != ua_status::BadDecodingError) {
-      refusalLog_.Log(LogLevel::Warning, "OPC UA: request of type " + std::to_string(type) +
-                                             " over a limit refused with status " +
-                                             StatusText(e.status));
+      m_refusalLog.Log(LogLevel::Warning, "OPC UA: request of type " + std::to_string(type) +
+                                              " over a limit refused with status " +
+                                              StatusText(e.status));
     }
     Fault(ctx, e.status);
   } catch (const std::bad_alloc&) {
-    refusalLog_.Log(LogLevel::Error,
-                    "OPC UA: out of memory serving a request of type " + std::to_string(type));
+    m_refusalLog.Log(LogLevel::Error,
+                     "OPC UA: out of memory serving a request of type " + std::to_string(type));
     Fault(ctx, ua_status::BadOutOfMemory);
   }
 }

@@ -17,7 +17,7 @@ UaAddressSpace::StandardNode& UaAddressSpace::AddNode(std::uint32_t id, UaNodeCl
                                                       std::uint32_t typeDefinition,
                                                       std::uint32_t parent,
                                                       std::uint32_t referenceFromParent) {
-  StandardNode& node = standard_[id];
+  StandardNode& node = m_standard[id];
   node.info.id = UaNodeId::Numeric(0, id);
   node.info.nodeClass = nodeClass;
   node.info.browseName = {0, name};
@@ -29,7 +29,7 @@ UaAddressSpace::StandardNode& UaAddressSpace::AddNode(std::uint32_t id, UaNodeCl
   }
   if (parent != 0) {
     node.references.push_back({referenceFromParent, false, UaNodeId::Numeric(0, parent)});
-    standard_[parent].references.push_back({referenceFromParent, true, node.info.id});
+    m_standard[parent].references.push_back({referenceFromParent, true, node.info.id});
   }
   return node;
 }
@@ -48,19 +48,19 @@ void UaAddressSpace::AddVariable(std::uint32_t id, const char* name, std::uint32
 UaVariant UaAddressSpace::BuildInfoValue() const {
   return UaVariant::Extension(
       BinaryExtensionObject(ua_id::BuildInfoEncoding, [this](UaBinaryWriter& w) {
-        w.String(options_.productUri);
-        w.String(callback_.GetVendorInfo());
-        w.String(options_.applicationName);
-        w.String(options_.softwareVersion);
-        w.String(options_.softwareVersion);
-        w.DateTime(startTime_);
+        w.String(m_options.productUri);
+        w.String(m_callback.GetVendorInfo());
+        w.String(m_options.applicationName);
+        w.String(m_options.softwareVersion);
+        w.String(m_options.softwareVersion);
+        w.DateTime(m_startTime);
       }));
 }
 
 UaVariant UaAddressSpace::ServerStatusValue() const {
   return UaVariant::Extension(
       BinaryExtensionObject(ua_id::ServerStatusDataTypeEncoding, [this](UaBinaryWriter& w) {
-        w.DateTime(startTime_);
+        w.DateTime(m_startTime);
         w.DateTime(UaNow());
         w.Int32(0);  // Running
         const std::string& build = BuildInfoValue().extension.body;
@@ -80,40 +80,40 @@ void UaAddressSpace::BuildStandardNodes() {
   AddNode(Server, Object, "Server", ServerType, ObjectsFolder, Organizes);
   BuildTypeNodes();
 
-  std::vector<std::string> namespaces = {"http://opcfoundation.org/UA/", options_.namespaceUri};
+  std::vector<std::string> namespaces = {"http://opcfoundation.org/UA/", m_options.namespaceUri};
   AddVariable(NamespaceArray, "NamespaceArray", Server, HasProperty, 12, 1,
               [namespaces] { return StringArray(namespaces); });
   AddVariable(ServerArray, "ServerArray", Server, HasProperty, 12, 1,
-              [this] { return StringArray({options_.applicationUri}); });
+              [this] { return StringArray({m_options.applicationUri}); });
   AddVariable(ServiceLevel, "ServiceLevel", Server, HasProperty, 3, -1,
               [] { return UaVariant::Byte(255); });
 
   AddVariable(ServerStatus, "ServerStatus", Server, HasComponent, ServerStatusDataType, -1,
               [this] { return ServerStatusValue(); });
-  standard_[ServerStatus].info.typeDefinition = ServerStatusType;
-  standard_[ServerStatus].references.front().target = UaNodeId::Numeric(0, ServerStatusType);
+  m_standard[ServerStatus].info.typeDefinition = ServerStatusType;
+  m_standard[ServerStatus].references.front().target = UaNodeId::Numeric(0, ServerStatusType);
   AddVariable(ServerStatusStartTime, "StartTime", ServerStatus, HasComponent, UtcTime, -1,
-              [this] { return UaVariant::DateTime(startTime_); });
+              [this] { return UaVariant::DateTime(m_startTime); });
   AddVariable(ServerStatusCurrentTime, "CurrentTime", ServerStatus, HasComponent, UtcTime, -1,
               [] { return UaVariant::DateTime(UaNow()); });
   AddVariable(ServerStatusState, "State", ServerStatus, HasComponent, ua_id::ServerState, -1,
               [] { return UaVariant::Int32(0); });
   AddVariable(ServerStatusBuildInfo, "BuildInfo", ServerStatus, HasComponent, ua_id::BuildInfo, -1,
               [this] { return BuildInfoValue(); });
-  standard_[ServerStatusBuildInfo].info.typeDefinition = BuildInfoType;
-  standard_[ServerStatusBuildInfo].references.front().target = UaNodeId::Numeric(0, BuildInfoType);
+  m_standard[ServerStatusBuildInfo].info.typeDefinition = BuildInfoType;
+  m_standard[ServerStatusBuildInfo].references.front().target = UaNodeId::Numeric(0, BuildInfoType);
   AddVariable(BuildInfoProductUri, "ProductUri", ServerStatusBuildInfo, HasComponent, 12, -1,
-              [this] { return UaVariant::String(options_.productUri); });
+              [this] { return UaVariant::String(m_options.productUri); });
   AddVariable(BuildInfoManufacturerName, "ManufacturerName", ServerStatusBuildInfo, HasComponent,
-              12, -1, [this] { return UaVariant::String(callback_.GetVendorInfo()); });
+              12, -1, [this] { return UaVariant::String(m_callback.GetVendorInfo()); });
   AddVariable(BuildInfoProductName, "ProductName", ServerStatusBuildInfo, HasComponent, 12, -1,
-              [this] { return UaVariant::String(options_.applicationName); });
+              [this] { return UaVariant::String(m_options.applicationName); });
   AddVariable(BuildInfoSoftwareVersion, "SoftwareVersion", ServerStatusBuildInfo, HasComponent, 12,
-              -1, [this] { return UaVariant::String(options_.softwareVersion); });
+              -1, [this] { return UaVariant::String(m_options.softwareVersion); });
   AddVariable(BuildInfoBuildNumber, "BuildNumber", ServerStatusBuildInfo, HasComponent, 12, -1,
-              [this] { return UaVariant::String(options_.softwareVersion); });
+              [this] { return UaVariant::String(m_options.softwareVersion); });
   AddVariable(BuildInfoBuildDate, "BuildDate", ServerStatusBuildInfo, HasComponent, UtcTime, -1,
-              [this] { return UaVariant::DateTime(startTime_); });
+              [this] { return UaVariant::DateTime(m_startTime); });
   AddVariable(ServerStatusSecondsTillShutdown, "SecondsTillShutdown", ServerStatus, HasComponent, 7,
               -1, [] { return UaVariant::UInt32(0); });
   AddVariable(ServerStatusShutdownReason, "ShutdownReason", ServerStatus, HasComponent, 21, -1,
@@ -128,18 +128,19 @@ void UaAddressSpace::BuildStandardNodes() {
   });
   AddVariable(LocaleIdArray, "LocaleIdArray", ServerCapabilities, HasProperty, LocaleId, 1,
               [] { return StringArray({"en"}); });
-  AddVariable(
-      MinSupportedSampleRate, "MinSupportedSampleRate", ServerCapabilities, HasProperty, Duration,
-      -1, [this] { return UaVariant::Double(static_cast<double>(callback_.ReviseUpdateRate(0))); });
+  AddVariable(MinSupportedSampleRate, "MinSupportedSampleRate", ServerCapabilities, HasProperty,
+              Duration, -1, [this] {
+                return UaVariant::Double(static_cast<double>(m_callback.ReviseUpdateRate(0)));
+              });
   AddVariable(MaxBrowseContinuationPoints, "MaxBrowseContinuationPoints", ServerCapabilities,
               HasProperty, 5, -1, [] { return UaVariant::UInt16(16); });
   AddVariable(MaxArrayLength, "MaxArrayLength", ServerCapabilities, HasProperty, 7, -1,
-              [this] { return UaVariant::UInt32(options_.maxArrayLength); });
+              [this] { return UaVariant::UInt32(m_options.maxArrayLength); });
   AddVariable(MaxStringLength, "MaxStringLength", ServerCapabilities, HasProperty, 7, -1,
-              [this] { return UaVariant::UInt32(options_.maxStringLength); });
+              [this] { return UaVariant::UInt32(m_options.maxStringLength); });
   AddNode(OperationLimits, Object, "OperationLimits", OperationLimitsType, ServerCapabilities,
           HasComponent);
-  auto limit = [this] { return UaVariant::UInt32(options_.maxNodesPerRequest); };
+  auto limit = [this] { return UaVariant::UInt32(m_options.maxNodesPerRequest); };
   AddVariable(MaxNodesPerRead, "MaxNodesPerRead", OperationLimits, HasProperty, 7, -1, limit);
   AddVariable(MaxNodesPerWrite, "MaxNodesPerWrite", OperationLimits, HasProperty, 7, -1, limit);
   AddVariable(MaxNodesPerBrowse, "MaxNodesPerBrowse", OperationLimits, HasProperty, 7, -1, limit);
@@ -153,6 +154,6 @@ void UaAddressSpace::BuildStandardNodes() {
   BuildServerComponents();
 
   // The project folder is served from the toolkit; Objects organizes it.
-  standard_[ObjectsFolder].references.push_back(
+  m_standard[ObjectsFolder].references.push_back(
       {Organizes, true, UaNodeId::Numeric(kItemNamespace, kProjectFolderId)});
 }

@@ -24,8 +24,8 @@ void UaSubscription::Revise(double intervalMs, std::uint32_t lifetime, std::uint
 }
 
 std::uint32_t UaSubscription::TakeSequenceNumber() {
-  std::uint32_t n = nextSequenceNumber_++;
-  if (nextSequenceNumber_ == 0) nextSequenceNumber_ = 1;  // 0 is never used
+  std::uint32_t n = m_nextSequenceNumber++;
+  if (m_nextSequenceNumber == 0) m_nextSequenceNumber = 1;  // 0 is never used
   return n;
 }
 
@@ -77,7 +77,7 @@ std::size_t UaSubscription::WriteNotificationMessage(UaBinaryWriter& w, bool kee
                                                      bool& more) {
   more = false;
   if (keepAlive) {
-    w.UInt32(nextSequenceNumber_);
+    w.UInt32(m_nextSequenceNumber);
     w.DateTime(UaNow());
     w.ArrayLength(0);
     return 0;
@@ -120,8 +120,8 @@ std::size_t UaSubscription::WriteNotificationMessage(UaBinaryWriter& w, bool kee
     m.ArrayLength(0);  // diagnostic infos
   });
   w.Raw(message.data(), message.size());
-  retransmission_.push_back({sequence, std::move(message)});
-  if (retransmission_.size() > kKeptMessages) retransmission_.pop_front();
+  m_retransmission.push_back({sequence, std::move(message)});
+  if (m_retransmission.size() > kKeptMessages) m_retransmission.pop_front();
   return count;
 }
 
@@ -136,21 +136,21 @@ void UaSubscription::WriteStatusChange(UaBinaryWriter& w, UaStatusCode status) {
 }
 
 void UaSubscription::WriteAvailableSequenceNumbers(UaBinaryWriter& w) const {
-  w.ArrayLength(retransmission_.size());
-  for (const Sent& s : retransmission_) w.UInt32(s.sequenceNumber);
+  w.ArrayLength(m_retransmission.size());
+  for (const Sent& s : m_retransmission) w.UInt32(s.sequenceNumber);
 }
 
 UaStatusCode UaSubscription::Acknowledge(std::uint32_t sequenceNumber) {
-  auto it = std::find_if(retransmission_.begin(), retransmission_.end(),
+  auto it = std::find_if(m_retransmission.begin(), m_retransmission.end(),
                          [&](const Sent& s) { return s.sequenceNumber == sequenceNumber; });
-  if (it == retransmission_.end()) return ua_status::BadSequenceNumberUnknown;
-  retransmission_.erase(it);
+  if (it == m_retransmission.end()) return ua_status::BadSequenceNumberUnknown;
+  m_retransmission.erase(it);
   return ua_status::Good;
 }
 
 const std::vector<std::uint8_t>* UaSubscription::Retransmission(
     std::uint32_t sequenceNumber) const {
-  for (const Sent& s : retransmission_) {
+  for (const Sent& s : m_retransmission) {
     if (s.sequenceNumber == sequenceNumber) return &s.message;
   }
   return nullptr;

@@ -15,9 +15,9 @@ class UaSubscription {
   // Sent messages kept for Republish until acknowledged; older ones are dropped.
   static constexpr std::size_t kKeptMessages = 32;
 
-  UaSubscription(std::uint32_t id, std::int64_t nowMs) : nextPublishMs(nowMs), id_(id) {}
+  UaSubscription(std::uint32_t id, std::int64_t nowMs) : nextPublishMs(nowMs), m_id(id) {}
 
-  std::uint32_t Id() const { return id_; }
+  std::uint32_t Id() const { return m_id; }
 
   // Sets interval and counters from the client's request, revised to the server's limits.
   void Revise(double intervalMs, std::uint32_t lifetimeCount, std::uint32_t maxKeepAliveCount,
@@ -67,7 +67,7 @@ class UaSubscription {
   };
   std::uint32_t TakeSequenceNumber();
 
-  std::uint32_t id_;
-  std::uint32_t nextSequenceNumber_ = 1;
-  std::deque<Sent> retransmission_;
+  std::uint32_t m_id;
+  std::uint32_t m_nextSequenceNumber = 1;
+  std::deque<Sent> m_retransmission;
 };

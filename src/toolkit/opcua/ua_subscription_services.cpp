@@ -21,7 +21,7 @@ double UaServiceHandler::RevisedSamplingInterval(double requested, const UaSubsc
   double interval =
       std::isfinite(requested) && requested >= 0 ? requested : sub.publishingIntervalMs;
   auto rate = static_cast<std::uint32_t>(std::llround(std::min(interval, 3600000.0)));
-  return std::max(1.0, static_cast<double>(callback_.ReviseUpdateRate(rate)));
+  return std::max(1.0, static_cast<double>(m_callback.ReviseUpdateRate(rate)));
 }
 
 UaSubscription* UaServiceHandler::FindSubscription(UaSession& session, std::uint32_t id) {
@@ -31,13 +31,13 @@ UaSubscription* UaServiceHandler::FindSubscription(UaSession& session, std::uint
 
 void UaServiceHandler::CreateSubscription(Context& ctx, const UaCreateSubscriptionRequest& req) {
   UaSession* session = ctx.session;
-  if (session->subscriptions.size() >= options_.maxSubscriptionsPerSession) {
+  if (session->subscriptions.size() >= m_options.maxSubscriptionsPerSession) {
     return Fault(ctx, ua_status::BadTooManySubscriptions);
   }
-  std::uint32_t id = nextSubscriptionId_++;
+  std::uint32_t id = m_nextSubscriptionId++;
   auto sub = std::make_unique<UaSubscription>(id, ctx.nowMs);
   sub->Revise(req.intervalMs, req.lifetimeCount, req.maxKeepAliveCount,
-              options_.minPublishingIntervalMs, options_.maxSubscriptionLifetimeMs);
+              m_options.minPublishingIntervalMs, m_options.maxSubscriptionLifetimeMs);
   sub->maxNotificationsPerPublish = req.maxNotificationsPerPublish;
   sub->publishingEnabled = req.publishingEnabled;
   sub->priority = req.priority;
@@ -58,7 +58,7 @@ void UaServiceHandler::ModifySubscription(Context& ctx, const UaModifySubscripti
   UaSubscription* sub = SubscriptionFor(ctx, req.subscriptionId);
   if (sub == nullptr) return;
   sub->Revise(req.intervalMs, req.lifetimeCount, req.maxKeepAliveCount,
-              options_.minPublishingIntervalMs, options_.maxSubscriptionLifetimeMs);
+              m_options.minPublishingIntervalMs, m_options.maxSubscriptionLifetimeMs);
   sub->maxNotificationsPerPublish = req.maxNotificationsPerPublish;
   sub->priority = req.priority;
   sub->nextPublishMs = std::min<std::int64_t>(sub->nextPublishMs,
@@ -92,7 +92,7 @@ void UaServiceHandler::DeleteSubscriptions(Context& ctx, const UaDeleteSubscript
   UaBinaryWriter w = BeginResponse(out, ctx, ua_id::DeleteSubscriptionsResponse);
   w.ArrayLength(req.subscriptionIds.size());
   {
-    std::lock_guard guard(callback_.GetTagLock());
+    std::lock_guard guard(m_callback.GetTagLock());
     for (std::uint32_t id : req.subscriptionIds) {
       auto it = session->subscriptions.find(id);
       if (it == session->subscriptions.end()) {
@@ -118,7 +118,7 @@ void UaServiceHandler::CreateMonitoredItems(Context& ctx,
   Out out;
   UaBinaryWriter w = BeginResponse(out, ctx, ua_id::CreateMonitoredItemsResponse);
   w.ArrayLength(req.items.size());
-  std::lock_guard guard(callback_.GetTagLock());
+  std::lock_guard guard(m_callback.GetTagLock());
   for (const UaMonitoredItemCreate& c : req.items) {
     UaStatusCode status = ua_status::Good;
     UaDataChangeFilter filter;
@@ -127,15 +127,15 @@ void UaServiceHandler::CreateMonitoredItems(Context& ctx,
       status = ua_status::BadMonitoringModeInvalid;
     } else if (c.hasIndexRange) {
       status = ua_status::BadIndexRangeInvalid;
-    } else if (sub->items.size() >= options_.maxMonitoredItemsPerSubscription) {
+    } else if (sub->items.size() >= m_options.maxMonitoredItemsPerSubscription) {
       status = ua_status::BadTooManyMonitoredItems;
     } else {
-      UaStatusCode probe = space_.Check(c.nodeId, c.attribute);
+      UaStatusCode probe = m_space.Check(c.nodeId, c.attribute);
       if (probe == ua_status::BadNodeIdUnknown || probe == ua_status::BadAttributeIdInvalid) {
         status = probe;
       } else {
-        tag = c.attribute == ua_attr::Value ? space_.AcquireTag(c.nodeId) : nullptr;
-        status = ParseDataChangeFilter(c.parameters.filter, c.attribute, tag, callback_, filter);
+        tag = c.attribute == ua_attr::Value ? m_space.AcquireTag(c.nodeId) : nullptr;
+        status = ParseDataChangeFilter(c.parameters.filter, c.attribute, tag, m_callback, filter);
         if (status != ua_status::Good && tag != nullptr) tag->Release();
       }
     }
@@ -160,7 +160,7 @@ void UaServiceHandler::CreateMonitoredItems(Context& ctx,
     // The first value goes out at once; later samples line up with the publishing cycle
     // when they are not faster than it, so a change waits at most one interval.
     CountNotifications(*ctx.session,
-                       item->Sample(space_, NotificationRoom(*ctx.session) > 0).grown);
+                       item->Sample(m_space, NotificationRoom(*ctx.session) > 0).grown);
     item->nextSampleMs = item->samplingIntervalMs >= sub->publishingIntervalMs
                              ? sub->nextPublishMs
                              : ctx.nowMs + std::llround(item->samplingIntervalMs);
@@ -196,7 +196,7 @@ void UaServiceHandler::ModifyMonitoredItems(Context& ctx,
     UaMonitoredItem& item = *it->second;
     UaDataChangeFilter filter;
     UaStatusCode status =
-        ParseDataChangeFilter(p.filter, item.AttributeId(), item.Tag(), callback_, filter);
+        ParseDataChangeFilter(p.filter, item.AttributeId(), item.Tag(), m_callback, filter);
     if (status == ua_status::Good) {
       item.trigger = filter.trigger;
       item.deadband = filter.deadband;
@@ -241,7 +241,7 @@ void UaServiceHandler::DeleteMonitoredItems(Context& ctx,
   UaBinaryWriter w = BeginResponse(out, ctx, ua_id::DeleteMonitoredItemsResponse);
   w.ArrayLength(req.itemIds.size());
   {
-    std::lock_guard guard(callback_.GetTagLock());
+    std::lock_guard guard(m_callback.GetTagLock());
     for (std::uint32_t id : req.itemIds) {
       auto it = sub->items.find(id);
       if (it == sub->items.end()) {
@@ -262,7 +262,7 @@ void UaServiceHandler::Publish(Context& ctx, const UaPublishRequest& req) {
   // No client has more to acknowledge than every subscription's kept messages; the results
   // wait with the queued request, so a longer list is refused rather than held.
   if (req.acknowledgements.size() >
-      std::size_t{options_.maxSubscriptionsPerSession} * UaSubscription::kKeptMessages) {
+      std::size_t{m_options.maxSubscriptionsPerSession} * UaSubscription::kKeptMessages) {
     return Fault(ctx, ua_status::BadTooManyOperations);
   }
   UaPendingPublish pending;
@@ -276,7 +276,7 @@ void UaServiceHandler::Publish(Context& ctx, const UaPublishRequest& req) {
                                                         : sub->Acknowledge(seq));
   }
   if (session->subscriptions.empty()) return Fault(ctx, ua_status::BadNoSubscription);
-  if (session->publishQueue.size() >= options_.maxPublishRequestsPerSession) {
+  if (session->publishQueue.size() >= m_options.maxPublishRequestsPerSession) {
     return Fault(ctx, ua_status::BadTooManyPublishRequests);
   }
   session->publishQueue.push_back(std::move(pending));
@@ -296,7 +296,7 @@ void UaServiceHandler::Republish(Context& ctx, const UaRepublishRequest& req) {
 }
 
 void UaServiceHandler::AnswerPublishRequest(const UaPendingPublish& pending, const Out& body) {
-  UaConnection* connection = connections_.FindConnection(pending.connectionId);
+  UaConnection* connection = m_connections.FindConnection(pending.connectionId);
   if (connection != nullptr)
     connection->SendResponse(pending.requestId, pending.requestHandle, body);
 }
@@ -369,16 +369,16 @@ void UaServiceHandler::ServeLateSubscriptions(UaSession& session) {
 }
 
 std::size_t UaServiceHandler::NotificationRoom(const UaSession& session) const {
-  std::size_t sessionCap = options_.maxQueuedNotificationsPerSession;
-  std::size_t serverCap = options_.maxQueuedNotifications;
+  std::size_t sessionCap = m_options.maxQueuedNotificationsPerSession;
+  std::size_t serverCap = m_options.maxQueuedNotifications;
   std::size_t room = std::min(sessionCap - std::min(sessionCap, session.queuedNotifications),
-                              serverCap - std::min(serverCap, queuedNotifications_));
+                              serverCap - std::min(serverCap, m_queuedNotifications));
   return room;
 }
 
 void UaServiceHandler::CountNotifications(UaSession& session, std::ptrdiff_t change) {
   session.queuedNotifications += static_cast<std::size_t>(change);
-  queuedNotifications_ += static_cast<std::size_t>(change);
+  m_queuedNotifications += static_cast<std::size_t>(change);
 }
 
 void UaServiceHandler::ForgetNotifications(UaSession& session, UaSubscription& sub) {
@@ -389,18 +389,18 @@ void UaServiceHandler::SampleSubscription(UaSession& session, UaSubscription& su
                                           std::int64_t nowMs) {
   std::size_t room = NotificationRoom(session);
   if (room == 0) {
-    notificationLimitLog_.Log(LogLevel::Warning,
-                              "OPC UA: queued notifications at their limit for session \"" +
-                                  session.name + "\"; changes wait for Publish requests");
+    m_notificationLimitLog.Log(LogLevel::Warning,
+                               "OPC UA: queued notifications at their limit for session \"" +
+                                   session.name + "\"; changes wait for Publish requests");
   }
-  std::lock_guard guard(callback_.GetTagLock());
-  CountNotifications(session, sub.SampleDue(space_, nowMs, room));
+  std::lock_guard guard(m_callback.GetTagLock());
+  CountNotifications(session, sub.SampleDue(m_space, nowMs, room));
 }
 
 void UaServiceHandler::ResendData(UaSession& session, UaSubscription& sub) {
-  std::lock_guard guard(callback_.GetTagLock());
+  std::lock_guard guard(m_callback.GetTagLock());
   for (auto& [itemId, item] : sub.items) {
-    CountNotifications(session, item->Resend(space_, NotificationRoom(session) > 0).grown);
+    CountNotifications(session, item->Resend(m_space, NotificationRoom(session) > 0).grown);
   }
 }
 
@@ -437,21 +437,21 @@ void UaServiceHandler::RunPublishing(UaSession& session, std::int64_t nowMs) {
   for (std::uint32_t id : expired) {
     UaSubscription& sub = *session.subscriptions[id];
     SendStatusChange(session, sub, ua_status::BadTimeout);
-    std::lock_guard guard(callback_.GetTagLock());
+    std::lock_guard guard(m_callback.GetTagLock());
     ForgetNotifications(session, sub);
     session.subscriptions.erase(id);
   }
 }
 
 void UaServiceHandler::OnTimer(std::int64_t nowMs) {
-  for (auto it = sessions_.begin(); it != sessions_.end();) {
+  for (auto it = m_sessions.begin(); it != m_sessions.end();) {
     UaSession& session = *it->second;
     if (nowMs - session.lastActivityMs > std::llround(session.timeoutMs)) {
       auto dead = it++;
       CloseSession(dead, "timed out");
       continue;
     }
-    if (!session.activated && nowMs - session.createdMs >= options_.unactivatedSessionTimeoutMs) {
+    if (!session.activated && nowMs - session.createdMs >= m_options.unactivatedSessionTimeoutMs) {
       auto dead = it++;
       CloseSession(dead, "not activated in time");
       continue;
@@ -472,11 +472,11 @@ void UaServiceHandler::OnTimer(std::int64_t nowMs) {
 
 std::int64_t UaServiceHandler::NextDueMs() const {
   std::int64_t next = INT64_MAX;
-  for (const auto& [token, session] : sessions_) {
+  for (const auto& [token, session] : m_sessions) {
     next = std::min<std::int64_t>(next,
                                   session->lastActivityMs + std::llround(session->timeoutMs) + 1);
     if (!session->activated) {
-      next = std::min(next, session->createdMs + options_.unactivatedSessionTimeoutMs);
+      next = std::min(next, session->createdMs + m_options.unactivatedSessionTimeoutMs);
     }
     for (const UaPendingPublish& p : session->publishQueue) next = std::min(next, p.deadlineMs);
     for (const auto& [id, sub] : session->subscriptions) next = std::min(next, sub->NextDueMs());

@@ -6,7 +6,7 @@
 #include "toolkit/opcua/ua_service_handler.h"
 
 UaSession* UaServiceHandler::OwnerOf(std::uint32_t subscriptionId) {
-  for (auto& [token, session] : sessions_) {
+  for (auto& [token, session] : m_sessions) {
     if (session->subscriptions.count(subscriptionId) != 0) return session.get();
   }
   return nullptr;
@@ -27,7 +27,7 @@ void UaServiceHandler::TransferSubscriptions(Context& ctx,
       continue;
     }
     if (owner != session) {
-      if (session->subscriptions.size() >= options_.maxSubscriptionsPerSession) {
+      if (session->subscriptions.size() >= m_options.maxSubscriptionsPerSession) {
         w.UInt32(ua_status::BadTooManySubscriptions);
         w.ArrayLength(0);
         continue;

@@ -155,8 +155,8 @@ void UaAddressSpace::BuildTypeNodes() {
   }
   // The roots of the four trees are organized by their folders.
   auto organize = [this](std::uint32_t folder, std::uint32_t root) {
-    standard_[folder].references.push_back({Organizes, true, UaNodeId::Numeric(0, root)});
-    standard_[root].references.push_back({Organizes, false, UaNodeId::Numeric(0, folder)});
+    m_standard[folder].references.push_back({Organizes, true, UaNodeId::Numeric(0, root)});
+    m_standard[root].references.push_back({Organizes, false, UaNodeId::Numeric(0, folder)});
   };
   organize(ReferenceTypesFolder, ua_id::References);
   organize(ObjectTypesFolder, BaseObjectType);

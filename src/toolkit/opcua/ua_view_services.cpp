@@ -21,7 +21,7 @@ void UaServiceHandler::WriteReferenceDescription(UaBinaryWriter& w, const UaRefe
   w.Boolean(ref.isForward);
   w.ExpandedNodeId(ref.target);
   std::optional<UaNodeInfo> info;
-  if ((mask & 0x3C) != 0) info = space_.Describe(ref.target, (mask & 0x10) != 0);
+  if ((mask & 0x3C) != 0) info = m_space.Describe(ref.target, (mask & 0x10) != 0);
   if (!info) {
     info.emplace();
     info->nodeClass = UaNodeClass::Unspecified;
@@ -66,7 +66,7 @@ void UaServiceHandler::Browse(Context& ctx, const UaBrowseRequest& req) {
   // The whole address space is the only view.
   if (!req.view.IsNull()) return Fault(ctx, ua_status::BadViewIdUnknown);
   // A node's references come in parts of at most the server's limit, the rest by BrowseNext.
-  std::uint32_t maxReferences = options_.maxReferencesPerNode;
+  std::uint32_t maxReferences = m_options.maxReferencesPerNode;
   if (req.maxReferences != 0) maxReferences = std::min(maxReferences, req.maxReferences);
 
   Out out;
@@ -84,7 +84,7 @@ void UaServiceHandler::Browse(Context& ctx, const UaBrowseRequest& req) {
                (d.referenceType.ns != 0 || d.referenceType.kind != UaNodeId::Kind::Numeric ||
                 !UaAddressSpace::IsSubtypeOf(d.referenceType.numeric, ua_id::References))) {
       status = ua_status::BadReferenceTypeIdInvalid;
-    } else if (!space_.References(d.nodeId, all)) {
+    } else if (!m_space.References(d.nodeId, all)) {
       status = ua_status::BadNodeIdUnknown;
     }
     if (status != ua_status::Good) {
@@ -98,7 +98,7 @@ void UaServiceHandler::Browse(Context& ctx, const UaBrowseRequest& req) {
       if (d.direction == 1 && ref.isForward) continue;
       if (!ReferenceMatches(ref, d.referenceType, d.includeSubtypes)) continue;
       if (d.nodeClassMask != 0) {
-        auto info = space_.Describe(ref.target, false);
+        auto info = m_space.Describe(ref.target, false);
         std::uint32_t cls = info ? static_cast<std::uint32_t>(info->nodeClass) : 0;
         if ((cls & d.nodeClassMask) == 0) continue;
       }
@@ -150,10 +150,10 @@ void UaServiceHandler::TranslateBrowsePaths(Context& ctx,
     std::vector<UaReference> refs;
     if (p.elements.empty()) status = ua_status::BadNothingToDo;
     // Each element costs a walk over the references of every node reached so far.
-    if (p.elements.size() > options_.maxBrowsePathElements) {
+    if (p.elements.size() > m_options.maxBrowsePathElements) {
       status = ua_status::BadTooManyOperations;
     }
-    if (status == ua_status::Good && !space_.References(p.start, refs)) {
+    if (status == ua_status::Good && !m_space.References(p.start, refs)) {
       status = ua_status::BadNodeIdUnknown;
     }
     for (const UaRelativePathElement& e : p.elements) {
@@ -165,11 +165,11 @@ void UaServiceHandler::TranslateBrowsePaths(Context& ctx,
       std::vector<UaNodeId> next;
       for (const UaNodeId& node : current) {
         refs.clear();
-        space_.References(node, refs);
+        m_space.References(node, refs);
         for (const UaReference& ref : refs) {
           if (ref.isForward == e.isInverse) continue;
           if (!ReferenceMatches(ref, e.referenceType, e.includeSubtypes)) continue;
-          auto info = space_.Describe(ref.target, false);
+          auto info = m_space.Describe(ref.target, false);
           if (!info || !(info->browseName == e.target)) continue;
           if (std::find(next.begin(), next.end(), ref.target) == next.end()) {
             next.push_back(ref.target);

@@ -14,56 +14,56 @@ const std::uint32_t kIds[] = {1, 2, 3, 4, 5, 101};
 
 class FakeBrowser : public COPCBrowser {
  public:
-  explicit FakeBrowser(FakeItemTree& tree) : tree_(tree), current_(&tree.root) {}
+  explicit FakeBrowser(FakeItemTree& tree) : m_tree(tree), m_current(&tree.root) {}
   int QueryOrganization() override { return OPC_NS_HIERARCHIAL; }
   int MoveUp() override {
-    if (current_->parent == nullptr) return 0;
-    current_ = current_->parent;
+    if (m_current->parent == nullptr) return 0;
+    m_current = m_current->parent;
     return 1;
   }
   int MoveDown(const char* name) override {
-    for (auto& c : current_->children) {
+    for (auto& c : m_current->children) {
       if (c->name == name) {
-        current_ = c.get();
+        m_current = c.get();
         return 1;
       }
     }
     return 0;
   }
   long BrowseItemIDs(int type, const char*, VARTYPE, std::uint32_t) override {
-    names_.clear();
+    m_names.clear();
     if (type == OPC_BRANCH) {
-      for (auto& c : current_->children) names_.push_back(c->name);
+      for (auto& c : m_current->children) m_names.push_back(c->name);
     } else {
-      for (auto& i : current_->items) names_.push_back(i->leaf);
+      for (auto& i : m_current->items) m_names.push_back(i->leaf);
     }
-    next_ = 0;
+    m_next = 0;
     return 0;
   }
   const char* GetItemID(const char* name) override {
-    buffer_.clear();
-    for (auto& i : current_->items) {
-      if (i->leaf == name) buffer_ = i->itemId;
+    m_buffer.clear();
+    for (auto& i : m_current->items) {
+      if (i->leaf == name) m_buffer = i->itemId;
     }
-    return buffer_.c_str();
+    return m_buffer.c_str();
   }
   const char* NextItemID() override {
-    buffer_ = next_ < names_.size() ? names_[next_++] : std::string();
-    return buffer_.c_str();
+    m_buffer = m_next < m_names.size() ? m_names[m_next++] : std::string();
+    return m_buffer.c_str();
   }
 
  private:
-  FakeItemTree& tree_;
-  FakeNode* current_;
-  std::vector<std::string> names_;
-  std::size_t next_ = 0;
-  std::string buffer_;
+  FakeItemTree& m_tree;
+  FakeNode* m_current;
+  std::vector<std::string> m_names;
+  std::size_t m_next = 0;
+  std::string m_buffer;
 };
 }  // namespace
 
 FakeItem& FakeItemTree::Add(const std::string& folderPath, const std::string& leaf, VARTYPE type,
                             Variant value, const std::string& name) {
-  std::lock_guard guard(lock_);
+  std::lock_guard guard(m_lock);
   FakeNode* node = &root;
   std::size_t start = 0;
   while (start < folderPath.size()) {
@@ -90,22 +90,22 @@ FakeItem& FakeItemTree::Add(const std::string& folderPath, const std::string& le
   item->m_value = std::move(value);
   item->m_quality = OPC_QUALITY_GOOD;
   item->m_timestamp = TimeStampNow();
-  byId_[item->itemId] = item.get();
+  m_byId[item->itemId] = item.get();
   node->items.push_back(std::move(item));
   return *node->items.back();
 }
 
 void FakeItemTree::Update(FakeItem& item, Variant value) {
-  std::lock_guard guard(lock_);
+  std::lock_guard guard(m_lock);
   item.m_value = std::move(value);
   item.m_quality = OPC_QUALITY_GOOD;
   item.m_timestamp = TimeStampNow();
 }
 
 FakeItem* FakeItemTree::Find(const std::string& itemId) {
-  std::lock_guard guard(lock_);
-  auto it = byId_.find(itemId);
-  return it == byId_.end() ? nullptr : it->second;
+  std::lock_guard guard(m_lock);
+  auto it = m_byId.find(itemId);
+  return it == m_byId.end() ? nullptr : it->second;
 }
 
 HRESULT FakeItemTree::QueryPropertyCount(const char* itemId, std::uint32_t* count, CTag** tag) {
@@ -134,7 +134,7 @@ HRESULT FakeItemTree::GetItemProperties(const char* itemId, std::uint32_t count,
                                         HRESULT* errors) {
   FakeItem* item = Find(itemId);
   if (item == nullptr) return OPC_E_UNKNOWNITEMID;
-  std::lock_guard guard(lock_);
+  std::lock_guard guard(m_lock);
   for (std::uint32_t k = 0; k < count; ++k) {
     errors[k] = S_OK;
     switch (ids[k]) {
@@ -186,7 +186,7 @@ HRESULT FakeItemTree::ReadTagFromDevice(CTag*) {
 }
 
 HRESULT FakeItemTree::WriteTag(CTag* tag, const Variant& value) {
-  std::lock_guard guard(lock_);
+  std::lock_guard guard(m_lock);
   auto* item = static_cast<FakeItem*>(tag);
   Variant converted;
   if (value.vt() == item->m_nativeDataType) {

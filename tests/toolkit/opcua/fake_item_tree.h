@@ -31,7 +31,7 @@ class FakeItemTree : public COPCCallback {
   // Sets an item's value with quality good and the current time, as a received telegram would.
   void Update(FakeItem& item, Variant value);
 
-  std::recursive_mutex& GetTagLock() override { return lock_; }
+  std::recursive_mutex& GetTagLock() override { return m_lock; }
   HRESULT QueryPropertyCount(const char* itemId, std::uint32_t* count, CTag** tag) override;
   HRESULT QueryAvailableProperties(const char* itemId, std::uint32_t count, CTag* tag,
                                    std::uint32_t* ids, std::u16string* descriptions,
@@ -53,6 +53,6 @@ class FakeItemTree : public COPCCallback {
 
  private:
   FakeItem* Find(const std::string& itemId);
-  std::recursive_mutex lock_;
-  std::unordered_map<std::string, FakeItem*> byId_;
+  std::recursive_mutex m_lock;
+  std::unordered_map<std::string, FakeItem*> m_byId;
 };

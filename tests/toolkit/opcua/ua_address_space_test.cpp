@@ -19,21 +19,21 @@ class UaAddressSpaceTest : public ::testing::Test {
   UaAddressSpaceTest() : space(tree, options) {
     tree.Add("", "Failed Devices", VT_ARRAY | VT_BSTR,
              Variant::Array(VT_BSTR, {Variant::Bstr(u"x")}));
-    bool_ = &tree.Add("Main.Middle", "1/0/1", VT_BOOL, Variant::Bool(true), "Hall");
-    real_ = &tree.Add("Main.Middle", "1/0/2", VT_R4, Variant::R4(1.5f));
-    bytes_ = &tree.Add("Main", "1/3", VT_ARRAY | VT_UI1, Variant::Bytes({1, 2}));
-    readOnly_ = &tree.Add("Main", "1/4", VT_I2, Variant::I2(3));
-    readOnly_->m_accessRights = OPC_READABLE;
+    m_bool = &tree.Add("Main.Middle", "1/0/1", VT_BOOL, Variant::Bool(true), "Hall");
+    m_real = &tree.Add("Main.Middle", "1/0/2", VT_R4, Variant::R4(1.5f));
+    m_bytes = &tree.Add("Main", "1/3", VT_ARRAY | VT_UI1, Variant::Bytes({1, 2}));
+    m_readOnly = &tree.Add("Main", "1/4", VT_I2, Variant::I2(3));
+    m_readOnly->m_accessRights = OPC_READABLE;
   }
   static UaNodeId Item(const std::string& id) { return UaNodeId::String(kItemNamespace, id); }
 
   FakeItemTree tree;
   UaServerOptions options;
   UaAddressSpace space;
-  FakeItem* bool_;
-  FakeItem* real_;
-  FakeItem* bytes_;
-  FakeItem* readOnly_;
+  FakeItem* m_bool;
+  FakeItem* m_real;
+  FakeItem* m_bytes;
+  FakeItem* m_readOnly;
 };
 }  // namespace
 
@@ -71,7 +71,7 @@ TEST_F(UaAddressSpaceTest, ReadsMapTypesQualityAndDeviceReads) {
   UaDataValue v = space.Read(Item("Main.1/3"), ua_attr::Value, 1000);
   EXPECT_TRUE(v.value == UaVariant::ByteString(std::string("\x01\x02", 2)));
   EXPECT_TRUE(v.hasSourceTimestamp);
-  EXPECT_EQ(v.sourceTimestamp, static_cast<UaDateTime>(bytes_->m_timestamp.ticks));
+  EXPECT_EQ(v.sourceTimestamp, static_cast<UaDateTime>(m_bytes->m_timestamp.ticks));
   EXPECT_TRUE(space.Read(Item("Main.1/3"), ua_attr::DataType, 0).value ==
               UaVariant::NodeId(UaNodeId::Numeric(0, 15)));
   EXPECT_TRUE(space.Read(Item("Failed Devices"), ua_attr::ValueRank, 0).value ==
@@ -81,13 +81,13 @@ TEST_F(UaAddressSpaceTest, ReadsMapTypesQualityAndDeviceReads) {
   // A value in the cache is served from it, whatever maxAge says.
   space.Read(Item("Main.1/4"), ua_attr::Value, 0);
   EXPECT_EQ(tree.deviceReads, 0);
-  real_->m_quality = OPC_QUALITY_UNCERTAIN;
+  m_real->m_quality = OPC_QUALITY_UNCERTAIN;
   EXPECT_EQ(space.Read(Item("Main.Middle.1/0/2"), ua_attr::Value, 1).status, ua_status::Uncertain);
   // The value kept while the bus link is down.
-  real_->m_quality = OPC_QUALITY_LAST_USABLE;
+  m_real->m_quality = OPC_QUALITY_LAST_USABLE;
   EXPECT_EQ(space.Read(Item("Main.Middle.1/0/2"), ua_attr::Value, 1).status,
             ua_status::UncertainLastUsableValue);
-  real_->m_quality = OPC_QUALITY_BAD;
+  m_real->m_quality = OPC_QUALITY_BAD;
   EXPECT_EQ(space.Read(Item("Main.Middle.1/0/2"), ua_attr::Value, 1).status, ua_status::Bad);
   EXPECT_EQ(space.Read(Item("Nope"), ua_attr::Value, 1).status, ua_status::BadNodeIdUnknown);
   EXPECT_EQ(space.Read(Item("Main"), ua_attr::Value, 1).status, ua_status::BadAttributeIdInvalid);
@@ -144,27 +144,27 @@ TEST_F(UaAddressSpaceTest, WritesConvertOrReportTheFault) {
 TEST_F(UaAddressSpaceTest, SamplingReportsOnlyChanges) {
   UaMonitoredItem item(1, Item("Main.Middle.1/0/1"), ua_attr::Value,
                        space.AcquireTag(Item("Main.Middle.1/0/1")));
-  EXPECT_EQ(bool_->ClientRefCount(), 1);
+  EXPECT_EQ(m_bool->ClientRefCount(), 1);
   item.queueSize = 5;
   item.trigger = UaDataChangeTrigger::StatusValueTimestamp;
   item.Sample(space);
   item.Sample(space);
   EXPECT_EQ(item.QueuedCount(), 1u);
-  tree.Update(*bool_, Variant::Bool(false));
+  tree.Update(*m_bool, Variant::Bool(false));
   item.Sample(space);
   EXPECT_EQ(item.QueuedCount(), 2u);
   // The same value with a new time stamp is a change too when the filter asks for it.
-  bool_->m_timestamp.ticks += 10;
+  m_bool->m_timestamp.ticks += 10;
   item.Sample(space);
   EXPECT_EQ(item.QueuedCount(), 3u);
   item.trigger = UaDataChangeTrigger::StatusValue;
-  bool_->m_timestamp.ticks += 10;
+  m_bool->m_timestamp.ticks += 10;
   item.Sample(space);
   EXPECT_EQ(item.QueuedCount(), 3u);
   // Uncertain to uncertain, last usable value is a change of status.
-  bool_->m_quality = OPC_QUALITY_UNCERTAIN;
+  m_bool->m_quality = OPC_QUALITY_UNCERTAIN;
   item.Sample(space);
-  bool_->m_quality = OPC_QUALITY_LAST_USABLE;
+  m_bool->m_quality = OPC_QUALITY_LAST_USABLE;
   item.Sample(space);
   EXPECT_EQ(item.QueuedCount(), 5u);
   EXPECT_TRUE(item.TakeNotification().value == UaVariant::Boolean(true));
@@ -203,7 +203,7 @@ TEST_F(UaAddressSpaceTest, LocalTimeStampsAreServedAsUtc) {
   const std::pair<FileTime, FileTime> localToUtc[] = {{at(1, 15, 10), at(1, 15, 9)},
                                                       {at(7, 1, 14), at(7, 1, 12)}};
   for (const auto& [local, utc] : localToUtc) {
-    bool_->m_timestamp = local;
+    m_bool->m_timestamp = local;
     const UaDataValue v = space.Read(Item("Main.Middle.1/0/1"), ua_attr::Value, 1000);
     ASSERT_TRUE(v.hasSourceTimestamp);
     EXPECT_EQ(v.sourceTimestamp, static_cast<UaDateTime>(utc.ticks));
@@ -263,10 +263,10 @@ TEST_F(UaAddressSpaceTest, TypesAreBrowsableAndItemsNameTheirAddress) {
 }
 
 TEST_F(UaAddressSpaceTest, AWriteOnlyItemPublishesNoValue) {
-  readOnly_->m_accessRights = OPC_WRITEABLE;
+  m_readOnly->m_accessRights = OPC_WRITEABLE;
   UaMonitoredItem item(1, Item("Main.1/4"), ua_attr::Value, space.AcquireTag(Item("Main.1/4")));
   item.Sample(space);
-  tree.Update(*readOnly_, Variant::I2(9));
+  tree.Update(*m_readOnly, Variant::I2(9));
   item.Sample(space);
   ASSERT_EQ(item.QueuedCount(), 1u);
   UaDataValue dv = item.TakeNotification();

@@ -294,7 +294,8 @@ TEST_F(UaHardeningTest, ServerWideBufferBudgetClosesTheLargestHolder) {
     w.UInt32(77);     // request id
     chunk.resize(60000, 0);
     w.PatchUInt32(4, static_cast<std::uint32_t>(chunk.size()));
-    ASSERT_TRUE(hoarder.SendRaw(chunk));
+    // The server may already have closed the connection once the budget was exceeded.
+    if (!hoarder.SendRaw(chunk)) break;
   }
   EXPECT_EQ(ErrorCode(hoarder.SendRawAndReadUntilClosed({})), ua_status::BadTcpNotEnoughResources);
 }

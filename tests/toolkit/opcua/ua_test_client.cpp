@@ -26,13 +26,13 @@ void WriteRequestHeader(UaBinaryWriter& w, const UaNodeId& token, std::uint32_t 
 }  // namespace
 
 UaTestClient::~UaTestClient() {
-  if (fd_ >= 0) close(fd_);
+  if (m_fd >= 0) close(m_fd);
 }
 
 bool UaTestClient::SendAll(const std::vector<std::uint8_t>& bytes) {
   std::size_t sent = 0;
   while (sent < bytes.size()) {
-    ssize_t n = send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+    ssize_t n = send(m_fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
     if (n <= 0) return false;
     sent += static_cast<std::size_t>(n);
   }
@@ -43,7 +43,7 @@ bool UaTestClient::ReceiveChunk(std::string& type, std::vector<std::uint8_t>& pa
   std::uint8_t header[8];
   std::size_t got = 0;
   while (got < 8) {
-    ssize_t n = recv(fd_, header + got, 8 - got, 0);
+    ssize_t n = recv(m_fd, header + got, 8 - got, 0);
     if (n <= 0) return false;
     got += static_cast<std::size_t>(n);
   }
@@ -54,7 +54,7 @@ bool UaTestClient::ReceiveChunk(std::string& type, std::vector<std::uint8_t>& pa
   payload.resize(size - 8);
   got = 0;
   while (got < payload.size()) {
-    ssize_t n = recv(fd_, payload.data() + got, payload.size() - got, 0);
+    ssize_t n = recv(m_fd, payload.data() + got, payload.size() - got, 0);
     if (n <= 0) return false;
     got += static_cast<std::size_t>(n);
   }
@@ -62,14 +62,14 @@ bool UaTestClient::ReceiveChunk(std::string& type, std::vector<std::uint8_t>& pa
 }
 
 bool UaTestClient::ConnectTcp(std::uint16_t port) {
-  fd_ = socket(AF_INET, SOCK_STREAM, 0);
+  m_fd = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_port = htons(port);
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return false;
+  if (connect(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return false;
   int one = 1;
-  setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  setsockopt(m_fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
   return true;
 }
 
@@ -81,8 +81,8 @@ bool UaTestClient::Connect(std::uint16_t port, std::uint32_t maxMessageSize) {
       type != "ACKF") {
     return false;
   }
-  ++sequence_;
-  if (!SendAll(UaOpenMessage(sequence_, ++requestId_)) || !ReceiveChunk(type, payload) ||
+  ++m_sequence;
+  if (!SendAll(UaOpenMessage(m_sequence, ++m_requestId)) || !ReceiveChunk(type, payload) ||
       type != "OPNF")
     return false;
   try {
@@ -101,8 +101,8 @@ bool UaTestClient::Connect(std::uint16_t port, std::uint32_t maxMessageSize) {
     for (std::uint32_t n = r.ArrayLength(4); n > 0; --n) r.String();
     r.ExtensionObject();
     r.UInt32();
-    channelId_ = r.UInt32();
-    tokenId_ = r.UInt32();
+    m_channelId = r.UInt32();
+    m_tokenId = r.UInt32();
   } catch (const UaDecodeError&) {
     return false;
   }
@@ -113,7 +113,7 @@ bool UaTestClient::SendRequest(std::uint32_t requestType, const std::vector<std:
   std::vector<std::uint8_t> request;
   UaBinaryWriter r(request);
   r.NodeId(UaNodeId::Numeric(0, requestType));
-  WriteRequestHeader(r, authenticationToken_, ++requestId_);
+  WriteRequestHeader(r, m_authenticationToken, ++m_requestId);
   r.Raw(body.data(), body.size());
   // Chunks of at most the 65535 bytes the server accepts.
   constexpr std::size_t kPerChunk = 65535 - 24;
@@ -125,10 +125,10 @@ bool UaTestClient::SendRequest(std::uint32_t requestType, const std::vector<std:
     w.Raw("MSG", 3);
     w.Byte(offset + n == request.size() ? 'F' : 'C');
     w.UInt32(0);
-    w.UInt32(channelId_);
-    w.UInt32(tokenId_);
-    w.UInt32(++sequence_);
-    w.UInt32(requestId_);
+    w.UInt32(m_channelId);
+    w.UInt32(m_tokenId);
+    w.UInt32(++m_sequence);
+    w.UInt32(m_requestId);
     w.Raw(request.data() + offset, n);
     w.PatchUInt32(start + 4, static_cast<std::uint32_t>(msg.size() - start));
   }
@@ -197,7 +197,7 @@ UaStatusCode UaTestClient::CreateSession(const std::string& name) {
   }
   UaBinaryReader r(response.data(), response.size());
   r.NodeId();
-  authenticationToken_ = r.NodeId();
+  m_authenticationToken = r.NodeId();
   return ua_status::Good;
 }
 
@@ -285,7 +285,7 @@ std::string UaTestClient::SendRawAndReadUntilClosed(const std::vector<std::uint8
   std::string out;
   char buffer[4096];
   while (true) {
-    ssize_t n = recv(fd_, buffer, sizeof buffer, 0);
+    ssize_t n = recv(m_fd, buffer, sizeof buffer, 0);
     if (n <= 0) break;
     out.append(buffer, static_cast<std::size_t>(n));
   }

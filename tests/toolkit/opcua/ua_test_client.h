@@ -30,8 +30,8 @@ class UaTestClient {
   UaStatusCode ActivateSession(const UaExtensionObject& identity);
   static UaExtensionObject AnonymousIdentity(const std::string& policyId = "anonymous");
   // The session the requests name (to present another client's token).
-  const UaNodeId& AuthenticationToken() const { return authenticationToken_; }
-  void SetAuthenticationToken(UaNodeId token) { authenticationToken_ = std::move(token); }
+  const UaNodeId& AuthenticationToken() const { return m_authenticationToken; }
+  void SetAuthenticationToken(UaNodeId token) { m_authenticationToken = std::move(token); }
   bool CloseSession();
   // Sends raw bytes (for bad input) without waiting for an answer.
   bool SendRaw(const std::vector<std::uint8_t>& bytes) { return SendAll(bytes); }
@@ -59,10 +59,10 @@ class UaTestClient {
   bool SendAll(const std::vector<std::uint8_t>& bytes);
   bool ReceiveChunk(std::string& type, std::vector<std::uint8_t>& payload);
 
-  int fd_ = -1;
-  std::uint32_t channelId_ = 0;
-  std::uint32_t tokenId_ = 0;
-  std::uint32_t sequence_ = 0;
-  std::uint32_t requestId_ = 0;
-  UaNodeId authenticationToken_;
+  int m_fd = -1;
+  std::uint32_t m_channelId = 0;
+  std::uint32_t m_tokenId = 0;
+  std::uint32_t m_sequence = 0;
+  std::uint32_t m_requestId = 0;
+  UaNodeId m_authenticationToken;
 };
