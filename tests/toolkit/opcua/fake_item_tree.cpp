@@ -187,6 +187,7 @@ HRESULT FakeItemTree::ReadTagFromDevice(CTag*) {
 
 HRESULT FakeItemTree::WriteTag(CTag* tag, const Variant& value) {
   std::lock_guard guard(m_lock);
+  if (Failed(writeResult)) return writeResult;
   auto* item = static_cast<FakeItem*>(tag);
   Variant converted;
   if (value.vt() == item->m_nativeDataType) {

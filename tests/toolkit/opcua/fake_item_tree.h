@@ -50,6 +50,8 @@ class FakeItemTree : public COPCCallback {
   FakeNode root;
   int deviceReads = 0;
   std::vector<std::pair<std::string, Variant>> writes;
+  // What WriteTag answers before it converts, for the failures of the real system.
+  HRESULT writeResult = S_OK;
 
  private:
   FakeItem* Find(const std::string& itemId);

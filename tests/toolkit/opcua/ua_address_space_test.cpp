@@ -132,6 +132,11 @@ TEST_F(UaAddressSpaceTest, WritesConvertOrReportTheFault) {
             ua_status::BadTypeMismatch);
   EXPECT_EQ(space.Write(Item("Main.Middle.1/0/2"), ua_attr::Value, UaVariant::Double(1e300)),
             ua_status::BadOutOfRange);
+  // A full bus request queue refuses the write; the client may try again later.
+  tree.writeResult = E_OUTOFMEMORY;
+  EXPECT_EQ(space.Write(Item("Main.Middle.1/0/2"), ua_attr::Value, UaVariant::Int32(5)),
+            ua_status::BadResourceUnavailable);
+  tree.writeResult = S_OK;
   EXPECT_EQ(space.Write(Item("Main.1/4"), ua_attr::Value, UaVariant::Int16(1)),
             ua_status::BadNotWritable);
   EXPECT_EQ(space.Write(Item("Main.9"), ua_attr::Value, UaVariant::Int16(1)),
