@@ -7,19 +7,9 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/help_files.h"
 #include "platform/prompt.h"
 #include "ui/ansi_text.h"
-
-std::string HelpFileName(std::int32_t language) {
-  switch (language) {
-    case 0:
-      return "Zelvox_E.html";
-    case 1:
-      return "Zelvox_D.html";
-    default:
-      return {};
-  }
-}
 
 std::vector<std::string> HelpFileDirectories(const std::string& programDir) {
   if (const char* dir = std::getenv("ZELVOX_HELP_DIR"); dir && *dir) return {dir};

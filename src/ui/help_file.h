@@ -1,4 +1,5 @@
-// HelpFile: the user manual of the chosen language, opened in the desktop's browser.
+// HelpFile: the user manual of the chosen language, opened in the desktop's browser. The file
+// names by language are the platform's (HelpFileName).
 #pragma once
 
 #include <cstdint>
@@ -7,8 +8,6 @@
 
 class Prompt;
 
-// "Zelvox_E.html" for language 0, "Zelvox_D.html" for 1, empty for any other value.
-std::string HelpFileName(std::int32_t language);
 // The directories searched: $ZELVOX_HELP_DIR alone when it is set; else the program's own
 // directory, ../share/zelvox/help and ../share/doc/zelvox beside it, and the source tree's
 // resources/help fixed at build time.

@@ -10,6 +10,7 @@
 
 #include "platform/current_language.h"
 #include "ui/about_dialog.h"
+#include "platform/help_files.h"
 #include "ui/help_file.h"
 #include "ui/menu_builder.h"
 #include "ui/qt_file_dialogs.h"
