@@ -23,6 +23,7 @@
 #include "ui/list_texts.h"
 #include "ui/menu_builder.h"
 #include "ui/window_settings.h"
+#include "ui/write_value_command.h"
 
 namespace {
 
@@ -34,7 +35,6 @@ constexpr std::size_t kDeviceMenu = 6;
 constexpr std::size_t kLinksMenu = 7;
 constexpr std::size_t kTypeMenuSeparator = 19;
 
-constexpr unsigned kCmdWriteValue = 32776;
 constexpr unsigned kCmdItemProperties = 32847;
 constexpr unsigned kCmdEditLinks = 32859;
 constexpr unsigned kCmdDeleteLinks = 32860;

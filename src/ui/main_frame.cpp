@@ -35,6 +35,7 @@
 #include "ui/menu_builder.h"
 #include "ui/tree_view.h"
 #include "ui/window_settings.h"
+#include "ui/write_value_command.h"
 
 namespace {
 
@@ -107,7 +108,8 @@ bool IsFrameCommand(unsigned id) {
 }
 
 bool IsItemCommand(unsigned id) {
-  return EisTypeCommand(id).has_value() || PriorityOfCommand(id) >= 0 || id == kCmdInitialRead;
+  return EisTypeCommand(id).has_value() || PriorityOfCommand(id) >= 0 || id == kCmdInitialRead ||
+         id == kCmdWriteValue;
 }
 
 // The project file dialog's filter and extension from the document template string.
@@ -324,6 +326,9 @@ void CMainFrame::RunCommand(unsigned id) {
       break;
     case kCmdInitialRead:
       InitialReadCommand();
+      break;
+    case kCmdWriteValue:
+      WriteValueCommand(*m_doc, *m_list, m_services.prompt, this);
       break;
     default:
       if (id >= kCmdRecentFile1 && id < kCmdRecentFile1 + kRecentFileCount) {
