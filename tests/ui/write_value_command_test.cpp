@@ -7,12 +7,18 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
 #include <functional>
 #include <mutex>
+#include <thread>
 
+#include "bus/bus_link.h"
 #include "bus/group_value_codec.h"
 #include "bus/request_scheduling.h"
 #include "bus/row_refresh_queue.h"
+#include "knx/bus_classes.h"
+#include "knx/virtual_bus/virtual_bus.h"
+#include "knx/virtual_bus/virtual_bus_interface.h"
 #include "project/change_item_type.h"
 #include "project/group_item.h"
 #include "ui/list_texts.h"
@@ -23,20 +29,9 @@
 
 namespace {
 
-class WriteValueTest : public WindowTest {
+// Runs the write-value command in the window and works its dialog.
+class WriteValueWindowTest : public WindowTest {
  protected:
-  void SetUp() override {
-    // The document's write is the scheduling's own, recorded on its way.
-    seams.queueWrite = [this](CDORAzivazDoc& d, GroupItem& item, const Variant& value) {
-      written.push_back(value);
-      writtenItems.push_back(&item);
-      return QueueWriteRequest(d, item, value, rows);
-    };
-    MakeWindow();
-    rows.SetViews(frame.get());
-    ImportDemo();
-  }
-
   GroupItem& ItemAt(const std::string& address) {
     const int row = Row(address);
     EXPECT_GE(row, 0) << address;
@@ -61,6 +56,21 @@ class WriteValueTest : public WindowTest {
   }
 
   static void PressOk(ValueDialog& dialog) { QTest::mouseClick(dialog.Button(1), Qt::LeftButton); }
+};
+
+class WriteValueTest : public WriteValueWindowTest {
+ protected:
+  void SetUp() override {
+    // The document's write is the scheduling's own, recorded on its way.
+    seams.queueWrite = [this](CDORAzivazDoc& d, GroupItem& item, const Variant& value) {
+      written.push_back(value);
+      writtenItems.push_back(&item);
+      return QueueWriteRequest(d, item, value, rows);
+    };
+    MakeWindow();
+    rows.SetViews(frame.get());
+    ImportDemo();
+  }
 
   Variant BusData(GroupItem& item, const Variant& value) {
     return EncodeGroupValue(doc->TagLock(), item, value);
@@ -224,6 +234,83 @@ TEST_F(WriteValueTest, TheCommandNeedsExactlyOneRowWithADialog) {
   QApplication::processEvents();
   EXPECT_FALSE(opened);
   EXPECT_TRUE(written.empty());
+}
+
+// The window's document on a virtual bus, with its bus worker running.
+class WriteValueOnBusTest : public WriteValueWindowTest {
+ protected:
+  void SetUp() override {
+    busName = std::string("write-value-") +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    component.RegisterDriver(VirtualBusDriverEntry());
+    RegisterBusClasses(component, mainThread, *settings);
+    settings->SetText(kBusAccessParametersKey, kVirtualBusName, "name=" + busName);
+    link = std::make_unique<BusLink>(mainThread, component);
+    link->Connection().SetModeSettleTime(std::chrono::milliseconds(0));
+    link->WireSeams(seams);
+    MakeWindow();
+    link->SetViews(frame.get());
+    ImportDemo();
+  }
+  ~WriteValueOnBusTest() override {
+    CloseWindow();
+    link.reset();
+    VirtualBus::Forget(busName);
+  }
+
+  // The group writes the bus carried to `address`.
+  std::vector<GroupTelegram> WritesTo(std::uint16_t address) {
+    std::vector<GroupTelegram> writes;
+    for (const GroupTelegram& telegram : VirtualBus::Named(busName)->Sent()) {
+      if (telegram.apci == APciValueWrite && telegram.groupAddress == address)
+        writes.push_back(telegram);
+    }
+    return writes;
+  }
+
+  // Runs the main thread's events until `condition` holds (at most 5 s).
+  static bool Eventually(const std::function<bool()>& condition) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!condition()) {
+      if (std::chrono::steady_clock::now() > end) return false;
+      QApplication::processEvents();
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+  }
+
+  std::string busName;
+  BusComponent component;
+  std::unique_ptr<BusLink> link;
+};
+
+TEST_F(WriteValueOnBusTest, TheBusCarriesTheWrittenValueAndItsConfirmationShowsIt) {
+  ASSERT_TRUE(link->Connection().Connected());
+  Select(Group(1, 4));
+  GroupItem& temperature = ItemAt("1/4/1");  // EIS 5
+  ASSERT_TRUE(WriteValue("1/4/1", [](ValueDialog& dialog) {
+    dialog.Edit(1010)->setText("-5");
+    PressOk(dialog);
+  }));
+  constexpr std::uint16_t kAddress = (1 << 11) | (4 << 8) | 1;
+  ASSERT_TRUE(Eventually([&] { return !WritesTo(kAddress).empty(); }));
+  EXPECT_EQ(WritesTo(kAddress)[0].data, (std::vector<std::uint8_t>{0x86, 0x0C}));
+  // The confirmation stores the value, as after a client's write.
+  ASSERT_TRUE(Eventually([&] {
+    std::lock_guard tagLock(doc->TagLock());
+    return temperature.m_quality == OPC_QUALITY_GOOD;
+  }));
+  EXPECT_EQ(Cell(Row("1/4/1"), kColValue), "-5.0000");
+
+  // A switch goes in the short form: one byte.
+  Select(Group(1, 1));
+  ASSERT_TRUE(WriteValue("1/1/3", [](ValueDialog& dialog) {
+    dialog.Radio(1005)->setChecked(true);
+    PressOk(dialog);
+  }));
+  constexpr std::uint16_t kSwitch = (1 << 11) | (1 << 8) | 3;
+  ASSERT_TRUE(Eventually([&] { return !WritesTo(kSwitch).empty(); }));
+  EXPECT_EQ(WritesTo(kSwitch)[0].data, (std::vector<std::uint8_t>{0x00}));
 }
 
 }  // namespace
