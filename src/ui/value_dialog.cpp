@@ -68,6 +68,7 @@ void ValueDialog::Build(unsigned templateId) {
   };
   auto addField = [&](QWidget* widget) {
     if (pendingLabel) {
+      pendingLabel->setBuddy(widget);
       form->addRow(pendingLabel, widget);
       pendingLabel = nullptr;
     } else {
