@@ -74,8 +74,9 @@ InterfaceChooserDialog::InterfaceChooserDialog(const std::vector<InterfaceInfo>&
   m_interfaces = new QTreeWidget(this);
   m_interfaces->setObjectName(QStringLiteral("interfaces"));
   m_interfaces->setRootIsDecorated(false);
-  m_interfaces->setHeaderLabels(
-      {QStringLiteral("Interface"), QStringLiteral("Connection parameter"), QString()});
+  m_interfaces->setHeaderLabels({QStringLiteral("Interface"),
+                                 QStringLiteral("Connection parameter"),
+                                 QStringLiteral("Default")});
   m_interfaces->setSelectionMode(QAbstractItemView::SingleSelection);
   layout->addWidget(m_interfaces);
 

@@ -1,5 +1,6 @@
 // The interface chooser in the window: the list and the parameter check, cancelling, a switch
 // to another bus that the worker threads follow, and a search that is stopped or closed.
+#include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,6 +33,16 @@ QString Type(InterfaceChooserDialog& dialog, const QString& text) {
 }
 
 class InterfaceChooserTest : public BusWindowTest {};
+
+// Counts the paint events of a widget.
+class PaintCounter : public QObject {
+ public:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++paints;
+    return false;
+  }
+  int paints = 0;
+};
 
 TEST_F(InterfaceChooserTest, CancelChangesNothingAndTheParameterIsCheckedAsTyped) {
   MakeBusWindow("devices=01.01.001");
@@ -153,6 +164,19 @@ TEST_F(InterfaceChooserTest, ASearchCanBeStoppedAndTheDialogClosedWhileItRuns) {
   frame->RunCommand(kCmdSwitchInterface);
   EXPECT_LT(std::chrono::steady_clock::now() - closed, 5s);
   EXPECT_TRUE(link->Connection().Connected());
+}
+
+TEST_F(InterfaceChooserTest, TheWindowRepaintsWhileASwitchWaitsForTheWorkers) {
+  MakeBusWindow("");
+  PaintCounter counter;
+  frame->List().viewport()->installEventFilter(&counter);
+  frame->List().viewport()->update();
+  // What the connection calls, round after round, while a worker thread lets go of the old
+  // interface: pending paints are done.
+  const std::function<void()> wait = frame->Seams().busSwitchWait;
+  ASSERT_TRUE(wait);
+  for (int round = 0; round < 20 && counter.paints == 0; ++round) wait();
+  EXPECT_GT(counter.paints, 0);
 }
 
 }  // namespace
