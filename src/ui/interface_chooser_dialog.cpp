@@ -70,8 +70,10 @@ InterfaceChooserDialog::InterfaceChooserDialog(const std::vector<InterfaceInfo>&
   setWindowTitle(QStringLiteral("KNX Bus Interface"));
   auto* layout = new QVBoxLayout(this);
 
-  layout->addWidget(new QLabel(QStringLiteral("&Interfaces:"), this));
+  auto* listLabel = new QLabel(QStringLiteral("&Interfaces:"), this);
+  layout->addWidget(listLabel);
   m_interfaces = new QTreeWidget(this);
+  listLabel->setBuddy(m_interfaces);
   m_interfaces->setObjectName(QStringLiteral("interfaces"));
   m_interfaces->setRootIsDecorated(false);
   m_interfaces->setHeaderLabels({QStringLiteral("Interface"),
