@@ -8,8 +8,8 @@
 #include "devices/device_commands.h"
 #include "project/device_record.h"
 #include "ui/image_list.h"
-#include "ui/menu_builder.h"
 #include "ui/list_texts.h"
+#include "ui/menu_builder.h"
 
 namespace {
 
