@@ -13,8 +13,11 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
+#include "bus/bus_connection.h"
 #include "platform/current_language.h"
 #include "platform/language_resources.h"
 #include "platform/message_format.h"
@@ -31,8 +34,10 @@
 #include "ui/ansi_text.h"
 #include "ui/help_file.h"
 #include "ui/image_list.h"
+#include "ui/interface_chooser_dialog.h"
 #include "ui/list_view.h"
 #include "ui/menu_builder.h"
+#include "ui/qt_device_address_dialog.h"
 #include "ui/tree_view.h"
 #include "ui/window_settings.h"
 #include "ui/write_value_command.h"
@@ -53,9 +58,6 @@ constexpr int kClientTimerPeriodMs = 1000;  // timer 1027
 constexpr unsigned kCommandsWithoutDialog[] = {
     32778,  // options
     32857,  // language
-    32848,  // add device
-    32851,  // edit device
-    32868,  // bus interface
     32842,  // new group address
 };
 
@@ -131,7 +133,9 @@ std::string TrimRight(std::string text) {
 }  // namespace
 
 CMainFrame::CMainFrame(Services services, QWidget* parent)
-    : QMainWindow(parent), m_services(std::move(services)) {
+    : QMainWindow(parent),
+      m_services(std::move(services)),
+      m_deviceDialog(std::make_unique<QtDeviceAddressDialog>(m_services.prompt, this)) {
   m_splitter = new QSplitter(Qt::Horizontal, this);
   m_tree = new TreeView(*this, m_splitter);
   m_list = new ListView(*this, m_splitter);
@@ -176,6 +180,15 @@ WindowSeams CMainFrame::Seams() {
   seams.fileDialogs = &m_services.fileDialogs;
   seams.busViews = this;
   seams.deviceViews = this;
+  seams.interfaceChoice = [this](const std::vector<InterfaceInfo>& interfaces,
+                                 const std::string& currentName) {
+    return InterfaceChooserDialog::Choose(this, interfaces, currentName);
+  };
+  seams.busSwitchWait = [] {
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  };
+  seams.deviceAddressDialog = m_deviceDialog.get();
   return seams;
 }
 
@@ -295,7 +308,7 @@ bool CMainFrame::CommandEnabled(unsigned id) const {
 }
 
 void CMainFrame::RunCommand(unsigned id) {
-  if (!CommandEnabled(id)) return;
+  if (m_switchingInterface || !CommandEnabled(id)) return;
   switch (id) {
     case kCmdFileNew:
       FileNew();
@@ -329,6 +342,12 @@ void CMainFrame::RunCommand(unsigned id) {
       break;
     case kCmdWriteValue:
       WriteValueCommand(*m_doc, *m_list, m_services.prompt, this);
+      break;
+    case kCmdSwitchInterface:
+      m_switchingInterface = true;
+      m_doc->OnCommand(id);
+      m_switchingInterface = false;
+      UpdateStatus();
       break;
     default:
       if (id >= kCmdRecentFile1 && id < kCmdRecentFile1 + kRecentFileCount) {
@@ -465,7 +484,7 @@ int CMainFrame::ClientsConnected() const {
 }
 
 void CMainFrame::OnClientTimer() {
-  if (ClientsConnected() != 0) return;
+  if (m_switchingInterface || ClientsConnected() != 0) return;
   m_clientTimer.stop();
   RunCommand(kCmdExit);
 }

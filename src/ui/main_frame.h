@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@ class QMenu;
 class QProgressBar;
 class QSplitter;
 class QToolBar;
+class QtDeviceAddressDialog;
 class SettingsStore;
 class TreeView;
 
@@ -170,6 +172,10 @@ class CMainFrame : public QMainWindow,
   std::map<unsigned, QAction*> m_actions;
   std::vector<QAction*> m_recentActions;
   QTimer m_clientTimer;  // timer 1027
+  std::unique_ptr<QtDeviceAddressDialog> m_deviceDialog;
+  // Set while a switch of the bus interface pumps events waiting for the worker threads: no
+  // command and no client timer tick runs in between.
+  bool m_switchingInterface = false;
   bool m_splitterPlaced = false;
   bool m_closing = false;
 };

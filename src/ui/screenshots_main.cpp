@@ -1,8 +1,9 @@
 // main() of zelvox-screenshots: the main window on a project, pictured for the documentation.
 //   zelvox-screenshots <output-dir> [zelvox options] <project>
 // Runs the window as zelvox does (simulation with --simulate), lets the values come in, and
-// saves main_window.png (tree expanded, a middle group selected) and type_menu.png (the EIS
-// type menu of two selected rows open) in <output-dir>; then closes the window.
+// saves main_window.png (tree expanded, a middle group selected), type_menu.png (the EIS type
+// menu of two selected rows open) and interface_chooser.png in <output-dir>; then closes the
+// window.
 #include <QApplication>
 #include <QDir>
 #include <QGuiApplication>
@@ -17,7 +18,12 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "knx/bus_component.h"
+#include "knx/driver_interface_chooser.h"
+#include "knx/knxnetip/knxnetip_interface.h"
+#include "platform/settings_store.h"
 #include "project/group_node.h"
+#include "ui/interface_chooser_dialog.h"
 #include "ui/list_texts.h"
 #include "ui/list_view.h"
 #include "ui/main_frame.h"
@@ -48,6 +54,20 @@ QTreeWidgetItem* PictureGroup(TreeView& tree) {
     if (!fallback) fallback = *it;
   }
   return fallback;
+}
+
+// The bus interface chooser with the KNXnet/IP interface selected; then the window closes.
+void ChooserPicture(CMainFrame& frame, const QString& dir, bool* ok) {
+  DriverInterfaceChooser chooser(BusComponent::Default(), SettingsStore::Of(Hive::CurrentUser));
+  auto* dialog =
+      new InterfaceChooserDialog(chooser.Interfaces(), knxnetip::kKnxNetIpTunnellingName, &frame);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->show();
+  QTimer::singleShot(300, &frame, [&frame, dir, ok, dialog] {
+    *ok = Save(dialog->grab(), dir + "/interface_chooser.png") && *ok;
+    dialog->close();
+    frame.close();
+  });
 }
 
 void TakePictures(CMainFrame& frame, const QString& dir, bool* ok) {
@@ -81,7 +101,7 @@ void TakePictures(CMainFrame& frame, const QString& dir, bool* ok) {
                      dir + "/type_menu.png") &&
                 *ok;
           shown->close();
-          frame.close();
+          ChooserPicture(frame, dir, ok);
         });
   });
 }
