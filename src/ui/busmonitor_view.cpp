@@ -2,6 +2,7 @@
 #include "ui/busmonitor_view.h"
 
 #include <QHeaderView>
+#include <QStyle>
 #include <QTimer>
 #include <algorithm>
 #include <limits>
@@ -54,11 +55,22 @@ void CBusmonitorView::showEvent(QShowEvent* event) {
   if (!m_columnsCreated) CreateColumns();
 }
 
+// Each column gets its share of the width, but never less than its heading needs (and the time
+// column its whole text); the data column takes what is left, so that a narrow window
+// truncates no heading and no time.
 void CBusmonitorView::CreateColumns() {
   m_columnsCreated = true;
   const int width = viewport()->width();
+  const int padding = 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 8;
+  const int timeWidth = fontMetrics().horizontalAdvance(QStringLiteral("00:00:00.000")) + padding;
+  int used = 0;
   for (int column = 0; column < TelegramLineModel::kColumnCount; ++column) {
-    horizontalHeader()->resizeSection(column, std::max(1, width * kWidthPercent[column] / 100));
+    const int least =
+        std::max(horizontalHeader()->sectionSizeHint(column), column == 0 ? timeWidth : 0);
+    const bool last = column + 1 == TelegramLineModel::kColumnCount;
+    const int share = last ? width - used : width * kWidthPercent[column] / 100;
+    horizontalHeader()->resizeSection(column, std::max(least, share));
+    used += horizontalHeader()->sectionSize(column);
   }
 }
 

@@ -81,6 +81,8 @@ class CMainFrame : public QMainWindow,
   // The title: the project file's name (or the new project's) followed by " - Zelvox".
   void UpdateTitle();
 
+  // The document attached; null before and after.
+  CDORAzivazDoc* Document() const { return m_doc; }
   TreeView& Tree() { return *m_tree; }
   ListView& List() { return *m_list; }
   QSplitter& Splitter() { return *m_splitter; }
