@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
@@ -482,8 +483,13 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 
 void CMainFrame::RestoreWindowSettings() {
   SettingsStore& store = m_services.settings;
-  const int width = store.GetInt(kWindowKey, "WindowWidth").value_or(900);
-  const int height = store.GetInt(kWindowKey, "WindowHeight").value_or(600);
+  // The first start: wide enough for the list's columns, within the screen.
+  const QRect screen =
+      this->screen() ? this->screen()->availableGeometry() : QRect(0, 0, 1280, 800);
+  const int width =
+      store.GetInt(kWindowKey, "WindowWidth").value_or(std::min(1200, screen.width() * 9 / 10));
+  const int height =
+      store.GetInt(kWindowKey, "WindowHeight").value_or(std::min(760, screen.height() * 9 / 10));
   resize(std::max(width, 200), std::max(height, 150));
   if (store.GetInt(kWindowKey, "WindowMaximized").value_or(0) != 0)
     setWindowState(windowState() | Qt::WindowMaximized);
