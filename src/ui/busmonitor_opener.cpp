@@ -20,7 +20,8 @@ void BusmonitorOpener::SetReception(TelegramReception* reception) {
 }
 
 void BusmonitorOpener::Open() {
-  if (m_frame) {
+  // A busmonitor closed a moment ago may wait for its deletion: it counts as gone.
+  if (m_frame && !m_frame->isHidden()) {
     if (m_frame->isMinimized()) {
       m_frame->showNormal();
     } else {

@@ -71,9 +71,22 @@ TEST_F(BusmonitorTest, OneBusmonitorTakesLinesWhileOpen) {
 
   // Closed: the reception passes nothing on (and touches no window that is gone).
   first->RunCommand(kCmdBusmonitorClose);
+  Write(0x0A05, 2);
   QApplication::processEvents();
   EXPECT_EQ(Monitor(), nullptr);
-  Write(0x0A05, 2);
+  Write(0x0A05, 3);
+
+  // Opened again at once after a close, before the closed window is deleted: a new one.
+  Open();
+  CBusmonitorFrame* second = Monitor();
+  second->close();
+  frame->RunCommand(kCmdBusmonitor);
+  ASSERT_TRUE(Monitor());
+  EXPECT_FALSE(Monitor()->isHidden());
+  Write(0x0A05, 4);
+  EXPECT_EQ(Lines().Count(), 1u);
+  Monitor()->close();
+  QApplication::processEvents();
 
   // Reopened: empty, counter 0, the settings read again.
   settings->SetInt(kParameterKey, "AddressLevels", 3);
