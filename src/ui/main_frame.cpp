@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
@@ -32,6 +33,7 @@
 #include "toolkit/toolkit.h"
 #include "ui/about_dialog.h"
 #include "ui/ansi_text.h"
+#include "ui/busmonitor_opener.h"
 #include "ui/help_file.h"
 #include "ui/image_list.h"
 #include "ui/interface_chooser_dialog.h"
@@ -56,8 +58,6 @@ constexpr int kClientTimerPeriodMs = 1000;  // timer 1027
 
 // Commands whose dialogs the window does not have yet: their entries stay disabled.
 constexpr unsigned kCommandsWithoutDialog[] = {
-    32778,  // options
-    32857,  // language
     32842,  // new group address
 };
 
@@ -144,6 +144,9 @@ CMainFrame::CMainFrame(Services services, QWidget* parent)
   m_splitter->setChildrenCollapsible(false);
   setCentralWidget(m_splitter);
   connect(m_tree, &TreeView::NodeSelected, this, [this](GroupNode* node) { OnNodeSelected(node); });
+  m_busmonitor = std::make_unique<BusmonitorOpener>(
+      CBusmonitorView::Services{m_services.settings, m_services.prompt, m_services.fileDialogs},
+      *this);
 
   CreateMenusAndToolbar();
 
@@ -197,6 +200,7 @@ void CMainFrame::Attach(CDORAzivazDoc* doc) {
   m_tree->SetDocument(doc);
   m_list->SetDocument(doc);
   if (doc) ShowSimulationState(doc->Simulation());
+  if (doc) doc->SetCommand(kCmdBusmonitor, [this] { m_busmonitor->Open(); });
   UpdateStatus();
   UpdateCommandStates();
   UpdateTitle();
@@ -221,28 +225,13 @@ void CMainFrame::CreateMenusAndToolbar() {
     QAction* action = Action(id);
     if (action && action->shortcut().isEmpty()) action->setShortcut(QKeySequence(key));
   }
-  for (auto& [id, action] : m_actions) {
-    const std::string prompt = language->StringPart(id, 0);
-    const std::string tip = language->StringPart(id, 1);
-    if (!prompt.empty()) action->setStatusTip(FromAnsi(prompt));
-    if (!tip.empty()) action->setToolTip(FromAnsi(tip));
-  }
+  SetCommandTips(m_actions);
 
   m_toolbar = addToolBar(QStringLiteral("Toolbar"));
   m_toolbar->setObjectName(QStringLiteral("toolbar128"));
   m_toolbar->setIconSize(QSize(16, 16));
-  if (const Toolbar* toolbar = language->FindToolbar(kMainToolbar)) {
-    for (unsigned id : toolbar->items) {
-      if (id == 0) {
-        m_toolbar->addSeparator();
-        continue;
-      }
-      QAction* action = Action(id);
-      if (!action) continue;
-      action->setIcon(ToolbarIcon(ToolbarImageName(id)));
-      m_toolbar->addAction(action);
-    }
-  }
+  if (const Toolbar* toolbar = language->FindToolbar(kMainToolbar))
+    FillToolbar(*m_toolbar, *toolbar, m_actions, ToolbarImageName);
   if (QAction* simulation = Action(kCmdSimulation)) simulation->setCheckable(true);
 }
 
@@ -518,8 +507,13 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 
 void CMainFrame::RestoreWindowSettings() {
   SettingsStore& store = m_services.settings;
-  const int width = store.GetInt(kWindowKey, "WindowWidth").value_or(900);
-  const int height = store.GetInt(kWindowKey, "WindowHeight").value_or(600);
+  // The first start: wide enough for the list's columns, within the screen.
+  const QRect screen =
+      this->screen() ? this->screen()->availableGeometry() : QRect(0, 0, 1280, 800);
+  const int width =
+      store.GetInt(kWindowKey, "WindowWidth").value_or(std::min(1200, screen.width() * 9 / 10));
+  const int height =
+      store.GetInt(kWindowKey, "WindowHeight").value_or(std::min(760, screen.height() * 9 / 10));
   resize(std::max(width, 200), std::max(height, 150));
   if (store.GetInt(kWindowKey, "WindowMaximized").value_or(0) != 0)
     setWindowState(windowState() | Qt::WindowMaximized);
@@ -662,6 +656,10 @@ void CMainFrame::SetLinkState(std::function<bool()> linkUp) {
   m_linkUp = std::move(linkUp);
   if (!m_linkUp) m_linkPane->hide();
   UpdateStatus();
+}
+
+void CMainFrame::SetTelegramReception(TelegramReception* reception) {
+  m_busmonitor->SetReception(reception);
 }
 
 bool CMainFrame::LinkShownUp() const {
