@@ -22,6 +22,7 @@
 #include "project/dorazivaz_doc.h"
 #include "project/esf_import.h"
 #include "project/file_dialogs.h"
+#include "project/group_lookup.h"
 #include "project/group_node.h"
 #include "ui/list_view.h"
 #include "ui/main_frame.h"
@@ -128,6 +129,13 @@ class WindowTest : public ::testing::Test {
     }
     ADD_FAILURE() << "no group " << main << "/" << middle;
     return doc->Root();
+  }
+
+  // The item of this address text in the project.
+  GroupItem& Item(const std::string& address) {
+    GroupItem* item = FindItemByAddress(doc->Root(), address);
+    EXPECT_NE(item, nullptr) << address;
+    return item ? *item : *doc->CheckDeviceItem();
   }
 
   void Select(GroupNode& node) {
