@@ -18,7 +18,10 @@ class DeviceSupervision;
 class DeviceViews;
 class DocumentViews;
 class FileDialogs;
+class GroupAddressDialog;
+class LinkedAddressesDialog;
 class MainThread;
+class NameDialog;
 class OpcServerCallback;
 class Prompt;
 class SettingsStore;
@@ -38,6 +41,9 @@ struct WindowSeams {
   FileDialogs* fileDialogs = nullptr;
   BusViews* busViews = nullptr;
   DeviceViews* deviceViews = nullptr;
+  GroupAddressDialog* addressDialog = nullptr;
+  NameDialog* nameDialog = nullptr;
+  LinkedAddressesDialog* linksDialog = nullptr;
 };
 
 // Start (InitInstance), in this order; a step that fails ends the program with its exit code:

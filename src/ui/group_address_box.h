@@ -2,8 +2,8 @@
 #pragma once
 
 #include <QDialog>
-#include <cstdint>
-#include <optional>
+
+#include "project/group_address_entry.h"
 
 class GroupItem;
 class Prompt;
@@ -11,22 +11,19 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 
-// Opened for a new item (the new group item command) or an existing one (item properties).
-// OK checks the address (ranges, then uniqueness in the project) and stores the changes in the
-// item; the first failed check shows its message and keeps the dialog open.
+// Opened for a new item (the new group item command) or an existing one (item properties)
+// with the fields of the item. OK checks the typed fields (ranges, then uniqueness in the
+// project); the first failed check shows its message and keeps the dialog open. The dialog
+// changes nothing: the command saves Entry().
 class GroupAddressBox : public QDialog {
   Q_OBJECT
 
  public:
-  // A middle number of this value marks a two-level address.
-  static constexpr unsigned kTwoLevel = 65535;
+  GroupAddressBox(const GroupItem& item, const GroupAddressEntry& entry, Prompt& prompt,
+                  QWidget* parent = nullptr);
 
-  GroupAddressBox(GroupItem& item, bool isNew, Prompt& prompt, QWidget* parent = nullptr);
-
-  // Whether saving changed the item (the caller then marks the document modified).
-  bool Changed() const { return m_changed; }
-  bool MainEditable() const { return m_mainEditable; }
-  bool MiddleEditable() const { return m_middleEditable; }
+  // The fields as they stand.
+  GroupAddressEntry Entry() const;
 
   QLineEdit& MainEdit() { return *m_main; }
   QLineEdit& MiddleEdit() { return *m_middle; }
@@ -39,18 +36,9 @@ class GroupAddressBox : public QDialog {
   void accept() override;
 
  private:
-  // The number in `edit` when it is not empty and at most `max`; else `message` is shown.
-  std::optional<unsigned> ReadNumber(QLineEdit& edit, unsigned max, unsigned message);
-  bool IsUnique(unsigned main, unsigned middle, unsigned sub) const;
-  void Save(unsigned main, unsigned middle, unsigned sub);
-
-  GroupItem& m_item;
+  const GroupItem& m_item;
   Prompt& m_prompt;
-  bool m_isNew;
-  bool m_mainEditable = false;
-  bool m_middleEditable = false;
-  bool m_changed = false;
-  unsigned m_middleNumber = kTwoLevel;  // as opened
+  GroupAddressEntry m_opened;
   QLineEdit* m_main = nullptr;
   QLineEdit* m_middle = nullptr;
   QLineEdit* m_sub = nullptr;
@@ -59,6 +47,3 @@ class GroupAddressBox : public QDialog {
   QComboBox* m_priority = nullptr;
   QCheckBox* m_initialRead = nullptr;
 };
-
-// The priority of a priority word (System, High, Alarm, Low); any other text is Alarm.
-std::int32_t PriorityFromText(const QString& text);

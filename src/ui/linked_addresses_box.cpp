@@ -45,8 +45,9 @@ QLabel* AddLabel(QWidget& parent, unsigned control, const QString& text) {
 
 }  // namespace
 
-LinkedAddressesBox::LinkedAddressesBox(GroupItem& item, QWidget* parent)
-    : QDialog(parent), m_item(item), m_eis(item.m_eis), m_subtype(item.m_subtype) {
+LinkedAddressesBox::LinkedAddressesBox(const GroupItem& item, const CurrentLinks& current,
+                                       QWidget* parent)
+    : QDialog(parent), m_item(item) {
   setObjectName(QStringLiteral("linkedAddressesDialog"));
   setWindowTitle(DialogTitle(kLinksDialog, QStringLiteral("Linked Addresses")));
   auto* grid = new QGridLayout(this);
@@ -99,22 +100,9 @@ LinkedAddressesBox::LinkedAddressesBox(GroupItem& item, QWidget* parent)
     SetBold(*own, true);
     own->setFlags(own->flags() & ~Qt::ItemIsSelectable);
   }
-  for (const std::string& address : item.m_linkedAddresses) {
-    GroupItem* linked = nullptr;
-    for (QTreeWidgetItemIterator it(m_tree); *it; ++it) {
-      GroupItem* offered = ItemOf(*it);
-      if (offered && offered->m_addressText == address) {
-        linked = offered;
-        break;
-      }
-    }
-    QTreeWidgetItem* entry = linked ? EntryOf(*linked) : nullptr;
-    if (!entry || IsBold(*entry)) {
-      m_changed = true;  // no such item, or named twice: the link goes on OK
-      continue;
-    }
-    SetBold(*entry, true);
-    InsertChosen(*linked);
+  for (GroupItem* linked : current.items) {
+    QTreeWidgetItem* entry = EntryOf(*linked);
+    if (entry && !IsBold(*entry)) InsertChosen(*entry, *linked);
   }
 
   connect(m_tree, &QTreeWidget::itemSelectionChanged, this, [this] { OnTreeSelection(); });
@@ -133,7 +121,7 @@ void LinkedAddressesBox::FillBelow(const GroupNode& node, QTreeWidgetItem& paren
     return;
   }
   for (const auto& offered : node.m_items) {
-    if (offered->m_eis != m_eis || offered->m_subtype != m_subtype) continue;
+    if (offered.get() != &m_item && !CanLink(m_item, *offered)) continue;
     auto* entry = new QTreeWidgetItem(&parent, {EntryText(*offered)});
     entry->setData(0, kItemRole, ItemData(*offered));
   }
@@ -166,14 +154,14 @@ void LinkedAddressesBox::SetBold(QTreeWidgetItem& entry, bool bold) {
   entry.setFont(0, font);
 }
 
-std::vector<std::string> LinkedAddressesBox::Addresses() const {
-  std::vector<std::string> addresses;
-  for (int row = 0; row < m_list->count(); ++row)
-    addresses.push_back(ItemOf(m_list->item(row))->m_addressText);
-  return addresses;
+std::vector<GroupItem*> LinkedAddressesBox::Chosen() const {
+  std::vector<GroupItem*> chosen;
+  for (int row = 0; row < m_list->count(); ++row) chosen.push_back(ItemOf(m_list->item(row)));
+  return chosen;
 }
 
-void LinkedAddressesBox::InsertChosen(GroupItem& item) {
+void LinkedAddressesBox::InsertChosen(QTreeWidgetItem& treeEntry, GroupItem& item) {
+  SetBold(treeEntry, true);
   const GroupAddress value = ParseGroupAddress(item.m_addressText);
   int row = 0;
   while (row < m_list->count() &&
@@ -190,9 +178,7 @@ void LinkedAddressesBox::AddSelected() {
   if (!offered || !entry->isSelected() || IsBold(*entry)) return;
   // A link must lead back to its item by address, as received telegrams look it up.
   if (FindItemByAddress(RootOf(*m_item.m_parent), offered->m_addressText) != offered) return;
-  SetBold(*entry, true);
-  InsertChosen(*offered);
-  m_changed = true;
+  InsertChosen(*entry, *offered);
   m_add->setEnabled(false);
 }
 
@@ -202,7 +188,6 @@ void LinkedAddressesBox::RemoveSelected() {
     if (!entry->isSelected()) continue;
     if (QTreeWidgetItem* offered = EntryOf(*ItemOf(entry))) SetBold(*offered, false);
     delete entry;
-    m_changed = true;
   }
   m_remove->setEnabled(false);
 }

@@ -2,8 +2,9 @@
 #pragma once
 
 #include <QDialog>
-#include <string>
 #include <vector>
+
+#include "project/link_commands.h"
 
 class GroupItem;
 class GroupNode;
@@ -13,21 +14,19 @@ class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-// The tree offers the project's items of the edited item's EIS number and subtype; the list
-// holds the chosen ones in ascending group address order. A tree entry is bold while its item
-// is the edited item (which cannot be chosen) or is in the list. The dialog changes nothing
-// itself: on OK the caller stores Addresses() when Changed() says so.
+// The tree offers the project's items that can be linked to the edited item (those of its EIS
+// number and subtype); the list holds the chosen ones in ascending group address order. A tree
+// entry is bold while its item is the edited item (which cannot be chosen) or is in the list.
+// The dialog changes nothing itself: on OK the command stores Chosen().
 class LinkedAddressesBox : public QDialog {
   Q_OBJECT
 
  public:
-  LinkedAddressesBox(GroupItem& item, QWidget* parent = nullptr);
+  // Opens with the items of `current` chosen.
+  LinkedAddressesBox(const GroupItem& item, const CurrentLinks& current, QWidget* parent = nullptr);
 
-  // Whether the links differ from the item's: a choice was added or removed, or a stored link
-  // named no item of the offered ones (it is dropped on OK).
-  bool Changed() const { return m_changed; }
-  // The address texts of the chosen items, in list order.
-  std::vector<std::string> Addresses() const;
+  // The chosen items, in list order.
+  std::vector<GroupItem*> Chosen() const;
 
   QTreeWidget& Tree() { return *m_tree; }
   QListWidget& List() { return *m_list; }
@@ -46,16 +45,14 @@ class LinkedAddressesBox : public QDialog {
 
  private:
   void FillBelow(const GroupNode& node, QTreeWidgetItem& parent);
-  // Inserts the item before the first list entry with a greater group address value.
-  void InsertChosen(GroupItem& item);
+  // Makes the item's tree entry bold and inserts the item before the first list entry with a
+  // greater group address value.
+  void InsertChosen(QTreeWidgetItem& entry, GroupItem& item);
   void OnTreeSelection();
   void OnListSelection();
   void SetBold(QTreeWidgetItem& entry, bool bold);
 
-  GroupItem& m_item;
-  std::int32_t m_eis;
-  std::int32_t m_subtype;
-  bool m_changed = false;
+  const GroupItem& m_item;
   QTreeWidget* m_tree = nullptr;
   QListWidget* m_list = nullptr;
   QPushButton* m_add = nullptr;

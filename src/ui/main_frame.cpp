@@ -55,7 +55,6 @@ constexpr unsigned kCommandsWithoutDialog[] = {
     32848,  // add device
     32851,  // edit device
     32868,  // bus interface
-    32842,  // new group address
 };
 
 constexpr std::pair<std::int32_t, unsigned> kIntervals[] = {
@@ -100,6 +99,8 @@ bool IsFrameCommand(unsigned id) {
     case kCmdHelp:
     case kCmdViewToolbar:
     case kCmdViewStatusBar:
+    case kCmdEditUndo:
+    case kCmdEditRedo:
       return true;
     default:
       return id >= kCmdRecentFile1 && id < kCmdRecentFile1 + kRecentFileCount;
@@ -136,6 +137,7 @@ CMainFrame::CMainFrame(Services services, QWidget* parent)
   m_splitter->addWidget(m_tree);
   m_splitter->addWidget(m_list);
   m_splitter->setChildrenCollapsible(false);
+  m_editDialogs.SetParent(this);
   setCentralWidget(m_splitter);
   connect(m_tree, &TreeView::NodeSelected, this, [this](GroupNode* node) { OnNodeSelected(node); });
 
@@ -174,11 +176,15 @@ WindowSeams CMainFrame::Seams() {
   seams.fileDialogs = &m_services.fileDialogs;
   seams.busViews = this;
   seams.deviceViews = this;
+  seams.addressDialog = &m_editDialogs;
+  seams.nameDialog = &m_editDialogs;
+  seams.linksDialog = &m_editDialogs;
   return seams;
 }
 
 void CMainFrame::Attach(CDORAzivazDoc* doc) {
   m_doc = doc;
+  AttachEditing(doc);
   m_tree->SetDocument(doc);
   m_list->SetDocument(doc);
   if (doc) ShowSimulationState(doc->Simulation());
@@ -206,6 +212,7 @@ void CMainFrame::CreateMenusAndToolbar() {
     QAction* action = Action(id);
     if (action && action->shortcut().isEmpty()) action->setShortcut(QKeySequence(key));
   }
+  SetUndoShortcuts();
   for (auto& [id, action] : m_actions) {
     const std::string prompt = language->StringPart(id, 0);
     const std::string tip = language->StringPart(id, 1);
@@ -283,6 +290,8 @@ void CMainFrame::UpdateRecentMenu(QMenu& fileMenu) {
 }
 
 bool CMainFrame::CommandEnabled(unsigned id) const {
+  if (id == kCmdEditUndo) return m_doc && m_undo.CanUndo();
+  if (id == kCmdEditRedo) return m_doc && m_undo.CanRedo();
   if (IsFrameCommand(id)) return true;
   if (!m_doc) return false;
   if (IsItemCommand(id)) return m_list->HasSelectedItems();
@@ -324,6 +333,10 @@ void CMainFrame::RunCommand(unsigned id) {
       break;
     case kCmdInitialRead:
       InitialReadCommand();
+      break;
+    case kCmdEditUndo:
+    case kCmdEditRedo:
+      UndoEdit(id == kCmdEditRedo);
       break;
     default:
       if (id >= kCmdRecentFile1 && id < kCmdRecentFile1 + kRecentFileCount) {
@@ -436,20 +449,26 @@ void CMainFrame::ShowAbout() {
 
 void CMainFrame::TypeCommand(unsigned id) {
   const std::vector<GroupItem*> items = m_list->SelectedItems();
-  ApplyEisTypeCommand(*m_doc, items, id, this);
+  DocumentEditPtr edit;
+  ApplyEisTypeCommand(*m_doc, items, id, this, &edit);
+  m_doc->RecordEdit(std::move(edit));
   for (GroupItem* item : items) m_list->RefreshWholeRow(*item);
 }
 
 void CMainFrame::PriorityCommand(unsigned id) {
   const std::vector<GroupItem*> items = m_list->SelectedItems();
-  if (ApplyPriorityCommand(*m_doc, items, id) == 0) return;
+  DocumentEditPtr edit;
+  if (ApplyPriorityCommand(*m_doc, items, id, &edit) == 0) return;
+  m_doc->RecordEdit(std::move(edit));
   for (GroupItem* item : items) m_list->RefreshWholeRow(*item);
   m_list->SortList();
 }
 
 void CMainFrame::InitialReadCommand() {
   const std::vector<GroupItem*> items = m_list->SelectedItems();
-  ToggleInitialRead(*m_doc, items);
+  DocumentEditPtr edit;
+  ToggleInitialRead(*m_doc, items, &edit);
+  m_doc->RecordEdit(std::move(edit));
   for (GroupItem* item : items) m_list->RefreshWholeRow(*item);
 }
 
@@ -562,6 +581,8 @@ void CMainFrame::RefreshNodeMark(GroupNode& node) {
 }
 
 void CMainFrame::ClearViews() {
+  // The edits kept for undo name records that go with the project.
+  m_undo.Clear();
   m_list->ShowNode(nullptr);
   m_tree->ClearTree();
 }

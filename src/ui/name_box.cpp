@@ -49,10 +49,3 @@ void NameBox::accept() {
   }
   QDialog::accept();
 }
-
-std::optional<std::string> AskName(QWidget* parent, Prompt& prompt, unsigned promptString,
-                                   const std::string& name) {
-  NameBox dialog(prompt, promptString, name, parent);
-  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-  return dialog.Name();
-}

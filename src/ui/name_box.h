@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QDialog>
-#include <optional>
 #include <string>
 
 class Prompt;
@@ -28,7 +27,3 @@ class NameBox : public QDialog {
   Prompt& m_prompt;
   QLineEdit* m_edit = nullptr;
 };
-
-// Shows the dialog modally; the entered name on OK, none on Cancel.
-std::optional<std::string> AskName(QWidget* parent, Prompt& prompt, unsigned promptString,
-                                   const std::string& name = {});

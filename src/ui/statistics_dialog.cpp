@@ -5,7 +5,7 @@
 #include <QFormLayout>
 #include <QLineEdit>
 
-#include "project/project_counters.h"
+#include "project/delete_commands.h"
 #include "ui/dialog_texts.h"
 
 namespace {
@@ -14,16 +14,15 @@ constexpr unsigned kStatisticsDialog = 144;
 
 }  // namespace
 
-StatisticsDialog::StatisticsDialog(const ProjectCounters& counters, std::int64_t devices,
-                                   QWidget* parent)
+StatisticsDialog::StatisticsDialog(const ProjectStatistics& statistics, QWidget* parent)
     : QDialog(parent) {
   setObjectName(QStringLiteral("statisticsDialog"));
   setWindowTitle(DialogTitle(kStatisticsDialog, QStringLiteral("Project Statistics")));
   auto* form = new QFormLayout(this);
-  const std::pair<unsigned, std::int64_t> fields[] = {{1011, counters.mainGroups},
-                                                      {1012, counters.middleGroups},
-                                                      {1013, counters.groupAddresses},
-                                                      {1014, devices}};
+  const std::pair<unsigned, std::int32_t> fields[] = {{1011, statistics.mainGroups},
+                                                      {1012, statistics.middleGroups},
+                                                      {1013, statistics.groupAddresses},
+                                                      {1014, statistics.devices}};
   unsigned label = 1001;
   for (const auto& [control, value] : fields) {
     auto* field = new QLineEdit(QString::number(value), this);

@@ -1,20 +1,15 @@
-// Tests of the group address dialog on the demo project: fields, range and uniqueness messages,
-// what OK stores.
+// Tests of the group address dialog on the demo project: its fields, the messages of OK's
+// checks (the dialog then stays open) and the entry it confirms.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 
 #include "project/eis_type.h"
+#include "project/group_address_entry.h"
 #include "ui/group_address_box.h"
 #include "window_fixture.h"
 
 namespace {
-
-constexpr unsigned kStrMainRange = 152;
-constexpr unsigned kStrMiddleRange = 158;
-constexpr unsigned kStrSubRange = 159;
-constexpr unsigned kStrNotUnique = 160;
-constexpr unsigned kStrSubRangeTwoLevel = 197;
 
 class GroupAddressBoxTest : public WindowTest {
  protected:
@@ -34,18 +29,18 @@ class GroupAddressBoxTest : public WindowTest {
   }
 
   // Presses OK; true when the dialog accepted.
-  bool PressOk(GroupAddressBox& box) {
+  static bool PressOk(GroupAddressBox& box) {
+    box.setResult(QDialog::Rejected);
     box.accept();
     return box.result() == QDialog::Accepted;
   }
 };
 
-TEST_F(GroupAddressBoxTest, OpensWithTheItemsFieldsAndKeepsThemOnOk) {
+TEST_F(GroupAddressBoxTest, OpensWithTheItemsFieldsAndConfirmsWhatWasTyped) {
   GroupItem& item = Item("1/2/3");
   item.m_initialRead = 1;
   item.m_priority = kPriorityHigh;
-  const std::string id = item.m_itemId;
-  GroupAddressBox box(item, false, prompt);
+  GroupAddressBox box(item, OpenGroupAddressEntry(item, false), prompt);
   EXPECT_EQ(box.MainEdit().text(), "1");
   EXPECT_EQ(box.MiddleEdit().text(), "2");
   EXPECT_EQ(box.SubEdit().text(), "3");
@@ -55,72 +50,74 @@ TEST_F(GroupAddressBoxTest, OpensWithTheItemsFieldsAndKeepsThemOnOk) {
   EXPECT_EQ(box.TypeBox().currentText(), "EIS 2 'Dimming - value' (8 Bit)");
   EXPECT_EQ(box.PriorityBox().currentText(), "High");
   EXPECT_TRUE(box.InitialReadBox().isChecked());
+  // The type list is the dialog's, with "Unknown" last.
+  EXPECT_EQ(box.TypeBox().itemText(box.TypeBox().count() - 1), "Unknown");
 
-  // OK without a change: no uniqueness check (the item's own address), nothing changed.
+  // OK as opened: the item's own address is no collision.
   EXPECT_TRUE(PressOk(box));
-  EXPECT_FALSE(box.Changed());
   EXPECT_TRUE(prompt.asked.empty());
-  EXPECT_EQ(item.m_itemId, id);
+
+  box.SubEdit().setText(" 9 ");
+  box.NameEdit().setText("Renamed");
+  box.TypeBox().setCurrentText("EIS 5 'Value' (2 Byte)");
+  box.PriorityBox().setCurrentText("System");
+  box.InitialReadBox().setChecked(false);
+  EXPECT_TRUE(PressOk(box));
+  const GroupAddressEntry entry = box.Entry();
+  EXPECT_EQ(entry.sub, "9");
+  EXPECT_EQ(entry.name, "Renamed");
+  EXPECT_EQ(entry.typeText, "EIS 5 'Value' (2 Byte)");
+  EXPECT_EQ(entry.priorityText, "System");
+  EXPECT_FALSE(entry.initialRead);
+  EXPECT_EQ(item.m_name, "Dining table brightness") << "the dialog changes nothing itself";
 }
 
-TEST_F(GroupAddressBoxTest, SubRangesAndUniquenessWithMessages) {
-  // Three levels: 256 is out of range, a text that is no unsigned number too.
+TEST_F(GroupAddressBoxTest, RangeAndUniquenessMessagesKeepTheDialogOpen) {
+  // Three levels: 256 is out of range, so is a text that is no unsigned number.
   {
     GroupItem& item = Item("1/2/3");
-    GroupAddressBox box(item, false, prompt);
+    GroupAddressBox box(item, OpenGroupAddressEntry(item, false), prompt);
     for (const char* text : {"256", "-1", "", "x"}) {
       box.SubEdit().setText(text);
       EXPECT_FALSE(PressOk(box)) << text;
     }
-    EXPECT_EQ(prompt.asked, std::vector<unsigned>(4, kStrSubRange));
-    // 1/2/1 belongs to another item of the middle group: refused; 1/2/9 is free.
+    EXPECT_EQ(prompt.asked, std::vector<unsigned>(4, kStrSubGroupRange));
+    // 1/2/1 belongs to another item of the middle group; 1/2/9 is free.
     prompt.asked.clear();
     box.SubEdit().setText("1");
     EXPECT_FALSE(PressOk(box));
-    EXPECT_EQ(prompt.asked, std::vector<unsigned>{kStrNotUnique});
+    EXPECT_EQ(prompt.asked, std::vector<unsigned>{kStrAddressTaken});
     box.SubEdit().setText("9");
     EXPECT_TRUE(PressOk(box));
-    EXPECT_TRUE(box.Changed());
-    EXPECT_EQ(item.m_addressText, "1/2/9");
-    EXPECT_EQ(item.m_subNumber, 9);
-    EXPECT_EQ(item.m_itemId, "Ground floor.Dimming.1/2/9");
-    EXPECT_EQ(FindItemByAddress(doc->Root(), "1/2/9"), &item);
   }
   // Two levels: the middle field is empty and disabled; 2047 fits, 2048 does not.
   prompt.asked.clear();
   GroupItem& twoLevel = MakeGroup(5, -2, "5/1000");
-  GroupAddressBox box(twoLevel, false, prompt);
+  GroupAddressBox box(twoLevel, OpenGroupAddressEntry(twoLevel, false), prompt);
   EXPECT_TRUE(box.MiddleEdit().text().isEmpty());
   EXPECT_FALSE(box.MiddleEdit().isEnabled());
   box.SubEdit().setText("2048");
   EXPECT_FALSE(PressOk(box));
-  EXPECT_EQ(prompt.asked, std::vector<unsigned>{kStrSubRangeTwoLevel});
+  EXPECT_EQ(prompt.asked, std::vector<unsigned>{kStrTwoLevelSubGroupRange});
   box.SubEdit().setText("2047");
   EXPECT_TRUE(PressOk(box));
-  EXPECT_EQ(twoLevel.m_addressText, "5/2047");
-  EXPECT_EQ(twoLevel.m_itemId, "Extra.5/2047");
 }
 
 TEST_F(GroupAddressBoxTest, UniquenessFindsTheMiddleGroupWhereverItStands) {
-  // A second middle group 1/2 behind the others of main group 1: its items count as well.
-  GroupNode& ground = Group(1);
-  GroupNode& extra = ground.AppendChild(CreateGroupNode("More dimming", 2, doc.get()));
-  extra.AppendItem(CreateGroupItem("1/2/77", "Far", "EIS 1 'Switching' (1 Bit)", kPriorityLow,
-                                   extra, doc.get()));
-  GroupItem& item = Item("1/2/3");
-  GroupAddressBox box(item, false, prompt);
-  box.SubEdit().setText("77");
-  EXPECT_FALSE(PressOk(box));
-  EXPECT_EQ(prompt.asked, std::vector<unsigned>{kStrNotUnique});
-  EXPECT_EQ(item.m_addressText, "1/2/3");
+  // The first and the last middle group of main group 1.
+  for (const auto& [address, taken] : {std::pair{"1/1/3", "1"}, std::pair{"1/4/1", "2"}}) {
+    prompt.asked.clear();
+    GroupItem& item = Item(address);
+    GroupAddressBox box(item, OpenGroupAddressEntry(item, false), prompt);
+    box.SubEdit().setText(taken);
+    EXPECT_FALSE(PressOk(box)) << address;
+    EXPECT_EQ(prompt.asked, std::vector<unsigned>{kStrAddressTaken}) << address;
+  }
 }
 
-TEST_F(GroupAddressBoxTest, UnnumberedGroupsTakeTheNumbersTypedIn) {
+TEST_F(GroupAddressBoxTest, NumbersOfUnnumberedGroupsCanBeTyped) {
   GroupItem& item = MakeGroup(-1, -1, "0/0/");
-  item.m_subNumber = 0;
-  GroupAddressBox box(item, true, prompt);
-  EXPECT_TRUE(box.MainEditable());
-  EXPECT_TRUE(box.MiddleEditable());
+  GroupAddressBox box(item, OpenGroupAddressEntry(item, true), prompt);
   EXPECT_TRUE(box.MainEdit().isEnabled());
   EXPECT_TRUE(box.MiddleEdit().isEnabled());
   // Main 32 and middle 8 are out of range; main 1 is taken by "Ground floor".
@@ -132,46 +129,24 @@ TEST_F(GroupAddressBoxTest, UnnumberedGroupsTakeTheNumbersTypedIn) {
   box.MainEdit().setText("1");
   box.MiddleEdit().setText("5");
   EXPECT_FALSE(PressOk(box));
-  EXPECT_EQ(prompt.asked, (std::vector<unsigned>{kStrMainRange, kStrMiddleRange, kStrNotUnique}));
-  // Sub 0 is kept as typed: the new item's text gets its sub number.
+  EXPECT_EQ(prompt.asked,
+            (std::vector<unsigned>{kStrMainGroupRange, kStrMiddleGroupRange, kStrAddressTaken}));
   box.MainEdit().setText("6");
+  box.SubEdit().setText("0");
   EXPECT_TRUE(PressOk(box));
-  EXPECT_EQ(item.m_addressText, "6/5/0");
-  EXPECT_EQ(item.m_parent->m_number, 5);
-  EXPECT_EQ(item.m_parent->m_parent->m_number, 6);
-  EXPECT_EQ(FindItemByAddress(doc->Root(), "6/5/0"), &item);
-}
-
-TEST_F(GroupAddressBoxTest, TypeChangeResetsValueAndQualityPriorityAndFlagAreStored) {
-  GroupItem& item = Item("1/4/1");
-  item.m_value = Variant::R4(21.5f);
-  item.m_quality = OPC_QUALITY_GOOD;
-  GroupAddressBox box(item, false, prompt);
-  box.TypeBox().setCurrentText("EIS 10 '16Bit Counter' (2 Byte)");
-  box.PriorityBox().setCurrentText("System");
-  box.InitialReadBox().setChecked(true);
-  box.NameEdit().setText("Counter");
-  ASSERT_TRUE(PressOk(box));
-  EXPECT_TRUE(box.Changed());
-  EXPECT_EQ(item.m_eis, 10);
-  EXPECT_EQ(item.m_typeName, "EIS 10 '16Bit Counter' (2 Byte)");
-  EXPECT_EQ(item.m_nativeDataType, VT_I2);
-  EXPECT_EQ(item.m_quality, OPC_QUALITY_UNCERTAIN);
-  EXPECT_TRUE(item.m_value.IsEmpty());
-  EXPECT_EQ(item.m_priority, kPrioritySystem);
-  EXPECT_EQ(item.m_initialRead, 1);
-  EXPECT_EQ(item.m_name, "Counter");
-  EXPECT_EQ(PriorityFromText("Anything"), kPriorityAlarm);
+  const GroupAddressEntry entry = box.Entry();
+  EXPECT_EQ(entry.main, "6");
+  EXPECT_EQ(entry.middle, "5");
+  EXPECT_EQ(entry.sub, "0");
 }
 
 TEST_F(GroupAddressBoxTest, ATypeTheListLacksIsOfferedAndKept) {
   GroupItem& item = Item("1/2/3");
   SetTypeFromEsf(item, "EIS 8 'Scaling - control' (2 Bit)");
-  GroupAddressBox box(item, false, prompt);
+  GroupAddressBox box(item, OpenGroupAddressEntry(item, false), prompt);
   EXPECT_EQ(box.TypeBox().currentText(), "EIS 8 'Scaling - control' (2 Bit)");
   ASSERT_TRUE(PressOk(box));
-  EXPECT_FALSE(box.Changed());
-  EXPECT_EQ(item.m_eis, 8);
+  EXPECT_EQ(box.Entry().typeText, "EIS 8 'Scaling - control' (2 Bit)");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <stdlib.h>
 
 #include <QApplication>
+#include <QTimer>
 #include <QTreeWidgetItem>
 #include <deque>
 #include <filesystem>
@@ -96,6 +97,10 @@ class WindowTest : public ::testing::Test {
     services.strings = [](unsigned id) { return Language()->String(id); };
     services.views = frame.get();
     services.fileDialogs = &dialogs;
+    const WindowSeams seams = frame->Seams();
+    services.addressDialog = seams.addressDialog;
+    services.nameDialog = seams.nameDialog;
+    services.linksDialog = seams.linksDialog;
     doc = std::make_unique<CDORAzivazDoc>(services);
     frame->Attach(doc.get());
     frame->resize(1000, 600);
@@ -129,6 +134,23 @@ class WindowTest : public ::testing::Test {
     }
     ADD_FAILURE() << "no group " << main << "/" << middle;
     return doc->Root();
+  }
+
+  // Runs `act` on the next modal dialog of class `Dialog` once its exec() shows it (the command
+  // that opens it runs after this call); `act` ends it with accept() or reject().
+  template <class Dialog, class Act>
+  static void OnNextDialog(Act act) {
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, act, tries = 0]() mutable {
+      auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+      if (!dialog && ++tries < 400) return;
+      timer->stop();
+      timer->deleteLater();
+      ASSERT_NE(dialog, nullptr) << "no dialog came up";
+      act(*dialog);
+    });
+    timer->start();
   }
 
   // The item of this address text in the project.
