@@ -2,8 +2,22 @@
 #include "ui/list_texts.h"
 
 #include "opc/value_text.h"
-#include "project/group_address_entry.h"
 #include "project/group_item.h"
+
+const char* PriorityText(std::int32_t priority) {
+  switch (priority) {
+    case kPrioritySystem:
+      return "System";
+    case kPriorityHigh:
+      return "High";
+    case kPriorityAlarm:
+      return "Alarm";
+    case kPriorityLow:
+      return "Low";
+    default:
+      return "";
+  }
+}
 
 std::string ItemColumnText(const GroupItem& item, int column) {
   switch (column) {
@@ -20,7 +34,7 @@ std::string ItemColumnText(const GroupItem& item, int column) {
     case kColTime:
       return TimeText(item.m_timestamp);
     case kColPriority:
-      return std::string(PriorityText(item.m_priority));
+      return PriorityText(item.m_priority);
     case kColLinks: {
       std::string text;
       for (const std::string& address : item.m_linkedAddresses) text += address + ' ';

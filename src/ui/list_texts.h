@@ -22,6 +22,8 @@ constexpr int kItemColumnCount = 8;
 enum DeviceColumn : int { kColDevice = 0, kColDeviceState = 1, kColDeviceTime = 2 };
 constexpr int kDeviceColumnCount = 3;
 
+// "System", "High", "Alarm", "Low" for priorities 0 to 3; "" for any other value.
+const char* PriorityText(std::int32_t priority);
 // The Windows-1252 text of an item column; the value, quality and time columns are read
 // under the caller's tag lock.
 std::string ItemColumnText(const GroupItem& item, int column);

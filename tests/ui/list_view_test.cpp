@@ -37,7 +37,7 @@ TEST_F(WindowTest, ListShowsTheColumnTableOfItemsAndDevices) {
   EXPECT_EQ(Cell(row, 1), "Living room temperature (\u00B0C)");
   EXPECT_EQ(Cell(row, 2), "EIS 5 'Value' (2 Byte)");
   EXPECT_EQ(Cell(row, 3), "");  // no value yet
-  EXPECT_EQ(Cell(row, 6), QString::fromStdString(std::string(PriorityText(item->m_priority))));
+  EXPECT_EQ(Cell(row, 6), PriorityText(item->m_priority));
   {
     std::lock_guard tagLock(doc->TagLock());
     item->m_value = Variant::R4(21.5f);
