@@ -85,11 +85,11 @@ const EisType& TypeNamed(std::string_view name) {
 
 }  // namespace
 
-std::string_view PriorityText(std::int32_t priority) {
+std::string_view ItemPriorityText(std::int32_t priority) {
   return priority >= 0 && priority <= 3 ? kPriorityTexts[priority] : kPriorityTexts[kPriorityAlarm];
 }
 
-std::int32_t PriorityFromText(std::string_view text) {
+std::int32_t ItemPriorityOfText(std::string_view text) {
   for (std::int32_t p = 0; p < 4; ++p)
     if (kPriorityTexts[p] == text) return p;
   return kPriorityAlarm;
@@ -117,7 +117,7 @@ GroupAddressEntry OpenGroupAddressEntry(const GroupItem& item, bool isNew) {
   entry.isNew = isNew;
   entry.name = item.m_name;
   entry.typeText = item.m_typeName;
-  entry.priorityText = PriorityText(item.m_priority);
+  entry.priorityText = ItemPriorityText(item.m_priority);
   entry.initialRead = item.m_initialRead != 0;
   return entry;
 }
@@ -200,7 +200,7 @@ bool ApplyGroupAddressEntry(CDORAzivazDoc& doc, GroupItem& item, const GroupAddr
     item.m_quality = OPC_QUALITY_UNCERTAIN;
     changed = true;
   }
-  const std::int32_t priority = PriorityFromText(entry.priorityText);
+  const std::int32_t priority = ItemPriorityOfText(entry.priorityText);
   if (priority != item.m_priority) {
     item.m_priority = priority;
     changed = true;

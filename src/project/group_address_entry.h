@@ -37,8 +37,8 @@ struct GroupAddressEntry {
 };
 
 // The priority's text; the value of a text (any other text gives "Alarm", 2).
-std::string_view PriorityText(std::int32_t priority);
-std::int32_t PriorityFromText(std::string_view text);
+std::string_view ItemPriorityText(std::int32_t priority);
+std::int32_t ItemPriorityOfText(std::string_view text);
 
 // The fields for `item`: the numbers of its address text (the middle one only with a second
 // "/"), its sub number, name, type, priority and initial read flag; the editable flags from the

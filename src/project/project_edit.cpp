@@ -332,16 +332,19 @@ bool ProjectEdit::Valid() const {
 void ProjectEdit::TellViews() {
   DocumentViews* views = m_doc.Views();
   if (!views) return;
+  // Only what stands in the tree now: the pieces this record holds are out of the views.
+  GroupNode& root = m_doc.Root();
   for (TouchedNode& t : m_nodes) {
-    if (!t.node->m_parent && t.node == &m_doc.Root()) {
-      views->RefreshRootName(*t.node);
-    } else if (t.node->m_parent) {
+    if (&RootOf(*t.node) != &root) continue;
+    if (t.node == &root) {
+      views->RefreshRootName(root);
+    } else {
       views->NodeChanged(*t.node);
     }
     views->RefreshNodeMark(*t.node);
   }
   for (TouchedItem& t : m_items)
-    if (t.item->m_parent) views->ItemChanged(*t.item);
+    if (t.item->m_parent && &RootOf(*t.item->m_parent) == &root) views->ItemChanged(*t.item);
 }
 
 bool ProjectEdit::Undo() {

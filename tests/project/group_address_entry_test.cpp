@@ -34,8 +34,8 @@ TEST(GroupAddressEntry, OpensTwoAndThreeLevelAddressesWithTheirEditableNumbers) 
   EXPECT_TRUE(entry.middleEditable);
   EXPECT_TRUE(entry.isNew);
 
-  EXPECT_EQ(PriorityFromText("Low"), kPriorityLow);
-  EXPECT_EQ(PriorityFromText("Niedrig"), kPriorityAlarm);
+  EXPECT_EQ(ItemPriorityOfText("Low"), kPriorityLow);
+  EXPECT_EQ(ItemPriorityOfText("Niedrig"), kPriorityAlarm);
 }
 
 // The check of `item`'s fields as opened, with main, middle and sub typed over (null: as
