@@ -19,7 +19,6 @@ class EditUndoStack {
   bool CanRedo() const { return m_stack.canRedo(); }
   // Forgets every edit (the project was cleared, its records are gone).
   void Clear() { m_stack.clear(); }
-  int Count() const { return m_stack.count(); }
 
  private:
   QUndoStack m_stack;

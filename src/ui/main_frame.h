@@ -119,9 +119,6 @@ class CMainFrame : public QMainWindow,
   void ItemChanged(GroupItem& item) override;
   std::vector<GroupItem*> SelectedItems() override;
 
-  // The edits made by hand, for Edit > Undo and Redo.
-  EditUndoStack& UndoStack() { return m_undo; }
-
   // BusViews.
   void RefreshItemRow(GroupItem& item) override;
   void UpdateStatus() override;

@@ -299,4 +299,67 @@ TEST_F(EditCommandsTest, UndoAndRedoSitInTheEditMenuWithTheirKeys) {
   EXPECT_FALSE(frame->CommandEnabled(kCmdEditUndo));
 }
 
+TEST_F(EditCommandsTest, AnUndoThatWouldTakeAHeldItemIsRefusedAndStaysOnTheStack) {
+  Select(Group(1, 2));
+  OnNextDialog<GroupAddressBox>([](GroupAddressBox& box) {
+    box.SubEdit().setText("9");
+    box.accept();
+  });
+  Run(kCmdNewGroupItem_);
+  GroupItem& added = Item("1/2/9");
+  added.AddRef();
+  prompt.asked.clear();
+  Run(kCmdEditUndo);
+  EXPECT_EQ(prompt.asked, std::vector<unsigned>{kStrItemsHeld});
+  EXPECT_EQ(FindItemByAddress(doc->Root(), "1/2/9"), &added);
+  EXPECT_TRUE(frame->CommandEnabled(kCmdEditUndo));
+  EXPECT_FALSE(frame->CommandEnabled(kCmdEditRedo));
+  added.Release();
+  Run(kCmdEditUndo);
+  EXPECT_EQ(FindItemByAddress(doc->Root(), "1/2/9"), nullptr);
+  EXPECT_EQ(Row("1/2/9"), -1);
+  Run(kCmdEditRedo);
+  EXPECT_GE(Row("1/2/9"), 0);
+}
+
+TEST_F(EditCommandsTest, GroupWideCommandsRewriteTheShownRows) {
+  const std::int32_t imported = Item("1/2/3").m_priority;
+  // The priority of every item below main group 1.
+  GroupNode& ground = Group(1);
+  Select(ground);
+  Run(kCmdGroupPriorityHigh);
+  for (const auto& middle : ground.m_children)
+    for (const auto& item : middle->m_items) EXPECT_EQ(item->m_priority, kPriorityHigh);
+  // On the middle group the list shows, its rows follow at once.
+  Select(Group(1, 2));
+  EXPECT_EQ(Cell(Row("1/2/3"), 6), "High");
+  Run(kCmdGroupPrioritySystem);
+  EXPECT_EQ(Cell(Row("1/2/3"), 6), "System");
+  Run(kCmdGroupReadAtStart);
+  EXPECT_EQ(Item("1/2/3").m_initialRead, 1);
+  Run(kCmdEditUndo);
+  EXPECT_EQ(Item("1/2/3").m_initialRead, 0);
+  Run(kCmdEditUndo);
+  EXPECT_EQ(Cell(Row("1/2/3"), 6), "High");
+  Run(kCmdEditUndo);
+  EXPECT_EQ(Item("1/2/3").m_priority, imported);
+}
+
+TEST_F(EditCommandsTest, DeleteKeyTakesTheListRowsOrTheTreeGroupByFocus) {
+  Select(Group(1, 3));
+  SelectListRows({"1/3/1"});
+  prompt.answers = {PromptAnswer::Yes};
+  Run(kCmdDelete);
+  EXPECT_EQ(FindItemByAddress(doc->Root(), "1/3/1"), nullptr);
+  EXPECT_NE(FindItemByAddress(doc->Root(), "1/3/2"), nullptr);
+
+  SelectRows({"1/3/2"});
+  frame->Tree().setFocus();
+  if (!frame->Tree().hasFocus()) GTEST_SKIP() << "the platform gives no keyboard focus";
+  prompt.answers = {PromptAnswer::Yes};
+  Run(kCmdDelete);
+  EXPECT_EQ(FindItemByAddress(doc->Root(), "1/3/2"), nullptr);
+  EXPECT_EQ(Group(1).m_children.size(), 3u);
+}
+
 }  // namespace
