@@ -12,6 +12,7 @@
 
 namespace {
 
+// Edits that never take anything out of the tree.
 constexpr unsigned kNoRefusal = 0;
 
 // Every bus item below `node`: children first, then the node's own items. The special items
@@ -26,7 +27,8 @@ void ForEachBusItem(GroupNode& node, const Visit& visit) {
 DocumentEditPtr NewGroup(CDORAzivazDoc& doc, GroupNode& parent, std::string_view name,
                          bool mainGroup) {
   if (name.empty()) return nullptr;
-  auto edit = std::make_unique<ProjectEdit>(doc, kNoRefusal);
+  // Its undo takes the group out again, which a client holding an item in it would prevent.
+  auto edit = std::make_unique<ProjectEdit>(doc, kStrGroupHeld);
   GroupNode* node = nullptr;
   {
     std::lock_guard tagLock(doc.TagLock());

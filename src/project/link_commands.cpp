@@ -15,6 +15,7 @@
 
 namespace {
 
+// Link edits never take anything out of the tree.
 constexpr unsigned kNoRefusal = 0;
 
 void CollectLinkable(const GroupNode& node, const GroupItem& item, std::vector<GroupItem*>& out) {
