@@ -133,6 +133,9 @@ void ZelvoxApplication::CreateDocument(MainThread& mainThread, SettingsStore& st
   services.startedByClient = m_line.startedByClient;
   services.views = m_window.views;
   services.fileDialogs = m_window.fileDialogs;
+  services.addressDialog = m_window.addressDialog;
+  services.nameDialog = m_window.nameDialog;
+  services.linksDialog = m_window.linksDialog;
   m_doc = std::make_unique<CDORAzivazDoc>(services, std::move(seams));
   m_supervision->RegisterCommands(*m_doc);
   m_settingsCommands = std::make_unique<SettingsCommands>(store, m_startmode);

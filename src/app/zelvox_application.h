@@ -20,7 +20,10 @@ class DeviceSupervision;
 class DeviceViews;
 class DocumentViews;
 class FileDialogs;
+class GroupAddressDialog;
+class LinkedAddressesDialog;
 class MainThread;
+class NameDialog;
 class OpcServerCallback;
 class Prompt;
 class SettingsStore;
@@ -46,6 +49,9 @@ struct WindowSeams {
   InterfaceChoiceDialog interfaceChoice;
   std::function<void()> busSwitchWait;
   DeviceAddressDialog* deviceAddressDialog = nullptr;
+  GroupAddressDialog* addressDialog = nullptr;
+  NameDialog* nameDialog = nullptr;
+  LinkedAddressesDialog* linksDialog = nullptr;
 };
 
 // Start (InitInstance), in this order; a step that fails ends the program with its exit code:

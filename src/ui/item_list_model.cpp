@@ -53,12 +53,27 @@ void ItemListModel::SetDevices(std::vector<DeviceRecord*> devices) {
 }
 
 void ItemListModel::AppendItem(GroupItem& item) {
-  const int row = static_cast<int>(m_items.size());
+  InsertItem(item, static_cast<int>(m_items.size()));
+}
+
+void ItemListModel::InsertItem(GroupItem& item, int row) {
+  row = std::clamp(row, 0, static_cast<int>(m_items.size()));
   beginInsertRows({}, row, row);
-  m_items.push_back(&item);
-  item.m_listRow = row;
-  item.m_listView = this;
+  m_items.insert(m_items.begin() + row, &item);
+  Renumber();
   endInsertRows();
+}
+
+void ItemListModel::RemoveItem(GroupItem& item) {
+  const auto it = std::find(m_items.begin(), m_items.end(), &item);
+  if (it == m_items.end()) return;
+  const int row = static_cast<int>(it - m_items.begin());
+  beginRemoveRows({}, row, row);
+  m_items.erase(it);
+  item.m_listRow = -1;
+  item.m_listView = nullptr;
+  Renumber();
+  endRemoveRows();
 }
 
 void ItemListModel::AppendDevice(DeviceRecord& device) {

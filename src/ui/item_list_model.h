@@ -32,6 +32,10 @@ class ItemListModel : public QAbstractTableModel {
   void SetDevices(std::vector<DeviceRecord*> devices);
   // Appends one row.
   void AppendItem(GroupItem& item);
+  // Inserts a row at `row` (clamped to the end); the rows after it move down.
+  void InsertItem(GroupItem& item, int row);
+  // Removes the item's row, if it has one here; the rows after it move up.
+  void RemoveItem(GroupItem& item);
   void AppendDevice(DeviceRecord& device);
   void RemoveDevice(DeviceRecord& device);
 

@@ -211,8 +211,16 @@ void ListView::RefreshWholeRow(GroupItem& item) {
 }
 
 void ListView::ItemAdded(GroupItem& item) {
-  if (m_model.GetMode() == ItemListModel::Mode::Items && m_node && item.m_parent == m_node)
-    m_model.AppendItem(item);
+  if (m_model.GetMode() != ItemListModel::Mode::Items || !m_node || item.m_parent != m_node) return;
+  const auto& items = m_node->m_items;
+  int index = 0;
+  while (index < static_cast<int>(items.size()) && items[index].get() != &item) ++index;
+  m_model.InsertItem(item, index);
+  if (m_sortColumn >= 0) SortList();
+}
+
+void ListView::ItemRemoving(GroupItem& item) {
+  m_model.RemoveItem(item);
 }
 
 void ListView::DeviceAdded(DeviceRecord& device) {

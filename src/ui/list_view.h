@@ -46,8 +46,10 @@ class ListView : public QTreeView {
   void RefreshItemRow(GroupItem& item);
   // Rewrites every column of the item's row (a type change).
   void RefreshWholeRow(GroupItem& item);
-  // A new item of the shown node, a new or removed or changed device.
+  // A new item of the shown node (its row where it stands among the node's items, then the
+  // sort applies), an item about to leave it, a new or removed or changed device.
   void ItemAdded(GroupItem& item);
+  void ItemRemoving(GroupItem& item);
   void DeviceAdded(DeviceRecord& device);
   void DeviceRemoving(DeviceRecord& device);
   void DeviceChanged(DeviceRecord& device);

@@ -56,11 +56,6 @@ constexpr unsigned kStrClientsConnected = 170;
 constexpr unsigned kCmdSimulation = 32867;
 constexpr int kClientTimerPeriodMs = 1000;  // timer 1027
 
-// Commands whose dialogs the window does not have yet: their entries stay disabled.
-constexpr unsigned kCommandsWithoutDialog[] = {
-    32842,  // new group address
-};
-
 constexpr std::pair<std::int32_t, unsigned> kIntervals[] = {
     {0, 32835}, {15, 32822}, {30, 32823}, {60, 32829}, {120, 32830}};
 
@@ -103,6 +98,8 @@ bool IsFrameCommand(unsigned id) {
     case kCmdHelp:
     case kCmdViewToolbar:
     case kCmdViewStatusBar:
+    case kCmdEditUndo:
+    case kCmdEditRedo:
       return true;
     default:
       return id >= kCmdRecentFile1 && id < kCmdRecentFile1 + kRecentFileCount;
@@ -142,6 +139,7 @@ CMainFrame::CMainFrame(Services services, QWidget* parent)
   m_splitter->addWidget(m_tree);
   m_splitter->addWidget(m_list);
   m_splitter->setChildrenCollapsible(false);
+  m_editDialogs.SetParent(this);
   setCentralWidget(m_splitter);
   connect(m_tree, &TreeView::NodeSelected, this, [this](GroupNode* node) { OnNodeSelected(node); });
   m_busmonitor = std::make_unique<BusmonitorOpener>(
@@ -192,11 +190,15 @@ WindowSeams CMainFrame::Seams() {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   };
   seams.deviceAddressDialog = m_deviceDialog.get();
+  seams.addressDialog = &m_editDialogs;
+  seams.nameDialog = &m_editDialogs;
+  seams.linksDialog = &m_editDialogs;
   return seams;
 }
 
 void CMainFrame::Attach(CDORAzivazDoc* doc) {
   m_doc = doc;
+  AttachEditing(doc);
   m_tree->SetDocument(doc);
   m_list->SetDocument(doc);
   if (doc) ShowSimulationState(doc->Simulation());
@@ -225,6 +227,7 @@ void CMainFrame::CreateMenusAndToolbar() {
     QAction* action = Action(id);
     if (action && action->shortcut().isEmpty()) action->setShortcut(QKeySequence(key));
   }
+  SetUndoShortcuts();
   SetCommandTips(m_actions);
 
   m_toolbar = addToolBar(QStringLiteral("Toolbar"));
@@ -287,12 +290,11 @@ void CMainFrame::UpdateRecentMenu(QMenu& fileMenu) {
 }
 
 bool CMainFrame::CommandEnabled(unsigned id) const {
+  if (id == kCmdEditUndo) return m_doc && m_undo.CanUndo();
+  if (id == kCmdEditRedo) return m_doc && m_undo.CanRedo();
   if (IsFrameCommand(id)) return true;
   if (!m_doc) return false;
   if (IsItemCommand(id)) return m_list->HasSelectedItems();
-  if (std::find(std::begin(kCommandsWithoutDialog), std::end(kCommandsWithoutDialog), id) !=
-      std::end(kCommandsWithoutDialog))
-    return false;
   return m_doc->HasCommand(id);
 }
 
@@ -337,6 +339,10 @@ void CMainFrame::RunCommand(unsigned id) {
       m_doc->OnCommand(id);
       m_switchingInterface = false;
       UpdateStatus();
+      break;
+    case kCmdEditUndo:
+    case kCmdEditRedo:
+      UndoEdit(id == kCmdEditRedo);
       break;
     default:
       if (id >= kCmdRecentFile1 && id < kCmdRecentFile1 + kRecentFileCount) {
@@ -449,20 +455,26 @@ void CMainFrame::ShowAbout() {
 
 void CMainFrame::TypeCommand(unsigned id) {
   const std::vector<GroupItem*> items = m_list->SelectedItems();
-  ApplyEisTypeCommand(*m_doc, items, id, this);
+  DocumentEditPtr edit;
+  ApplyEisTypeCommand(*m_doc, items, id, this, &edit);
+  m_doc->RecordEdit(std::move(edit));
   for (GroupItem* item : items) m_list->RefreshWholeRow(*item);
 }
 
 void CMainFrame::PriorityCommand(unsigned id) {
   const std::vector<GroupItem*> items = m_list->SelectedItems();
-  if (ApplyPriorityCommand(*m_doc, items, id) == 0) return;
+  DocumentEditPtr edit;
+  if (ApplyPriorityCommand(*m_doc, items, id, &edit) == 0) return;
+  m_doc->RecordEdit(std::move(edit));
   for (GroupItem* item : items) m_list->RefreshWholeRow(*item);
   m_list->SortList();
 }
 
 void CMainFrame::InitialReadCommand() {
   const std::vector<GroupItem*> items = m_list->SelectedItems();
-  ToggleInitialRead(*m_doc, items);
+  DocumentEditPtr edit;
+  ToggleInitialRead(*m_doc, items, &edit);
+  m_doc->RecordEdit(std::move(edit));
   for (GroupItem* item : items) m_list->RefreshWholeRow(*item);
 }
 
@@ -580,6 +592,8 @@ void CMainFrame::RefreshNodeMark(GroupNode& node) {
 }
 
 void CMainFrame::ClearViews() {
+  // The edits kept for undo name records that go with the project.
+  m_undo.Clear();
   m_list->ShowNode(nullptr);
   m_tree->ClearTree();
 }

@@ -14,6 +14,8 @@
 #include "devices/device_views.h"
 #include "project/document_views.h"
 #include "ui/command_router.h"
+#include "ui/edit_undo_stack.h"
+#include "ui/qt_edit_dialogs.h"
 
 class BusmonitorOpener;
 class CDORAzivazDoc;
@@ -39,6 +41,8 @@ constexpr unsigned kCmdFileSaveAs = 57604;
 constexpr unsigned kCmdRecentFile1 = 57616;
 constexpr unsigned kCmdAbout = 57664;
 constexpr unsigned kCmdExit = 57665;
+constexpr unsigned kCmdEditUndo = 57643;
+constexpr unsigned kCmdEditRedo = 57644;
 constexpr unsigned kCmdHelp = 57670;
 constexpr unsigned kCmdViewToolbar = 59392;
 constexpr unsigned kCmdViewStatusBar = 59393;
@@ -118,6 +122,11 @@ class CMainFrame : public QMainWindow,
   void ExpandRoot() override;
   void ItemAdded(GroupItem& item) override;
   GroupNode* SelectedNode() override;
+  void NodeChanged(GroupNode& node) override;
+  void SelectNode(GroupNode& node) override;
+  void ItemRemoving(GroupItem& item) override;
+  void ItemChanged(GroupItem& item) override;
+  std::vector<GroupItem*> SelectedItems() override;
 
   // BusViews.
   void RefreshItemRow(GroupItem& item) override;
@@ -162,11 +171,18 @@ class CMainFrame : public QMainWindow,
   void TypeCommand(unsigned id);
   void PriorityCommand(unsigned id);
   void InitialReadCommand();
+  // Editing: the undo stack fed by the document, the statistics dialog (main_frame_edit.cpp).
+  void AttachEditing(CDORAzivazDoc* doc);
+  void SetUndoShortcuts();
+  bool UndoEdit(bool redo);
+  void ShowStatistics();
 
   void RestoreWindowSettings();
   void SaveWindowSettings();
 
   Services m_services;
+  QtEditDialogs m_editDialogs{m_services.prompt};
+  EditUndoStack m_undo;
   CDORAzivazDoc* m_doc = nullptr;
   TreeView* m_tree = nullptr;
   ListView* m_list = nullptr;

@@ -4,6 +4,7 @@
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QMenu>
+#include <algorithm>
 #include <functional>
 
 #include "platform/current_language.h"
@@ -106,7 +107,15 @@ void TreeView::NodeAdded(GroupNode& node) {
   if (node.m_deviceNode) {
     m_devicesEntry = entry;
     SetImage(*entry, kImageDevices, 0);
+    return;
   }
+  // The entry stands where the node stands among its parent's children; the devices node,
+  // which is no child of the root, stays below the main groups.
+  const auto& siblings = node.m_parent->m_children;
+  int index = 0;
+  while (index < static_cast<int>(siblings.size()) && siblings[index].get() != &node) ++index;
+  parent->removeChild(entry);
+  parent->insertChild(std::min(index, parent->childCount()), entry);
 }
 
 void TreeView::NodeRemoving(GroupNode& node) {

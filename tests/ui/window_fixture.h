@@ -6,6 +6,7 @@
 #include <stdlib.h>
 
 #include <QApplication>
+#include <QTimer>
 #include <QTreeWidgetItem>
 #include <deque>
 #include <filesystem>
@@ -23,6 +24,7 @@
 #include "project/dorazivaz_doc.h"
 #include "project/esf_import.h"
 #include "project/file_dialogs.h"
+#include "project/group_lookup.h"
 #include "project/group_node.h"
 #include "ui/list_view.h"
 #include "ui/main_frame.h"
@@ -96,6 +98,10 @@ class WindowTest : public ::testing::Test {
     services.strings = [](unsigned id) { return Language()->String(id); };
     services.views = frame.get();
     services.fileDialogs = &dialogs;
+    const WindowSeams windowSeams = frame->Seams();
+    services.addressDialog = windowSeams.addressDialog;
+    services.nameDialog = windowSeams.nameDialog;
+    services.linksDialog = windowSeams.linksDialog;
     doc = std::make_unique<CDORAzivazDoc>(services, seams);
     frame->Attach(doc.get());
     frame->resize(1000, 600);
@@ -129,6 +135,30 @@ class WindowTest : public ::testing::Test {
     }
     ADD_FAILURE() << "no group " << main << "/" << middle;
     return doc->Root();
+  }
+
+  // Runs `act` on the next modal dialog of class `Dialog` once its exec() shows it (the command
+  // that opens it runs after this call); `act` ends it with accept() or reject().
+  template <class Dialog, class Act>
+  static void OnNextDialog(Act act) {
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, act, tries = 0]() mutable {
+      auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+      if (!dialog && ++tries < 400) return;
+      timer->stop();
+      timer->deleteLater();
+      ASSERT_NE(dialog, nullptr) << "no dialog came up";
+      act(*dialog);
+    });
+    timer->start();
+  }
+
+  // The item of this address text in the project.
+  GroupItem& Item(const std::string& address) {
+    GroupItem* item = FindItemByAddress(doc->Root(), address);
+    EXPECT_NE(item, nullptr) << address;
+    return item ? *item : *doc->CheckDeviceItem();
   }
 
   void Select(GroupNode& node) {
