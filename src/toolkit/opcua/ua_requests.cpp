@@ -53,14 +53,15 @@ void Decode(UaBinaryReader& r, UaCreateSessionRequest& out) {
   r.StringView();  // server URI
   r.StringView();  // endpoint URL
   r.StringInto(out.sessionName);
-  r.StringView();  // client nonce
-  r.StringView();  // client certificate
+  r.StringInto(out.clientNonce);
+  r.StringInto(out.clientCertificate);
   out.requestedTimeoutMs = r.Double();
   r.UInt32();  // max response message size: the channel's limit applies
 }
 
 void Decode(UaBinaryReader& r, UaActivateSessionRequest& out) {
-  SkipSignatureData(r);
+  r.StringInto(out.clientSignatureAlgorithm);
+  r.StringInto(out.clientSignature);
   for (std::uint32_t n = r.ArrayLength(8); n > 0; --n) {  // software certificates
     r.StringView();
     r.StringView();

@@ -19,10 +19,15 @@ struct UaFindServersRequest {
 
 struct UaCreateSessionRequest {
   std::string sessionName;
+  std::string clientNonce;
+  std::string clientCertificate;
   double requestedTimeoutMs = 0;
 };
 
 struct UaActivateSessionRequest {
+  // The client's signature of the server certificate and the last server nonce.
+  std::string clientSignatureAlgorithm;
+  std::string clientSignature;
   UaExtensionObject identityToken;
 };
 

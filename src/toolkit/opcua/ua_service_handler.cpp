@@ -5,9 +5,10 @@
 
 #include "platform/secure_random.h"
 #include "toolkit/opcua/ua_node_ids.h"
+#include "toolkit/opcua/ua_server_security.h"
 
 namespace {
-constexpr std::string_view kPolicyNone = "http://opcfoundation.org/UA/SecurityPolicy#None";
+constexpr std::size_t kNonceLength = 32;
 constexpr std::string_view kTransportProfile =
     "http://opcfoundation.org/UA-Profile/Transport/uatcp-uasc-uabinary";
 // The one user token policy offered: anonymous login.
@@ -39,10 +40,12 @@ std::string IdentityOf(const UaExtensionObject& token) {
 }  // namespace
 
 UaServiceHandler::UaServiceHandler(COPCCallback& callback, const UaServerOptions& options,
-                                   UaConnectionDirectory& connections)
+                                   UaConnectionDirectory& connections,
+                                   const UaServerSecurity* security)
     : m_callback(callback),
       m_options(options),
       m_connections(connections),
+      m_security(security),
       m_space(callback, options) {}
 
 UaServiceHandler::~UaServiceHandler() {
@@ -111,20 +114,42 @@ void UaServiceHandler::WriteApplicationDescription(UaBinaryWriter& w) {
 }
 
 void UaServiceHandler::WriteEndpoints(UaBinaryWriter& w) {
-  w.ArrayLength(1);
-  w.String(m_endpointUrl);
-  WriteApplicationDescription(w);
-  w.NullString();  // server certificate
-  w.UInt32(1);     // security mode None
-  w.String(kPolicyNone);
-  w.ArrayLength(1);  // user token policies: anonymous only
-  w.String(kAnonymousPolicyId);
-  w.UInt32(0);
-  w.NullString();
-  w.NullString();
-  w.NullString();
-  w.String(kTransportProfile);
-  w.Byte(0);  // security level
+  static const std::vector<UaServerSecurity::Endpoint> kNoneOnly = {
+      {FindSecurityPolicy(kUaPolicyNone), ua_security_mode::None}};
+  const auto& endpoints = m_security ? m_security->Endpoints() : kNoneOnly;
+  w.ArrayLength(endpoints.size());
+  for (const UaServerSecurity::Endpoint& e : endpoints) {
+    w.String(m_endpointUrl);
+    WriteApplicationDescription(w);
+    if (m_security && !m_security->Certificate().empty()) {
+      w.ByteString(m_security->Certificate());
+    } else {
+      w.NullString();
+    }
+    w.UInt32(e.mode);
+    w.String(e.policy->uri);
+    w.ArrayLength(1);  // user token policies: anonymous only
+    w.String(kAnonymousPolicyId);
+    w.UInt32(0);
+    w.NullString();
+    w.NullString();
+    w.NullString();
+    w.String(kTransportProfile);
+    w.Byte(EndpointSecurityLevel(*e.policy, e.mode));
+  }
+}
+
+std::string UaServiceHandler::SignWithServerKey(const UaSecurityPolicy& policy,
+                                                const std::string& first,
+                                                const std::string& second) {
+  const UaRsaKey& key = m_security->PrivateKey();
+  std::string data = first + second;
+  std::string signature(key.Size(), '\0');
+  if (!key.Sign(policy.asymmetricSignature, reinterpret_cast<const std::uint8_t*>(data.data()),
+                data.size(), reinterpret_cast<std::uint8_t*>(signature.data()))) {
+    return {};
+  }
+  return signature;
 }
 
 void UaServiceHandler::GetEndpoints(Context& ctx, const UaGetEndpointsRequest&) {
@@ -158,6 +183,16 @@ bool UaServiceHandler::ReclaimUnactivatedSession() {
 }
 
 void UaServiceHandler::CreateSession(Context& ctx, const UaCreateSessionRequest& req) {
+  const UaSecurityPolicy& policy = ctx.connection.Policy();
+  if (policy.secured) {
+    // The client proves its key by signing our nonce, and we ours by signing its nonce: a
+    // short one would make that proof cheap to replay.
+    if (req.clientNonce.size() < kNonceLength) return Fault(ctx, ua_status::BadNonceInvalid);
+    if (UaLeafCertificate(req.clientCertificate) !=
+        UaLeafCertificate(ctx.connection.ClientCertificate())) {
+      return Fault(ctx, ua_status::BadCertificateInvalid);
+    }
+  }
   if (m_sessions.size() >= m_options.maxSessions && !ReclaimUnactivatedSession()) {
     m_refusalLog.Log(LogLevel::Warning, "OPC UA: session refused for " + ctx.connection.Peer() +
                                             ": all " + std::to_string(m_options.maxSessions) +
@@ -175,18 +210,29 @@ void UaServiceHandler::CreateSession(Context& ctx, const UaCreateSessionRequest&
   session->createdMs = ctx.nowMs;
   session->lastActivityMs = ctx.nowMs;
   session->connectionId = ctx.connection.Id();
+  session->serverNonce = SecureRandomString(kNonceLength);
+  session->secured = policy.secured;
 
   Out out;
   UaBinaryWriter w = BeginResponse(out, ctx, ua_id::CreateSessionResponse);
   w.NodeId(session->id);
   w.NodeId(session->authenticationToken);
   w.Double(session->timeoutMs);
-  w.ByteString(SecureRandomString(32));  // server nonce
-  w.NullString();                        // server certificate
+  w.ByteString(session->serverNonce);
+  if (m_security && !m_security->Certificate().empty()) {
+    w.ByteString(m_security->Certificate());
+  } else {
+    w.NullString();
+  }
   WriteEndpoints(w);
   w.ArrayLength(0);  // software certificates
-  w.NullString();    // signature algorithm
-  w.NullString();    // signature
+  if (policy.secured) {
+    w.String(policy.signatureAlgorithmUri);
+    w.ByteString(SignWithServerKey(policy, req.clientCertificate, req.clientNonce));
+  } else {
+    w.NullString();
+    w.NullString();
+  }
   w.UInt32(m_options.maxMessageSize);
   Log(LogLevel::Info,
       "OPC UA: session \"" + session->name + "\" created for " + ctx.connection.Peer());
@@ -198,6 +244,26 @@ void UaServiceHandler::CreateSession(Context& ctx, const UaCreateSessionRequest&
 
 void UaServiceHandler::ActivateSession(Context& ctx, const UaActivateSessionRequest& req) {
   UaSession& session = *ctx.session;
+  const UaSecurityPolicy& policy = ctx.connection.Policy();
+  if (session.secured != policy.secured) {
+    m_refusalLog.Log(LogLevel::Warning, "OPC UA: activation refused for " + ctx.connection.Peer() +
+                                            ": the session was created under other security");
+    return Fault(ctx, ua_status::BadSecurityChecksFailed);
+  }
+  if (policy.secured) {
+    // The client signs our certificate and the last nonce we gave it with its own key.
+    std::string data = m_security->Certificate() + session.serverNonce;
+    const std::string& signature = req.clientSignature;
+    if (req.clientSignatureAlgorithm != policy.signatureAlgorithmUri ||
+        !ctx.connection.ClientKey().Verify(
+            policy.asymmetricSignature, reinterpret_cast<const std::uint8_t*>(data.data()),
+            data.size(), reinterpret_cast<const std::uint8_t*>(signature.data()),
+            signature.size())) {
+      m_refusalLog.Log(LogLevel::Warning, "OPC UA: activation refused for " +
+                                              ctx.connection.Peer() + ": client signature invalid");
+      return Fault(ctx, ua_status::BadApplicationSignatureInvalid);
+    }
+  }
   std::string identity = IdentityOf(req.identityToken);
   if (identity.empty()) {
     m_refusalLog.Log(LogLevel::Warning,
@@ -224,9 +290,10 @@ void UaServiceHandler::ActivateSession(Context& ctx, const UaActivateSessionRequ
   }
   session.activated = true;
   session.identity = std::move(identity);
+  session.serverNonce = SecureRandomString(kNonceLength);
   Out out;
   UaBinaryWriter w = BeginResponse(out, ctx, ua_id::ActivateSessionResponse);
-  w.ByteString(SecureRandomString(32));  // server nonce
+  w.ByteString(session.serverNonce);
   w.ArrayLength(0);
   w.ArrayLength(0);
   Respond(ctx, out);

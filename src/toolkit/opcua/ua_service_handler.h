@@ -22,10 +22,13 @@ class UaConnectionDirectory {
   virtual UaConnection* FindConnection(std::uint64_t id) = 0;
 };
 
+class UaServerSecurity;
+
 class UaServiceHandler : public UaRequestSink {
  public:
+  // Without `security` only policy None is offered.
   UaServiceHandler(COPCCallback& callback, const UaServerOptions& options,
-                   UaConnectionDirectory& connections);
+                   UaConnectionDirectory& connections, const UaServerSecurity* security = nullptr);
   ~UaServiceHandler() override;
 
   // Checks the request's session as its service requires, then decodes and serves it.
@@ -88,6 +91,9 @@ class UaServiceHandler : public UaRequestSink {
 
   void WriteApplicationDescription(UaBinaryWriter& w);
   void WriteEndpoints(UaBinaryWriter& w);
+  // Signs `first` followed by `second` with the server's key under the channel's policy.
+  std::string SignWithServerKey(const UaSecurityPolicy& policy, const std::string& first,
+                                const std::string& second);
   void GetEndpoints(Context& ctx, const UaGetEndpointsRequest& req);
   void FindServers(Context& ctx, const UaFindServersRequest& req);
   void CreateSession(Context& ctx, const UaCreateSessionRequest& req);
@@ -146,6 +152,7 @@ class UaServiceHandler : public UaRequestSink {
   COPCCallback& m_callback;
   const UaServerOptions& m_options;
   UaConnectionDirectory& m_connections;
+  const UaServerSecurity* m_security;
   UaAddressSpace m_space;
   std::string m_endpointUrl;
   SessionMap m_sessions;  // by authentication token bytes
