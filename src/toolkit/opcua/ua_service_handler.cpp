@@ -211,7 +211,7 @@ void UaServiceHandler::CreateSession(Context& ctx, const UaCreateSessionRequest&
   session->lastActivityMs = ctx.nowMs;
   session->connectionId = ctx.connection.Id();
   session->serverNonce = SecureRandomString(kNonceLength);
-  session->secured = policy.secured;
+  session->clientCertificate = UaLeafCertificate(ctx.connection.ClientCertificate());
 
   Out out;
   UaBinaryWriter w = BeginResponse(out, ctx, ua_id::CreateSessionResponse);
@@ -245,9 +245,9 @@ void UaServiceHandler::CreateSession(Context& ctx, const UaCreateSessionRequest&
 void UaServiceHandler::ActivateSession(Context& ctx, const UaActivateSessionRequest& req) {
   UaSession& session = *ctx.session;
   const UaSecurityPolicy& policy = ctx.connection.Policy();
-  if (session.secured != policy.secured) {
+  if (session.clientCertificate != UaLeafCertificate(ctx.connection.ClientCertificate())) {
     m_refusalLog.Log(LogLevel::Warning, "OPC UA: activation refused for " + ctx.connection.Peer() +
-                                            ": the session was created under other security");
+                                            ": not the application the session was created for");
     return Fault(ctx, ua_status::BadSecurityChecksFailed);
   }
   if (policy.secured) {

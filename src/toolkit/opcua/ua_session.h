@@ -14,10 +14,6 @@
 
 struct UaPendingPublish {
   std::uint64_t connectionId = 0;
-  // The last server nonce handed out, which the client signs at activation, and whether the
-  // session was created on a secured channel (then it is activated only on one).
-  std::string serverNonce;
-  bool secured = false;
   std::uint32_t requestId = 0;
   std::uint32_t requestHandle = 0;
   std::int64_t deadlineMs = INT64_MAX;  // from the request's timeout hint
@@ -44,10 +40,11 @@ struct UaSession {
   // another channel, must present the same one.
   std::string identity;
   std::uint64_t connectionId = 0;
-  // The last server nonce handed out, which the client signs at activation, and whether the
-  // session was created on a secured channel (then it is activated only on one).
+  // The last server nonce handed out, which the client signs at activation, and the client
+  // certificate (leaf) of the secured channel it was created on (empty under policy None): it
+  // is activated only on a channel with the same one.
   std::string serverNonce;
-  bool secured = false;
+  std::string clientCertificate;
   std::map<std::uint32_t, std::unique_ptr<UaSubscription>> subscriptions;
   std::size_t queuedNotifications = 0;  // in all its subscriptions' items
   std::deque<UaPendingPublish> publishQueue;

@@ -1,0 +1,103 @@
+// Sessions over secured channels end to end: both sides prove their keys, large responses
+// cross several secured chunks, and a session stays with the application that created it.
+#include <gtest/gtest.h>
+
+#include "fake_item_tree.h"
+#include "toolkit/opcua/ua_address_space.h"
+#include "toolkit/opcua/ua_server.h"
+#include "ua_test_certificate.h"
+#include "ua_test_client.h"
+
+namespace {
+const UaTestCertificate& Server() {
+  return SharedTestCertificate(2048, "urn:Varnok:Zelvox");
+}
+
+UaServerOptions SecuredOptions() {
+  UaServerOptions options;
+  options.port = 0;
+  options.certificate = Server().der;
+  options.privateKey = Server().privateKey;
+  options.validateClientCertificate = [](const std::string&) { return ua_status::Good; };
+  return options;
+}
+
+UaClientSecurity Client(std::string_view policy, std::uint32_t mode,
+                        const UaTestCertificate& certificate) {
+  return {policy, mode, certificate.der, certificate.privateKey, Server().der};
+}
+}  // namespace
+
+TEST(UaSecureSession, EveryPolicyReadsManyValuesAfterBothSidesProvedTheirKeys) {
+  FakeItemTree tree;
+  std::vector<UaNodeId> nodes;
+  for (int k = 0; k < 300; ++k) {
+    std::string leaf = "3/0/" + std::to_string(k);
+    tree.Add("Main.Values", leaf, VT_BSTR, Variant::Bstr(std::u16string(100, u'a' + k % 26)));
+    nodes.push_back(UaNodeId::String(kItemNamespace, "Main.Values." + leaf));
+  }
+  UaServer server(tree, SecuredOptions());
+  std::string error;
+  ASSERT_TRUE(server.Start(&error)) << error;
+  const UaTestCertificate& mine = SharedTestCertificate(2048, "urn:test:client");
+  for (const UaSecurityPolicy* policy : SecuredPolicies()) {
+    for (std::uint32_t mode : {ua_security_mode::Sign, ua_security_mode::SignAndEncrypt}) {
+      SCOPED_TRACE(std::string(policy->uri) + " mode " + std::to_string(mode));
+      UaTestClient client;
+      client.SetSecurity(Client(policy->uri, mode, mine));
+      ASSERT_TRUE(client.Connect(server.Port()));
+      // The client checks the server's signature of its certificate and nonce, the server the
+      // client's signature of the server certificate and nonce.
+      ASSERT_EQ(client.CreateSession(), ua_status::Good);
+      ASSERT_EQ(client.ActivateSession(UaTestClient::AnonymousIdentity()), ua_status::Good);
+      auto values = client.Read(nodes, 0);  // about 33 kB: several secured chunks
+      ASSERT_TRUE(values.has_value());
+      ASSERT_EQ(values->size(), 300u);
+      EXPECT_TRUE((*values)[27].value == UaVariant::String(std::string(100, 'b')));
+      EXPECT_TRUE(client.CloseSession());
+    }
+  }
+}
+
+TEST(UaSecureSession, ASessionIsActivatedOnlyByTheApplicationThatCreatedIt) {
+  FakeItemTree tree;
+  tree.Add("", "Check Device", VT_BSTR, Variant::Bstr(u"ok"));
+  UaServer server(tree, SecuredOptions());
+  ASSERT_TRUE(server.Start(nullptr));
+  const UaTestCertificate& owner = SharedTestCertificate(2048, "urn:test:client");
+  const UaTestCertificate& other = SharedTestCertificate(2048, "urn:test:other");
+  UaTestClient creator;
+  creator.SetSecurity(Client(kUaPolicyAes256Sha256RsaPss, ua_security_mode::SignAndEncrypt, owner));
+  ASSERT_TRUE(creator.Connect(server.Port()));
+  ASSERT_EQ(creator.CreateSession(), ua_status::Good);
+
+  // The session's token over a None channel, and over a channel of another application whose
+  // signature is valid for its own key: both refused.
+  UaTestClient plain;
+  ASSERT_TRUE(plain.Connect(server.Port()));
+  plain.SetAuthenticationToken(creator.AuthenticationToken());
+  EXPECT_EQ(plain.ActivateSession(UaTestClient::AnonymousIdentity()),
+            ua_status::BadSecurityChecksFailed);
+  UaTestClient stranger;
+  stranger.SetSecurity(
+      Client(kUaPolicyAes256Sha256RsaPss, ua_security_mode::SignAndEncrypt, other));
+  ASSERT_TRUE(stranger.Connect(server.Port()));
+  stranger.SetAuthenticationToken(creator.AuthenticationToken());
+  EXPECT_EQ(stranger.ActivateSession(UaTestClient::AnonymousIdentity()),
+            ua_status::BadSecurityChecksFailed);
+
+  // The same application on a new channel must sign the session's last nonce, which a second
+  // client of it that never saw the nonce cannot.
+  UaTestClient sameApplication;
+  sameApplication.SetSecurity(
+      Client(kUaPolicyAes256Sha256RsaPss, ua_security_mode::SignAndEncrypt, owner));
+  ASSERT_TRUE(sameApplication.Connect(server.Port()));
+  sameApplication.SetAuthenticationToken(creator.AuthenticationToken());
+  EXPECT_EQ(sameApplication.ActivateSession(UaTestClient::AnonymousIdentity()),
+            ua_status::BadApplicationSignatureInvalid);
+
+  EXPECT_EQ(creator.ActivateSession(UaTestClient::AnonymousIdentity()), ua_status::Good);
+  auto values = creator.Read({UaNodeId::String(kItemNamespace, "Check Device")});
+  ASSERT_TRUE(values.has_value());
+  EXPECT_TRUE((*values)[0].value == UaVariant::String("ok"));
+}
