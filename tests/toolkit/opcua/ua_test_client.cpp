@@ -218,6 +218,30 @@ UaStatusCode UaTestClient::CreateSession(const std::string& name) {
   return ua_status::Good;
 }
 
+std::string UaTestClient::ServerCertificate() {
+  std::vector<std::uint8_t> body, response;
+  UaBinaryWriter w(body);
+  w.String("opc.tcp://127.0.0.1");
+  w.ArrayLength(0);
+  w.ArrayLength(0);
+  if (Call(ua_id::GetEndpointsRequest, body, response) != ua_id::GetEndpointsResponse) return {};
+  try {
+    UaBinaryReader r(response.data(), response.size());
+    if (r.ArrayLength() == 0) return {};
+    r.String();  // endpoint URL
+    r.String();  // application description
+    r.String();
+    r.LocalizedText();
+    r.UInt32();
+    r.String();
+    r.String();
+    for (std::uint32_t n = r.ArrayLength(); n > 0; --n) r.String();
+    return r.ByteString();
+  } catch (const UaDecodeError&) {
+    return {};
+  }
+}
+
 UaExtensionObject UaTestClient::AnonymousIdentity(const std::string& policyId) {
   UaExtensionObject token;
   token.typeId = UaNodeId::Numeric(0, ua_id::AnonymousIdentityToken);

@@ -27,6 +27,8 @@ class UaTestClient {
   bool Connect(std::uint16_t port, std::uint32_t maxMessageSize = 0);
   // The status of the last OpenSecureChannel (an Error message's code when it was refused).
   UaStatusCode OpenStatus() const { return m_openStatus; }
+  // The server certificate its endpoints name (GetEndpoints); empty on failure.
+  std::string ServerCertificate();
   // CreateSession and ActivateSession (anonymous).
   bool OpenSession();
   // CreateSession alone; its status (Good when created).
