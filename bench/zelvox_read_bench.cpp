@@ -222,8 +222,8 @@ void Read1000SignAndEncryptAgainstNone(benchmark::State& state, std::string_view
   std::filesystem::create_directories(s.home + "/pki/trusted/certs");
   std::ofstream(s.home + "/pki/trusted/certs/bench.der", std::ios::binary) << mine.der;
   UaTestClient secured;
-  secured.SetSecurity({policy, ua_security_mode::SignAndEncrypt, mine.der, mine.privateKey,
-                       plain.ServerCertificate()});
+  secured.SetSecurity({policy, UaSecurityMode::SignAndEncrypt, mine.der, mine.privateKey,
+                       plain.EndpointCertificate()});
   if (!secured.Connect(s.port) || !secured.OpenSession()) {
     state.SkipWithError("cannot open a session under SignAndEncrypt");
     return;
@@ -255,13 +255,13 @@ void Read1000SignAndEncryptAgainstNone(benchmark::State& state, std::string_view
   state.counters["ratio"] = securedSeconds / noneSeconds;
 }
 void BM_Zelvox_Read1000_Basic256Sha256_vs_None(benchmark::State& state) {
-  Read1000SignAndEncryptAgainstNone(state, kUaPolicyBasic256Sha256);
+  Read1000SignAndEncryptAgainstNone(state, ua_policy::Basic256Sha256);
 }
 void BM_Zelvox_Read1000_Aes128Sha256RsaOaep_vs_None(benchmark::State& state) {
-  Read1000SignAndEncryptAgainstNone(state, kUaPolicyAes128Sha256RsaOaep);
+  Read1000SignAndEncryptAgainstNone(state, ua_policy::Aes128Sha256RsaOaep);
 }
 void BM_Zelvox_Read1000_Aes256Sha256RsaPss_vs_None(benchmark::State& state) {
-  Read1000SignAndEncryptAgainstNone(state, kUaPolicyAes256Sha256RsaPss);
+  Read1000SignAndEncryptAgainstNone(state, ua_policy::Aes256Sha256RsaPss);
 }
 
 // Start-up of zelvox with the project, and its resident memory per item: the difference

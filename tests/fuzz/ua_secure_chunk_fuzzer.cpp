@@ -26,7 +26,7 @@ struct Fixture {
     options.privateKey = server.privateKey;
     options.validateClientCertificate = [](const std::string&) { return ua_status::Good; };
     security = UaServerSecurity::Create(options, nullptr);
-    clientSecurity = {kUaPolicyBasic256Sha256, ua_security_mode::SignAndEncrypt, client.der,
+    clientSecurity = {ua_policy::Basic256Sha256, UaSecurityMode::SignAndEncrypt, client.der,
                       client.privateKey, server.der};
     serverKey = UaRsaKey::FromPrivateKey(server.privateKey);
     clientKey = UaRsaKey::FromCertificate(client.der);
@@ -61,9 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   open.Receive(data, size, 0, f.sink);
   open.CheckTimeouts(1000000);
 
-  const UaSecurityPolicy& policy = *FindSecurityPolicy(kUaPolicyBasic256Sha256);
+  const UaSecurityPolicy& policy = *FindSecurityPolicy(ua_policy::Basic256Sha256);
   UaChannelKeys keys = DeriveChannelKeys(policy, std::string(32, 'c'), std::string(32, 's'));
-  for (std::uint32_t mode : {ua_security_mode::Sign, ua_security_mode::SignAndEncrypt}) {
+  for (UaSecurityMode mode : {UaSecurityMode::Sign, UaSecurityMode::SignAndEncrypt}) {
     std::vector<std::uint8_t> copy(data, data + size);
     std::size_t end = 0;
     OpenSymmetricChunk(policy, mode, keys.client, copy.data(), copy.size(), &end);

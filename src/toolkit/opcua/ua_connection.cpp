@@ -30,7 +30,7 @@ UaConnection::UaConnection(std::uint64_t id, std::uint32_t channelId,
       m_receiveBufferSize(limits.bufferSize),
       m_sendBufferSize(limits.bufferSize),
       m_security(security),
-      m_policy(FindSecurityPolicy(kUaPolicyNone)) {}
+      m_policy(FindSecurityPolicy(ua_policy::None)) {}
 
 void UaConnection::ConsumeOutgoing(std::size_t n) {
   m_outPos += n;
@@ -234,12 +234,12 @@ bool UaConnection::HandleOpen(const std::uint8_t* chunk, std::size_t size, std::
   UaRequestHeader header = ReadRequestHeader(r);
   r.UInt32();  // client protocol version
   std::uint32_t requestType = r.UInt32();
-  std::uint32_t securityMode = r.UInt32();
+  auto securityMode = static_cast<UaSecurityMode>(r.UInt32());
   std::string clientNonce = r.ByteString();
   std::uint32_t lifetime = r.UInt32();
-  bool modeOffered = policy->secured ? securityMode != ua_security_mode::None &&
+  bool modeOffered = policy->secured ? securityMode != UaSecurityMode::None &&
                                            m_security->Offers(*policy, securityMode)
-                                     : securityMode == ua_security_mode::None;
+                                     : securityMode == UaSecurityMode::None;
   if (!modeOffered || (m_channelOpen && securityMode != m_mode)) {
     return Fail(ua_status::BadSecurityModeRejected, "Security mode not offered");
   }
@@ -369,7 +369,7 @@ bool UaConnection::HandleMessage(char chunkType, std::uint8_t* chunk, std::size_
 }
 
 std::size_t UaConnection::BodyPerChunk() const {
-  return SymmetricMaxBody(m_policy->secured ? m_mode : ua_security_mode::None, m_sendBufferSize);
+  return SymmetricMaxBody(m_policy->secured ? m_mode : UaSecurityMode::None, m_sendBufferSize);
 }
 
 void UaConnection::SendResponse(std::uint32_t requestId, std::uint32_t requestHandle,

@@ -43,7 +43,7 @@ class UaConnection {
   bool ChannelOpen() const { return m_channelOpen; }
   // The open channel's security policy and mode (None before it is open).
   const UaSecurityPolicy& Policy() const { return *m_policy; }
-  std::uint32_t SecurityMode() const { return m_mode; }
+  UaSecurityMode SecurityMode() const { return m_mode; }
   // The certificate (DER chain) the client opened a secured channel with, and its public key.
   const std::string& ClientCertificate() const { return m_clientCertificate; }
   const UaRsaKey& ClientKey() const { return m_clientKey; }
@@ -124,7 +124,7 @@ class UaConnection {
   bool m_channelOpen = false;
   const UaServerSecurity* m_security;
   const UaSecurityPolicy* m_policy;
-  std::uint32_t m_mode = ua_security_mode::None;
+  UaSecurityMode m_mode = UaSecurityMode::None;
   std::string m_clientCertificate;
   UaRsaKey m_clientKey;
   Token m_token;

@@ -63,6 +63,12 @@ UaRsaKey UaRsaKey::FromPrivateKey(std::string_view pemOrDer) {
   return out;
 }
 
+UaRsaKey UaRsaKey::FromKey(std::shared_ptr<evp_pkey_st> key) {
+  UaRsaKey out;
+  if (IsRsa(key.get())) out.m_key = std::move(key);
+  return out;
+}
+
 UaRsaKey UaRsaKey::FromCertificate(std::string_view der) {
   UaRsaKey out;
   const auto* p = reinterpret_cast<const unsigned char*>(der.data());

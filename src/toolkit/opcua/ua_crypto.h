@@ -19,6 +19,8 @@ class UaRsaKey {
   UaRsaKey() = default;
   // A private key in PEM or DER; an empty key when it cannot be read or is not RSA.
   static UaRsaKey FromPrivateKey(std::string_view pemOrDer);
+  // A key held elsewhere (the application certificate's); empty when it is not RSA.
+  static UaRsaKey FromKey(std::shared_ptr<evp_pkey_st> key);
   // The public key of a DER certificate; an empty key when it cannot be read or is not RSA.
   static UaRsaKey FromCertificate(std::string_view der);
 

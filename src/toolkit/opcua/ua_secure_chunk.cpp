@@ -38,19 +38,19 @@ std::size_t StripPadding(const std::uint8_t* data, std::size_t begin, std::size_
 }
 }  // namespace
 
-std::size_t SymmetricMaxBody(std::uint32_t mode, std::size_t chunkSize) {
+std::size_t SymmetricMaxBody(UaSecurityMode mode, std::size_t chunkSize) {
   std::size_t overhead = kUaSymmetricHeaderSize + kUaSequenceHeaderSize;
-  if (mode == ua_security_mode::Sign) overhead += kUaHmacSha256Size;
-  if (mode != ua_security_mode::SignAndEncrypt) return chunkSize - overhead;
+  if (mode == UaSecurityMode::Sign) overhead += kUaHmacSha256Size;
+  if (mode != UaSecurityMode::SignAndEncrypt) return chunkSize - overhead;
   std::size_t region = (chunkSize - kUaSymmetricHeaderSize) / kAesBlock * kAesBlock;
   return region - kUaSequenceHeaderSize - 1 - kUaHmacSha256Size;
 }
 
-bool SealSymmetricChunk(const UaSecurityPolicy& policy, std::uint32_t mode,
+bool SealSymmetricChunk(const UaSecurityPolicy& policy, UaSecurityMode mode,
                         const UaSymmetricKeys& keys, std::vector<std::uint8_t>& buffer,
                         std::size_t start) {
-  if (!policy.secured || mode == ua_security_mode::None) return true;
-  bool encrypt = mode == ua_security_mode::SignAndEncrypt;
+  if (!policy.secured || mode == UaSecurityMode::None) return true;
+  bool encrypt = mode == UaSecurityMode::SignAndEncrypt;
   std::size_t securedFrom = start + kUaSymmetricHeaderSize;
   if (encrypt) AppendPadding(buffer, securedFrom, kAesBlock, kUaHmacSha256Size, false);
   std::size_t signedEnd = buffer.size();
@@ -63,12 +63,12 @@ bool SealSymmetricChunk(const UaSecurityPolicy& policy, std::uint32_t mode,
                   buffer.size() - securedFrom);
 }
 
-UaStatusCode OpenSymmetricChunk(const UaSecurityPolicy& policy, std::uint32_t mode,
+UaStatusCode OpenSymmetricChunk(const UaSecurityPolicy& policy, UaSecurityMode mode,
                                 const UaSymmetricKeys& keys, std::uint8_t* chunk, std::size_t size,
                                 std::size_t* plainEnd) {
   *plainEnd = size;
-  if (!policy.secured || mode == ua_security_mode::None) return ua_status::Good;
-  bool encrypt = mode == ua_security_mode::SignAndEncrypt;
+  if (!policy.secured || mode == UaSecurityMode::None) return ua_status::Good;
+  bool encrypt = mode == UaSecurityMode::SignAndEncrypt;
   std::size_t securedFrom = kUaSymmetricHeaderSize;
   if (size < securedFrom + kUaSequenceHeaderSize + kUaHmacSha256Size) {
     return ua_status::BadSecurityChecksFailed;

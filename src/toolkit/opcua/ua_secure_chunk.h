@@ -18,17 +18,17 @@ constexpr std::size_t kUaSymmetricHeaderSize = 16;
 constexpr std::size_t kUaSequenceHeaderSize = 8;
 
 // The most body bytes a symmetric chunk of `chunkSize` bytes holds under `mode`.
-std::size_t SymmetricMaxBody(std::uint32_t mode, std::size_t chunkSize);
+std::size_t SymmetricMaxBody(UaSecurityMode mode, std::size_t chunkSize);
 
 // Secures the chunk that starts at `start` in `buffer` and runs to its end (header, token id,
 // sequence header, body): appends padding (when encrypting) and the signature, patches the
 // message size and encrypts. Policy None or mode None leave it as it is.
-bool SealSymmetricChunk(const UaSecurityPolicy& policy, std::uint32_t mode,
+bool SealSymmetricChunk(const UaSecurityPolicy& policy, UaSecurityMode mode,
                         const UaSymmetricKeys& keys, std::vector<std::uint8_t>& buffer,
                         std::size_t start);
 // Decrypts in place and checks the signature of a received symmetric chunk. On success
 // `*plainEnd` is where its body ends (before padding and signature).
-UaStatusCode OpenSymmetricChunk(const UaSecurityPolicy& policy, std::uint32_t mode,
+UaStatusCode OpenSymmetricChunk(const UaSecurityPolicy& policy, UaSecurityMode mode,
                                 const UaSymmetricKeys& keys, std::uint8_t* chunk, std::size_t size,
                                 std::size_t* plainEnd);
 

@@ -5,7 +5,7 @@ namespace {
 constexpr std::string_view kRsaSha256 = "http://www.w3.org/2001/04/xmldsig-more#rsa-sha256";
 constexpr std::string_view kRsaPssSha256 = "http://opcfoundation.org/UA/security/rsa-pss-sha2-256";
 
-constexpr UaSecurityPolicy kNone{kUaPolicyNone,
+constexpr UaSecurityPolicy kNone{ua_policy::None,
                                  false,
                                  UaRsaSignature::Pkcs1Sha256,
                                  UaRsaEncryption::OaepSha1,
@@ -16,7 +16,7 @@ constexpr UaSecurityPolicy kNone{kUaPolicyNone,
                                  0,
                                  0,
                                  0};
-constexpr UaSecurityPolicy kAes128{kUaPolicyAes128Sha256RsaOaep,
+constexpr UaSecurityPolicy kAes128{ua_policy::Aes128Sha256RsaOaep,
                                    true,
                                    UaRsaSignature::Pkcs1Sha256,
                                    UaRsaEncryption::OaepSha1,
@@ -27,7 +27,7 @@ constexpr UaSecurityPolicy kAes128{kUaPolicyAes128Sha256RsaOaep,
                                    2048,
                                    4096,
                                    1};
-constexpr UaSecurityPolicy kBasic256Sha256{kUaPolicyBasic256Sha256,
+constexpr UaSecurityPolicy kBasic256Sha256{ua_policy::Basic256Sha256,
                                            true,
                                            UaRsaSignature::Pkcs1Sha256,
                                            UaRsaEncryption::OaepSha1,
@@ -38,7 +38,7 @@ constexpr UaSecurityPolicy kBasic256Sha256{kUaPolicyBasic256Sha256,
                                            2048,
                                            4096,
                                            2};
-constexpr UaSecurityPolicy kAes256Pss{kUaPolicyAes256Sha256RsaPss,
+constexpr UaSecurityPolicy kAes256Pss{ua_policy::Aes256Sha256RsaPss,
                                       true,
                                       UaRsaSignature::PssSha256,
                                       UaRsaEncryption::OaepSha256,
@@ -64,8 +64,8 @@ std::span<const UaSecurityPolicy* const> SecuredPolicies() {
   return kSecured;
 }
 
-std::uint8_t EndpointSecurityLevel(const UaSecurityPolicy& policy, std::uint32_t mode) {
+std::uint8_t EndpointSecurityLevel(const UaSecurityPolicy& policy, UaSecurityMode mode) {
   if (!policy.secured) return 0;
   return static_cast<std::uint8_t>(policy.securityLevel +
-                                   (mode == ua_security_mode::SignAndEncrypt ? 10 : 0));
+                                   (mode == UaSecurityMode::SignAndEncrypt ? 10 : 0));
 }

@@ -8,12 +8,19 @@
 
 #include "toolkit/opcua/ua_crypto.h"
 
-// MessageSecurityMode values on the wire.
-namespace ua_security_mode {
-constexpr std::uint32_t None = 1;
-constexpr std::uint32_t Sign = 2;
-constexpr std::uint32_t SignAndEncrypt = 3;
-}  // namespace ua_security_mode
+// The security policies by their URIs.
+namespace ua_policy {
+constexpr std::string_view None = "http://opcfoundation.org/UA/SecurityPolicy#None";
+constexpr std::string_view Basic256Sha256 =
+    "http://opcfoundation.org/UA/SecurityPolicy#Basic256Sha256";
+constexpr std::string_view Aes128Sha256RsaOaep =
+    "http://opcfoundation.org/UA/SecurityPolicy#Aes128_Sha256_RsaOaep";
+constexpr std::string_view Aes256Sha256RsaPss =
+    "http://opcfoundation.org/UA/SecurityPolicy#Aes256_Sha256_RsaPss";
+}  // namespace ua_policy
+
+// MessageSecurityMode as it is encoded.
+enum class UaSecurityMode : std::uint32_t { None = 1, Sign = 2, SignAndEncrypt = 3 };
 
 struct UaSecurityPolicy {
   std::string_view uri;
@@ -29,17 +36,9 @@ struct UaSecurityPolicy {
   std::uint8_t securityLevel;  // the endpoint's rank among the offered ones, before the mode
 };
 
-constexpr std::string_view kUaPolicyNone = "http://opcfoundation.org/UA/SecurityPolicy#None";
-constexpr std::string_view kUaPolicyBasic256Sha256 =
-    "http://opcfoundation.org/UA/SecurityPolicy#Basic256Sha256";
-constexpr std::string_view kUaPolicyAes128Sha256RsaOaep =
-    "http://opcfoundation.org/UA/SecurityPolicy#Aes128_Sha256_RsaOaep";
-constexpr std::string_view kUaPolicyAes256Sha256RsaPss =
-    "http://opcfoundation.org/UA/SecurityPolicy#Aes256_Sha256_RsaPss";
-
 // The policy of `uri`, or null when the server does not know it.
 const UaSecurityPolicy* FindSecurityPolicy(std::string_view uri);
 // The three secured policies, strongest last.
 std::span<const UaSecurityPolicy* const> SecuredPolicies();
 // The endpoint's securityLevel: encryption ranks above signing, then the policy's own rank.
-std::uint8_t EndpointSecurityLevel(const UaSecurityPolicy& policy, std::uint32_t mode);
+std::uint8_t EndpointSecurityLevel(const UaSecurityPolicy& policy, UaSecurityMode mode);

@@ -11,7 +11,7 @@ std::shared_ptr<const UaServerSecurity> UaServerSecurity::Create(const UaServerO
   };
   auto security = std::make_shared<UaServerSecurity>();
   if (options.allowNone) {
-    security->m_endpoints.push_back({FindSecurityPolicy(kUaPolicyNone), ua_security_mode::None});
+    security->m_endpoints.push_back({FindSecurityPolicy(ua_policy::None), UaSecurityMode::None});
   }
   std::vector<const UaSecurityPolicy*> policies;
   for (const std::string& uri : options.securityPolicies) {
@@ -39,8 +39,8 @@ std::shared_ptr<const UaServerSecurity> UaServerSecurity::Create(const UaServerO
         return fail("the application key of " + std::to_string(bits) + " bits does not suit " +
                     std::string(p->uri));
       }
-      security->m_endpoints.push_back({p, ua_security_mode::Sign});
-      security->m_endpoints.push_back({p, ua_security_mode::SignAndEncrypt});
+      security->m_endpoints.push_back({p, UaSecurityMode::Sign});
+      security->m_endpoints.push_back({p, UaSecurityMode::SignAndEncrypt});
     }
     security->m_certificate = options.certificate;
     security->m_thumbprint = UaSha1(options.certificate);
@@ -50,7 +50,7 @@ std::shared_ptr<const UaServerSecurity> UaServerSecurity::Create(const UaServerO
   return security;
 }
 
-bool UaServerSecurity::Offers(const UaSecurityPolicy& policy, std::uint32_t mode) const {
+bool UaServerSecurity::Offers(const UaSecurityPolicy& policy, UaSecurityMode mode) const {
   return std::any_of(m_endpoints.begin(), m_endpoints.end(),
                      [&](const Endpoint& e) { return e.policy == &policy && e.mode == mode; });
 }

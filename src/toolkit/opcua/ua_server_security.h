@@ -14,7 +14,7 @@ class UaServerSecurity {
  public:
   struct Endpoint {
     const UaSecurityPolicy* policy;
-    std::uint32_t mode;
+    UaSecurityMode mode;
   };
 
   // Reads the key and certificate of `options`. Null with a message in `error` when they are
@@ -24,7 +24,7 @@ class UaServerSecurity {
 
   // The endpoints offered, None first when it is.
   const std::vector<Endpoint>& Endpoints() const { return m_endpoints; }
-  bool Offers(const UaSecurityPolicy& policy, std::uint32_t mode) const;
+  bool Offers(const UaSecurityPolicy& policy, UaSecurityMode mode) const;
   // Whether any mode of `policy` is offered.
   bool OffersPolicy(const UaSecurityPolicy& policy) const;
   const std::string& Certificate() const { return m_certificate; }

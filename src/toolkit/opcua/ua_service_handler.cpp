@@ -115,7 +115,7 @@ void UaServiceHandler::WriteApplicationDescription(UaBinaryWriter& w) {
 
 void UaServiceHandler::WriteEndpoints(UaBinaryWriter& w) {
   static const std::vector<UaServerSecurity::Endpoint> kNoneOnly = {
-      {FindSecurityPolicy(kUaPolicyNone), ua_security_mode::None}};
+      {FindSecurityPolicy(ua_policy::None), UaSecurityMode::None}};
   const auto& endpoints = m_security ? m_security->Endpoints() : kNoneOnly;
   w.ArrayLength(endpoints.size());
   for (const UaServerSecurity::Endpoint& e : endpoints) {
@@ -126,7 +126,7 @@ void UaServiceHandler::WriteEndpoints(UaBinaryWriter& w) {
     } else {
       w.NullString();
     }
-    w.UInt32(e.mode);
+    w.UInt32(static_cast<std::uint32_t>(e.mode));
     w.String(e.policy->uri);
     w.ArrayLength(1);  // user token policies: anonymous only
     w.String(kAnonymousPolicyId);

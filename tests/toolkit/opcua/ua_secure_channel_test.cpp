@@ -48,7 +48,7 @@ class UaSecureChannelTest : public ::testing::Test {
     ASSERT_EQ(Output().substr(0, 4), "ACKF");
   }
 
-  UaClientSecurity Client(std::string_view policy, std::uint32_t mode,
+  UaClientSecurity Client(std::string_view policy, UaSecurityMode mode,
                           const UaTestCertificate& certificate = ClientCertificate()) {
     return {policy, mode, certificate.der, certificate.privateKey, ServerCertificate().der};
   }
@@ -113,8 +113,8 @@ class UaSecureChannelTest : public ::testing::Test {
 
 TEST_F(UaSecureChannelTest, EveryPolicyAndModeCarriesRequestsAndChunkedResponses) {
   for (const UaSecurityPolicy* policy : SecuredPolicies()) {
-    for (std::uint32_t mode : {ua_security_mode::Sign, ua_security_mode::SignAndEncrypt}) {
-      SCOPED_TRACE(std::string(policy->uri) + " mode " + std::to_string(mode));
+    for (UaSecurityMode mode : {UaSecurityMode::Sign, UaSecurityMode::SignAndEncrypt}) {
+      SCOPED_TRACE(std::string(policy->uri) + " mode " + std::to_string(static_cast<int>(mode)));
       Connect();
       sink.bodies.clear();
       UaTestSecureChannel client(Client(policy->uri, mode));
@@ -135,9 +135,9 @@ TEST_F(UaSecureChannelTest, EveryPolicyAndModeCarriesRequestsAndChunkedResponses
 }
 
 TEST_F(UaSecureChannelTest, TamperedAndReplayedChunksCloseTheChannel) {
-  for (std::uint32_t mode : {ua_security_mode::Sign, ua_security_mode::SignAndEncrypt}) {
-    SCOPED_TRACE(mode);
-    UaTestSecureChannel client(Client(kUaPolicyBasic256Sha256, mode));
+  for (UaSecurityMode mode : {UaSecurityMode::Sign, UaSecurityMode::SignAndEncrypt}) {
+    SCOPED_TRACE(static_cast<int>(mode));
+    UaTestSecureChannel client(Client(ua_policy::Basic256Sha256, mode));
     auto request = [&] {
       std::string body = "read these values please";
       return client.Message('F', ++sequence, 3, reinterpret_cast<const std::uint8_t*>(body.data()),
@@ -156,7 +156,7 @@ TEST_F(UaSecureChannelTest, TamperedAndReplayedChunksCloseTheChannel) {
       SCOPED_TRACE(c.what);
       Connect();
       sink.bodies.clear();
-      client = UaTestSecureChannel(Client(kUaPolicyBasic256Sha256, mode));
+      client = UaTestSecureChannel(Client(ua_policy::Basic256Sha256, mode));
       ASSERT_EQ(Open(client), ua_status::Good);
       std::vector<std::uint8_t> chunk = request();
       if (c.offsetFromEnd != 0) {
@@ -180,7 +180,7 @@ TEST_F(UaSecureChannelTest, UntrustedUnsuitableOrMisaddressedClientsAreRefused) 
   untrusted = stranger.der;
   Connect();
   UaTestSecureChannel refused(
-      Client(kUaPolicyAes256Sha256RsaPss, ua_security_mode::SignAndEncrypt, stranger));
+      Client(ua_policy::Aes256Sha256RsaPss, UaSecurityMode::SignAndEncrypt, stranger));
   EXPECT_EQ(Open(refused), ua_status::BadSecurityChecksFailed);
   EXPECT_EQ(validated.back(), stranger.der);
   EXPECT_TRUE(connection->Failed());
@@ -188,42 +188,42 @@ TEST_F(UaSecureChannelTest, UntrustedUnsuitableOrMisaddressedClientsAreRefused) 
   // A key shorter than every policy allows.
   Connect();
   const UaTestCertificate& weak = SharedTestCertificate(1024, "urn:test:weak");
-  UaTestSecureChannel short_(Client(kUaPolicyBasic256Sha256, ua_security_mode::Sign, weak));
+  UaTestSecureChannel short_(Client(ua_policy::Basic256Sha256, UaSecurityMode::Sign, weak));
   EXPECT_EQ(Open(short_), ua_status::BadSecurityChecksFailed);
 
   // Encrypted for another server's certificate.
   Connect();
-  UaClientSecurity other = Client(kUaPolicyBasic256Sha256, ua_security_mode::Sign);
+  UaClientSecurity other = Client(ua_policy::Basic256Sha256, UaSecurityMode::Sign);
   other.serverCertificate = stranger.der;
   UaTestSecureChannel misaddressed(other);
   EXPECT_EQ(Open(misaddressed), ua_status::BadSecurityChecksFailed);
 
   // Policies and modes that are not offered; None only while it is allowed.
-  options.securityPolicies = {std::string(kUaPolicyAes128Sha256RsaOaep)};
+  options.securityPolicies = {std::string(ua_policy::Aes128Sha256RsaOaep)};
   options.allowNone = false;
   Connect();
-  UaTestSecureChannel notOffered(Client(kUaPolicyBasic256Sha256, ua_security_mode::Sign));
+  UaTestSecureChannel notOffered(Client(ua_policy::Basic256Sha256, UaSecurityMode::Sign));
   EXPECT_EQ(Open(notOffered), ua_status::BadSecurityPolicyRejected);
   Connect();
-  UaTestSecureChannel none(Client(kUaPolicyNone, ua_security_mode::None));
+  UaTestSecureChannel none(Client(ua_policy::None, UaSecurityMode::None));
   EXPECT_EQ(Open(none), ua_status::BadSecurityPolicyRejected);
   Connect();
-  UaTestSecureChannel modeNone(Client(kUaPolicyAes128Sha256RsaOaep, ua_security_mode::None));
+  UaTestSecureChannel modeNone(Client(ua_policy::Aes128Sha256RsaOaep, UaSecurityMode::None));
   EXPECT_EQ(Open(modeNone), ua_status::BadSecurityModeRejected);
   Connect();
-  UaTestSecureChannel accepted(Client(kUaPolicyAes128Sha256RsaOaep, ua_security_mode::Sign));
+  UaTestSecureChannel accepted(Client(ua_policy::Aes128Sha256RsaOaep, UaSecurityMode::Sign));
   EXPECT_EQ(Open(accepted), ua_status::Good);
 
   // Without a trust check every client certificate is refused.
   options.validateClientCertificate = nullptr;
   Connect();
-  UaTestSecureChannel unchecked(Client(kUaPolicyAes128Sha256RsaOaep, ua_security_mode::Sign));
+  UaTestSecureChannel unchecked(Client(ua_policy::Aes128Sha256RsaOaep, UaSecurityMode::Sign));
   EXPECT_EQ(Open(unchecked), ua_status::BadSecurityChecksFailed);
 }
 
 TEST_F(UaSecureChannelTest, RenewalKeepsTheOldTokenUntilTheNewOneIsUsedAndThenUntilItExpires) {
   Connect();
-  UaTestSecureChannel client(Client(kUaPolicyAes256Sha256RsaPss, ua_security_mode::SignAndEncrypt));
+  UaTestSecureChannel client(Client(ua_policy::Aes256Sha256RsaPss, UaSecurityMode::SignAndEncrypt));
   ASSERT_EQ(Open(client, 10000), ua_status::Good);
   const std::uint32_t first = client.TokenId();
   now = 7500;

@@ -59,7 +59,7 @@ struct KnownVector {
 // Computed with node-opcua's key derivation and Node's HMAC and AES for client nonce 00..1f and
 // server nonce 20..3f, and the chunk above with the body "hello, secure world".
 const KnownVector kVectors[] = {
-    {kUaPolicyBasic256Sha256, "dd585db0c102dd1a4c1ed4dd195606dec3f7a1c789afca78f9479ed3a5d668af",
+    {ua_policy::Basic256Sha256, "dd585db0c102dd1a4c1ed4dd195606dec3f7a1c789afca78f9479ed3a5d668af",
      "ce49cb8f1c65a827f412c48e71c9f9cb3b5c2ee2fc2e4b3bd46d4098b5e45475",
      "a77832c6215b6e7ab85f2e668be7aeff",
      "b72593c43fee5fafa0256cd6bb904ff40c066a225db95f66dd744e20858a2220",
@@ -69,7 +69,7 @@ const KnownVector kVectors[] = {
      "9847677de20883c5244ad993c4f88305ae8fec8a4b42eaee97edfe220c13",
      "4d534746500000000500000001000000dbd7866c5b39b74611f4043f6f106bafeff3f3b2c10d971d8a8f1a2465"
      "260a0d9cefe69459829f3def2dd820bbb4c6c8f10e6e3a22324ce1a7cfd041530b94d5"},
-    {kUaPolicyAes128Sha256RsaOaep,
+    {ua_policy::Aes128Sha256RsaOaep,
      "dd585db0c102dd1a4c1ed4dd195606dec3f7a1c789afca78f9479ed3a5d668af",
      "ce49cb8f1c65a827f412c48e71c9f9cb", "3b5c2ee2fc2e4b3bd46d4098b5e45475",
      "b72593c43fee5fafa0256cd6bb904ff40c066a225db95f66dd744e20858a2220",
@@ -94,10 +94,10 @@ TEST(UaSecureChunk, DerivedKeysAndHandBuiltChunksMatchKnownVectors) {
     EXPECT_EQ(Hex(keys.server.encryptingKey), v.serverEncrypting);
     EXPECT_EQ(Hex(keys.server.iv), v.serverIv);
 
-    for (std::uint32_t mode : {ua_security_mode::Sign, ua_security_mode::SignAndEncrypt}) {
+    for (UaSecurityMode mode : {UaSecurityMode::Sign, UaSecurityMode::SignAndEncrypt}) {
       std::vector<std::uint8_t> chunk = HandBuiltChunk(body);
       ASSERT_TRUE(SealSymmetricChunk(policy, mode, keys.server, chunk, 0));
-      EXPECT_EQ(Hex(chunk), mode == ua_security_mode::Sign ? v.signedChunk : v.encryptedChunk);
+      EXPECT_EQ(Hex(chunk), mode == UaSecurityMode::Sign ? v.signedChunk : v.encryptedChunk);
       // The receiver gets the body back, and with the other side's keys nothing.
       std::vector<std::uint8_t> copy = chunk;
       std::size_t end = 0;
@@ -111,9 +111,9 @@ TEST(UaSecureChunk, DerivedKeysAndHandBuiltChunksMatchKnownVectors) {
 }
 
 TEST(UaSecureChunk, SymmetricChunksFillTheBufferAndRejectEveryFlippedBit) {
-  const UaSecurityPolicy& policy = *FindSecurityPolicy(kUaPolicyAes256Sha256RsaPss);
+  const UaSecurityPolicy& policy = *FindSecurityPolicy(ua_policy::Aes256Sha256RsaPss);
   UaChannelKeys keys = DeriveChannelKeys(policy, Nonce(1), Nonce(2));
-  for (std::uint32_t mode : {ua_security_mode::Sign, ua_security_mode::SignAndEncrypt}) {
+  for (UaSecurityMode mode : {UaSecurityMode::Sign, UaSecurityMode::SignAndEncrypt}) {
     // The largest body a chunk holds gives a chunk of at most the buffer size.
     std::size_t maxBody = SymmetricMaxBody(mode, 8192);
     std::vector<std::uint8_t> full = HandBuiltChunk(std::string(maxBody, 'x'));

@@ -22,7 +22,7 @@ UaServerOptions SecuredOptions() {
   return options;
 }
 
-UaClientSecurity Client(std::string_view policy, std::uint32_t mode,
+UaClientSecurity Client(std::string_view policy, UaSecurityMode mode,
                         const UaTestCertificate& certificate) {
   return {policy, mode, certificate.der, certificate.privateKey, Server().der};
 }
@@ -41,8 +41,8 @@ TEST(UaSecureSession, EveryPolicyReadsManyValuesAfterBothSidesProvedTheirKeys) {
   ASSERT_TRUE(server.Start(&error)) << error;
   const UaTestCertificate& mine = SharedTestCertificate(2048, "urn:test:client");
   for (const UaSecurityPolicy* policy : SecuredPolicies()) {
-    for (std::uint32_t mode : {ua_security_mode::Sign, ua_security_mode::SignAndEncrypt}) {
-      SCOPED_TRACE(std::string(policy->uri) + " mode " + std::to_string(mode));
+    for (UaSecurityMode mode : {UaSecurityMode::Sign, UaSecurityMode::SignAndEncrypt}) {
+      SCOPED_TRACE(std::string(policy->uri) + " mode " + std::to_string(static_cast<int>(mode)));
       UaTestClient client;
       client.SetSecurity(Client(policy->uri, mode, mine));
       ASSERT_TRUE(client.Connect(server.Port()));
@@ -67,7 +67,7 @@ TEST(UaSecureSession, ASessionIsActivatedOnlyByTheApplicationThatCreatedIt) {
   const UaTestCertificate& owner = SharedTestCertificate(2048, "urn:test:client");
   const UaTestCertificate& other = SharedTestCertificate(2048, "urn:test:other");
   UaTestClient creator;
-  creator.SetSecurity(Client(kUaPolicyAes256Sha256RsaPss, ua_security_mode::SignAndEncrypt, owner));
+  creator.SetSecurity(Client(ua_policy::Aes256Sha256RsaPss, UaSecurityMode::SignAndEncrypt, owner));
   ASSERT_TRUE(creator.Connect(server.Port()));
   ASSERT_EQ(creator.CreateSession(), ua_status::Good);
 
@@ -80,7 +80,7 @@ TEST(UaSecureSession, ASessionIsActivatedOnlyByTheApplicationThatCreatedIt) {
             ua_status::BadSecurityChecksFailed);
   UaTestClient stranger;
   stranger.SetSecurity(
-      Client(kUaPolicyAes256Sha256RsaPss, ua_security_mode::SignAndEncrypt, other));
+      Client(ua_policy::Aes256Sha256RsaPss, UaSecurityMode::SignAndEncrypt, other));
   ASSERT_TRUE(stranger.Connect(server.Port()));
   stranger.SetAuthenticationToken(creator.AuthenticationToken());
   EXPECT_EQ(stranger.ActivateSession(UaTestClient::AnonymousIdentity()),
@@ -90,7 +90,7 @@ TEST(UaSecureSession, ASessionIsActivatedOnlyByTheApplicationThatCreatedIt) {
   // client of it that never saw the nonce cannot.
   UaTestClient sameApplication;
   sameApplication.SetSecurity(
-      Client(kUaPolicyAes256Sha256RsaPss, ua_security_mode::SignAndEncrypt, owner));
+      Client(ua_policy::Aes256Sha256RsaPss, UaSecurityMode::SignAndEncrypt, owner));
   ASSERT_TRUE(sameApplication.Connect(server.Port()));
   sameApplication.SetAuthenticationToken(creator.AuthenticationToken());
   EXPECT_EQ(sameApplication.ActivateSession(UaTestClient::AnonymousIdentity()),

@@ -98,8 +98,8 @@ bool UaTestClient::SendRequest(std::uint32_t requestType, const std::vector<std:
   WriteRequestHeader(r, m_authenticationToken, ++m_requestId);
   r.Raw(body.data(), body.size());
   // Chunks of at most the 65535 bytes the server accepts.
-  const std::size_t perChunk = SymmetricMaxBody(
-      m_channel.Policy().secured ? m_channel.Mode() : ua_security_mode::None, 65535);
+  const std::size_t perChunk =
+      SymmetricMaxBody(m_channel.Policy().secured ? m_channel.Mode() : UaSecurityMode::None, 65535);
   std::vector<std::uint8_t> msg;
   for (std::size_t offset = 0; offset < request.size(); offset += perChunk) {
     std::size_t n = std::min(perChunk, request.size() - offset);
@@ -218,7 +218,7 @@ UaStatusCode UaTestClient::CreateSession(const std::string& name) {
   return ua_status::Good;
 }
 
-std::string UaTestClient::ServerCertificate() {
+std::string UaTestClient::EndpointCertificate() {
   std::vector<std::uint8_t> body, response;
   UaBinaryWriter w(body);
   w.String("opc.tcp://127.0.0.1");

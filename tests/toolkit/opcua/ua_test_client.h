@@ -28,7 +28,7 @@ class UaTestClient {
   // The status of the last OpenSecureChannel (an Error message's code when it was refused).
   UaStatusCode OpenStatus() const { return m_openStatus; }
   // The server certificate its endpoints name (GetEndpoints); empty on failure.
-  std::string ServerCertificate();
+  std::string EndpointCertificate();
   // CreateSession and ActivateSession (anonymous).
   bool OpenSession();
   // CreateSession alone; its status (Good when created).

@@ -11,7 +11,7 @@
 
 UaTestSecureChannel::UaTestSecureChannel(const UaClientSecurity& security)
     : m_security(security), m_policy(FindSecurityPolicy(security.policyUri)) {
-  if (m_policy == nullptr) m_policy = FindSecurityPolicy(kUaPolicyNone);
+  if (m_policy == nullptr) m_policy = FindSecurityPolicy(ua_policy::None);
   m_clientKey = UaRsaKey::FromPrivateKey(security.privateKey);
   m_serverKey = UaRsaKey::FromCertificate(security.serverCertificate);
 }
@@ -47,7 +47,7 @@ std::vector<std::uint8_t> UaTestSecureChannel::OpenRequest(std::uint32_t request
   w.NullExtensionObject();
   w.UInt32(0);  // protocol version
   w.UInt32(requestType);
-  w.UInt32(m_security.mode);
+  w.UInt32(static_cast<std::uint32_t>(m_security.mode));
   w.ByteString(m_clientNonce);
   w.UInt32(lifetimeMs);
   if (m_policy->secured) {

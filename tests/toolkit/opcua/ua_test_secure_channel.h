@@ -12,8 +12,8 @@
 #include "toolkit/opcua/ua_status_codes.h"
 
 struct UaClientSecurity {
-  std::string_view policyUri = kUaPolicyNone;
-  std::uint32_t mode = ua_security_mode::None;
+  std::string_view policyUri = ua_policy::None;
+  UaSecurityMode mode = UaSecurityMode::None;
   std::string certificate;        // the client's (DER)
   std::string privateKey;         // its key (PEM)
   std::string serverCertificate;  // DER
@@ -24,7 +24,7 @@ class UaTestSecureChannel {
   explicit UaTestSecureChannel(const UaClientSecurity& security = {});
 
   const UaSecurityPolicy& Policy() const { return *m_policy; }
-  std::uint32_t Mode() const { return m_security.mode; }
+  UaSecurityMode Mode() const { return m_security.mode; }
   const UaClientSecurity& Security() const { return m_security; }
   std::uint32_t ChannelId() const { return m_channelId; }
   std::uint32_t TokenId() const { return m_tokenId; }
