@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "toolkit/opcua/ua_binary_reader.h"
+#include "toolkit/opcua/ua_security_options.h"
 
 struct UaConnectionLimits {
   std::uint32_t bufferSize = 65535;                 // largest chunk offered in either direction
@@ -35,6 +36,8 @@ class UaConnection {
   std::uint64_t Id() const { return m_id; }
   std::uint32_t ChannelId() const { return m_channelId; }
   bool ChannelOpen() const { return m_channelOpen; }
+  // The security policy of the channel (None until a secured one is opened).
+  const std::string& SecurityPolicyUri() const { return m_securityPolicyUri; }
   // An Error message was queued: the connection is to be closed once it is sent.
   bool Failed() const { return m_failed; }
   // Why: the text of the Error message.
@@ -98,6 +101,7 @@ class UaConnection {
   std::uint32_t m_peerMaxMessageSize = 0;  // 0: no limit
   std::uint32_t peerMaxChunkCount = 0;
   bool m_channelOpen = false;
+  std::string m_securityPolicyUri{ua_policy::None};
   std::uint32_t m_tokenId = 0;
   std::uint32_t m_previousTokenId = 0;
   std::int64_t m_tokenExpiresMs = 0;

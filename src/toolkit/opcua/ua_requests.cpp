@@ -42,7 +42,7 @@ void Decode(UaBinaryReader& r, UaGetEndpointsRequest& out) {
 }
 
 void Decode(UaBinaryReader& r, UaFindServersRequest& out) {
-  r.StringView();  // endpoint URL
+  r.StringInto(out.endpointUrl);
   SkipStrings(r);  // locale ids
   out.serverUris.resize(r.ArrayLength(4));
   for (std::string& uri : out.serverUris) r.StringInto(uri);
@@ -51,7 +51,7 @@ void Decode(UaBinaryReader& r, UaFindServersRequest& out) {
 void Decode(UaBinaryReader& r, UaCreateSessionRequest& out) {
   SkipApplicationDescription(r);
   r.StringView();  // server URI
-  r.StringView();  // endpoint URL
+  r.StringInto(out.endpointUrl);
   r.StringInto(out.sessionName);
   r.StringView();  // client nonce
   r.StringView();  // client certificate

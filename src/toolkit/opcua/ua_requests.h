@@ -14,10 +14,12 @@ struct UaGetEndpointsRequest {
 };
 
 struct UaFindServersRequest {
+  std::string endpointUrl;
   std::vector<std::string> serverUris;
 };
 
 struct UaCreateSessionRequest {
+  std::string endpointUrl;
   std::string sessionName;
   double requestedTimeoutMs = 0;
 };

@@ -33,9 +33,10 @@ std::string PeerText(const sockaddr_in& address) {
 
 class UaServer::Loop : public UaConnectionDirectory {
  public:
-  Loop(COPCCallback& callback, const UaServerOptions& options, int listenFd, std::string url)
+  Loop(COPCCallback& callback, const UaServerOptions& options, int listenFd, std::string url,
+       std::uint16_t port)
       : m_options(options), m_handler(callback, options, *this), m_listenFd(listenFd) {
-    m_handler.SetEndpointUrl(std::move(url));
+    m_handler.SetEndpointUrl(std::move(url), port);
     m_limits.maxMessageSize = options.maxMessageSize;
     m_limits.maxChunkCount = options.maxChunkCount;
     m_limits.incompleteTimeoutMs = options.incompleteMessageTimeoutMs;
@@ -345,7 +346,7 @@ bool UaServer::Start(std::string* error) {
   socklen_t length = sizeof address;
   getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
   m_port = ntohs(address.sin_port);
-  m_loop = std::make_unique<Loop>(m_callback, m_options, fd, EndpointUrl());
+  m_loop = std::make_unique<Loop>(m_callback, m_options, fd, EndpointUrl(), m_port);
   m_thread = std::thread([this] { m_loop->Run(); });
   return true;
 }

@@ -5,13 +5,12 @@
 
 #include "platform/secure_random.h"
 #include "toolkit/opcua/ua_node_ids.h"
+#include "toolkit/opcua/ua_user_identity.h"
 
 namespace {
-constexpr std::string_view kPolicyNone = "http://opcfoundation.org/UA/SecurityPolicy#None";
 constexpr std::string_view kTransportProfile =
     "http://opcfoundation.org/UA-Profile/Transport/uatcp-uasc-uabinary";
-// The one user token policy offered: anonymous login.
-constexpr std::string_view kAnonymousPolicyId = "anonymous";
+constexpr std::size_t kServerNonceBytes = 32;
 
 // Cuts UTF-8 text to at most `limit` bytes without splitting a character.
 void CapUtf8(std::string& text, std::size_t limit) {
@@ -21,20 +20,9 @@ void CapUtf8(std::string& text, std::size_t limit) {
   text.resize(end);
 }
 
-// The identity an ActivateSession presents, checked against the token policy it names: a
-// null token is anonymous; otherwise the token's type must be the one of the policy whose id
-// its body carries. Empty when the token is invalid.
-std::string IdentityOf(const UaExtensionObject& token) {
-  if (token.encoding == 0 && token.typeId.IsNull()) return std::string(kAnonymousPolicyId);
-  if (token.encoding != 1 || !token.typeId.IsNumeric(0, ua_id::AnonymousIdentityToken)) return {};
-  try {
-    UaBinaryReader r(reinterpret_cast<const std::uint8_t*>(token.body.data()), token.body.size());
-    std::string policyId = r.String();
-    if (r.Remaining() != 0 || policyId != kAnonymousPolicyId) return {};
-    return policyId;
-  } catch (const UaDecodeError&) {
-    return {};
-  }
+// The address of a peer text "ADDRESS:PORT": failed logins are counted per address.
+std::string AddressOf(const std::string& peer) {
+  return peer.substr(0, peer.rfind(':'));
 }
 }  // namespace
 
@@ -99,7 +87,13 @@ UaSession* UaServiceHandler::SessionFor(Context& ctx, bool mustBeActive) {
   return &session;
 }
 
-void UaServiceHandler::WriteApplicationDescription(UaBinaryWriter& w) {
+void UaServiceHandler::SetEndpointUrl(std::string url, std::uint16_t port) {
+  m_endpointUrls = UaEndpointUrls(
+      std::move(url), port, m_options.listenAny,
+      m_options.listenAny ? UaEndpointUrls::InterfaceAddresses() : std::vector<std::string>{});
+}
+
+void UaServiceHandler::WriteApplicationDescription(UaBinaryWriter& w, const std::string& url) {
   w.String(m_options.applicationUri);
   w.String(m_options.productUri);
   w.LocalizedText({"en", m_options.applicationName});
@@ -107,30 +101,35 @@ void UaServiceHandler::WriteApplicationDescription(UaBinaryWriter& w) {
   w.NullString();
   w.NullString();
   w.ArrayLength(1);
-  w.String(m_endpointUrl);
+  w.String(url);
 }
 
-void UaServiceHandler::WriteEndpoints(UaBinaryWriter& w) {
-  w.ArrayLength(1);
-  w.String(m_endpointUrl);
-  WriteApplicationDescription(w);
-  w.NullString();  // server certificate
-  w.UInt32(1);     // security mode None
-  w.String(kPolicyNone);
-  w.ArrayLength(1);  // user token policies: anonymous only
-  w.String(kAnonymousPolicyId);
-  w.UInt32(0);
-  w.NullString();
-  w.NullString();
-  w.NullString();
-  w.String(kTransportProfile);
-  w.Byte(0);  // security level
+void UaServiceHandler::WriteEndpoints(UaBinaryWriter& w, const std::string& url) {
+  const UaSecurityOptions& security = m_options.security;
+  w.ArrayLength(security.endpoints.size());
+  for (const UaEndpointSecurity& endpoint : security.endpoints) {
+    w.String(url);
+    WriteApplicationDescription(w, url);
+    // Also under None: clients encrypt user passwords with it.
+    if (security.certificate) {
+      w.ByteString(std::string_view(reinterpret_cast<const char*>(security.certificate->der.data()),
+                                    security.certificate->der.size()));
+    } else {
+      w.NullString();
+    }
+    w.UInt32(static_cast<std::uint32_t>(endpoint.mode));
+    w.String(endpoint.policyUri);
+    UaWriteUserTokenPolicies(w, security, endpoint.policyUri);
+    w.String(kTransportProfile);
+    // Clients that pick the "best" endpoint prefer the more secure ones.
+    w.Byte(static_cast<std::uint8_t>(endpoint.mode) - 1);
+  }
 }
 
-void UaServiceHandler::GetEndpoints(Context& ctx, const UaGetEndpointsRequest&) {
+void UaServiceHandler::GetEndpoints(Context& ctx, const UaGetEndpointsRequest& req) {
   Out out;
   UaBinaryWriter w = BeginResponse(out, ctx, ua_id::GetEndpointsResponse);
-  WriteEndpoints(w);
+  WriteEndpoints(w, m_endpointUrls.For(req.endpointUrl));
   Respond(ctx, out);
 }
 
@@ -141,7 +140,7 @@ void UaServiceHandler::FindServers(Context& ctx, const UaFindServersRequest& req
   Out out;
   UaBinaryWriter w = BeginResponse(out, ctx, ua_id::FindServersResponse);
   w.ArrayLength(match ? 1 : 0);
-  if (match) WriteApplicationDescription(w);
+  if (match) WriteApplicationDescription(w, m_endpointUrls.For(req.endpointUrl));
   Respond(ctx, out);
 }
 
@@ -175,15 +174,21 @@ void UaServiceHandler::CreateSession(Context& ctx, const UaCreateSessionRequest&
   session->createdMs = ctx.nowMs;
   session->lastActivityMs = ctx.nowMs;
   session->connectionId = ctx.connection.Id();
+  session->serverNonce = SecureRandomString(kServerNonceBytes);
 
   Out out;
   UaBinaryWriter w = BeginResponse(out, ctx, ua_id::CreateSessionResponse);
   w.NodeId(session->id);
   w.NodeId(session->authenticationToken);
   w.Double(session->timeoutMs);
-  w.ByteString(SecureRandomString(32));  // server nonce
-  w.NullString();                        // server certificate
-  WriteEndpoints(w);
+  w.ByteString(session->serverNonce);
+  if (m_options.security.certificate) {
+    const UaBytes& der = m_options.security.certificate->der;
+    w.ByteString(std::string_view(reinterpret_cast<const char*>(der.data()), der.size()));
+  } else {
+    w.NullString();
+  }
+  WriteEndpoints(w, m_endpointUrls.For(req.endpointUrl));
   w.ArrayLength(0);  // software certificates
   w.NullString();    // signature algorithm
   w.NullString();    // signature
@@ -198,13 +203,28 @@ void UaServiceHandler::CreateSession(Context& ctx, const UaCreateSessionRequest&
 
 void UaServiceHandler::ActivateSession(Context& ctx, const UaActivateSessionRequest& req) {
   UaSession& session = *ctx.session;
-  std::string identity = IdentityOf(req.identityToken);
-  if (identity.empty()) {
-    m_refusalLog.Log(LogLevel::Warning,
-                     "OPC UA: activation refused for " + ctx.connection.Peer() +
-                         ": identity token does not match the user token policy it names");
-    return Fault(ctx, ua_status::BadIdentityTokenInvalid);
+  // Logins from an address that failed repeatedly are refused for a while without a look at
+  // the password, which slows guessing down.
+  const std::string address = AddressOf(ctx.connection.Peer());
+  if (!m_loginThrottle.Allowed(address, ctx.nowMs)) {
+    m_refusalLog.Log(LogLevel::Warning, "OPC UA: activation refused for " + ctx.connection.Peer() +
+                                            ": too many failed logins from that address");
+    return Fault(ctx, ua_status::BadUserAccessDenied);
   }
+  const UaIdentityContext identityContext{
+      m_options.security,
+      ctx.connection.SecurityPolicyUri(),
+      {reinterpret_cast<const std::uint8_t*>(session.serverNonce.data()),
+       session.serverNonce.size()}};
+  UaIdentityCheck check = UaCheckUserIdentity(req.identityToken, identityContext);
+  if (ua_status::IsBad(check.status)) {
+    if (check.status == ua_status::BadUserAccessDenied) m_loginThrottle.Failed(address, ctx.nowMs);
+    m_refusalLog.Log(LogLevel::Warning, "OPC UA: activation refused for " + ctx.connection.Peer() +
+                                            ": " + check.reason);
+    return Fault(ctx, check.status);
+  }
+  m_loginThrottle.Succeeded(address);
+  std::string& identity = check.identity;
   // A session keeps the identity it was first activated with: another client that learned its
   // token cannot take it over under a different identity.
   if (session.activated && identity != session.identity) {
@@ -224,9 +244,11 @@ void UaServiceHandler::ActivateSession(Context& ctx, const UaActivateSessionRequ
   }
   session.activated = true;
   session.identity = std::move(identity);
+  session.readOnly = check.readOnly;
+  session.serverNonce = SecureRandomString(kServerNonceBytes);
   Out out;
   UaBinaryWriter w = BeginResponse(out, ctx, ua_id::ActivateSessionResponse);
-  w.ByteString(SecureRandomString(32));  // server nonce
+  w.ByteString(session.serverNonce);
   w.ArrayLength(0);
   w.ArrayLength(0);
   Respond(ctx, out);

@@ -39,6 +39,11 @@ struct UaSession {
   // The user identity of the first activation ("anonymous"); a later activation, on this or
   // another channel, must present the same one.
   std::string identity;
+  // A read-only user's session: its writes are refused.
+  bool readOnly = false;
+  // The nonce last given to the client (CreateSession, ActivateSession); an encrypted password
+  // must carry it.
+  std::string serverNonce;
   std::uint64_t connectionId = 0;
   std::map<std::uint32_t, std::unique_ptr<UaSubscription>> subscriptions;
   std::size_t queuedNotifications = 0;  // in all its subscriptions' items

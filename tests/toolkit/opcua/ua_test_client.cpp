@@ -9,6 +9,7 @@
 
 #include <algorithm>
 
+#include "toolkit/opcua/ua_address_space.h"
 #include "toolkit/opcua/ua_binary_writer.h"
 #include "toolkit/opcua/ua_node_ids.h"
 #include "ua_test_messages.h"
@@ -198,7 +199,26 @@ UaStatusCode UaTestClient::CreateSession(const std::string& name) {
   UaBinaryReader r(response.data(), response.size());
   r.NodeId();
   m_authenticationToken = r.NodeId();
+  r.Double();
+  m_serverNonce = r.ByteString();
+  m_serverCertificate = r.ByteString();
   return ua_status::Good;
+}
+
+UaExtensionObject UaTestClient::UserNameIdentity(const std::string& policyId,
+                                                 const std::string& user, const std::string& secret,
+                                                 const std::string& algorithm) {
+  UaExtensionObject token;
+  token.typeId = UaNodeId::Numeric(0, ua_id::UserNameIdentityToken);
+  token.encoding = 1;
+  std::vector<std::uint8_t> body;
+  UaBinaryWriter w(body);
+  w.String(policyId);
+  w.String(user);
+  w.ByteString(secret);
+  w.String(algorithm);
+  token.body.assign(body.begin(), body.end());
+  return token;
 }
 
 UaExtensionObject UaTestClient::AnonymousIdentity(const std::string& policyId) {
@@ -290,4 +310,21 @@ std::string UaTestClient::SendRawAndReadUntilClosed(const std::vector<std::uint8
     out.append(buffer, static_cast<std::size_t>(n));
   }
   return out;
+}
+
+UaStatusCode UaTestClient::WriteValue(const std::string& itemId, UaVariant value) {
+  std::vector<std::uint8_t> body, response;
+  UaBinaryWriter w(body);
+  w.ArrayLength(1);
+  w.NodeId(UaNodeId::String(kItemNamespace, itemId));
+  w.UInt32(ua_attr::Value);
+  w.NullString();
+  w.DataValue(UaDataValue::Of(std::move(value)));
+  UaStatusCode fault = ua_status::Good;
+  if (Call(ua_id::WriteRequest, body, response, &fault) != ua_id::WriteResponse) {
+    return fault;
+  }
+  UaBinaryReader r(response.data(), response.size());
+  r.ArrayLength(4);
+  return r.UInt32();
 }
