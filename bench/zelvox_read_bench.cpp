@@ -20,7 +20,7 @@
 #include "toolkit/opcua/ua_address_space.h"
 #include "toolkit/opcua/ua_node_ids.h"
 #include "toolkit/opcua/ua_security_policy.h"
-#include "ua_test_certificate.h"
+#include "ua_test_certificates.h"
 #include "ua_test_client.h"
 
 namespace {
@@ -218,12 +218,12 @@ void Read1000SignAndEncryptAgainstNone(benchmark::State& state, std::string_view
   UaTestClient plain;
   if (!Connect(state, s, plain)) return;
   // The bench client's certificate is put among zelvox's trusted ones.
-  const UaTestCertificate& mine = SharedTestCertificate(2048, "urn:Varnok:Zelvox:Bench");
+  const UaApplicationCertificate& mine = SharedTestCertificate(2048, "urn:Varnok:Zelvox:Bench");
   std::filesystem::create_directories(s.home + "/pki/trusted/certs");
-  std::ofstream(s.home + "/pki/trusted/certs/bench.der", std::ios::binary) << mine.der;
+  std::ofstream(s.home + "/pki/trusted/certs/bench.der", std::ios::binary) << DerString(mine);
   UaTestClient secured;
-  secured.SetSecurity({policy, UaSecurityMode::SignAndEncrypt, mine.der, mine.privateKey,
-                       plain.EndpointCertificate()});
+  secured.SetSecurity(ClientSecurity(policy, UaSecurityMode::SignAndEncrypt, mine,
+                                     "urn:Varnok:Zelvox:Bench", plain.EndpointCertificate()));
   if (!secured.Connect(s.port) || !secured.OpenSession()) {
     state.SkipWithError("cannot open a session under SignAndEncrypt");
     return;

@@ -9,7 +9,7 @@
 #include "toolkit/opcua/ua_connection.h"
 #include "toolkit/opcua/ua_secure_chunk.h"
 #include "toolkit/opcua/ua_server_security.h"
-#include "ua_test_certificate.h"
+#include "ua_test_certificates.h"
 #include "ua_test_messages.h"
 #include "ua_test_secure_channel.h"
 
@@ -20,18 +20,14 @@ struct NoRequests : UaRequestSink {
 
 struct Fixture {
   Fixture() {
-    const UaTestCertificate& server = SharedTestCertificate(2048, "urn:fuzz:server");
-    const UaTestCertificate& client = SharedTestCertificate(2048, "urn:fuzz:client");
-    options.certificate = server.der;
-    options.privateKey = server.privateKey;
-    options.validateClientCertificate = [](const std::string&) { return ua_status::Good; };
-    security = UaServerSecurity::Create(options, nullptr);
-    clientSecurity = {ua_policy::Basic256Sha256, UaSecurityMode::SignAndEncrypt, client.der,
-                      client.privateKey, server.der};
-    serverKey = UaRsaKey::FromPrivateKey(server.privateKey);
-    clientKey = UaRsaKey::FromCertificate(client.der);
+    const UaApplicationCertificate& server = SharedTestCertificate(2048, "urn:fuzz:server");
+    const UaApplicationCertificate& client = SharedTestCertificate(2048, "urn:fuzz:client");
+    security = UaServerSecurity::Create(TestServerSecurity(server), nullptr);
+    clientSecurity = ClientSecurity(ua_policy::Basic256Sha256, UaSecurityMode::SignAndEncrypt,
+                                    client, "urn:fuzz:client", DerString(server));
+    serverKey = UaRsaKey::FromKey(server.key);
+    clientKey = UaRsaKey::FromCertificate(DerString(client));
   }
-  UaServerOptions options;
   std::shared_ptr<const UaServerSecurity> security;
   UaClientSecurity clientSecurity;
   UaRsaKey serverKey;

@@ -49,10 +49,10 @@ std::size_t UaConnection::BufferedBytes() const {
   return n;
 }
 
-bool UaConnection::Fail(UaStatusCode code, const char* reason) {
+bool UaConnection::Fail(UaStatusCode code, const char* reason, const std::string& detail) {
   if (m_failed) return false;  // one Error message is enough
   m_failed = true;
-  m_failReason = reason;
+  m_failReason = detail.empty() ? std::string(reason) : std::string(reason) + ": " + detail;
   std::vector<std::uint8_t> msg;
   UaBinaryWriter w(msg);
   w.Raw("ERRF", 4);
@@ -209,8 +209,12 @@ bool UaConnection::OpenAsymmetric(const std::uint8_t* chunk, std::size_t size,
   if (status != ua_status::Good) return Fail(status, "OpenSecureChannel signature or encryption");
   if (!m_channelOpen) {
     // The client's certificate is checked once the chunk proved that the client holds its key.
-    status = m_security->ValidateClient(senderCertificate);
-    if (status != ua_status::Good) return Fail(status, "Client certificate not trusted");
+    // Whatever check failed, the client learns only Bad_SecurityChecksFailed; the log has why.
+    UaCertificateCheck check = m_security->ValidateClient(senderCertificate);
+    if (check.status != ua_status::Good) {
+      return Fail(ua_status::BadSecurityChecksFailed, "Client certificate not trusted",
+                  check.reason);
+    }
     m_clientCertificate = std::move(senderCertificate);
     m_clientKey = std::move(clientKey);
   }

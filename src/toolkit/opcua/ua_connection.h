@@ -43,6 +43,7 @@ class UaConnection {
   bool ChannelOpen() const { return m_channelOpen; }
   // The open channel's security policy and mode (None before it is open).
   const UaSecurityPolicy& Policy() const { return *m_policy; }
+  std::string_view SecurityPolicyUri() const { return m_policy->uri; }
   UaSecurityMode SecurityMode() const { return m_mode; }
   // The certificate (DER chain) the client opened a secured channel with, and its public key.
   const std::string& ClientCertificate() const { return m_clientCertificate; }
@@ -106,7 +107,8 @@ class UaConnection {
   const Token& SendToken() const { return m_sendWithPrevious ? m_previous : m_token; }
   void SendChunks(std::uint32_t requestId, const std::vector<std::uint8_t>& body,
                   std::size_t chunks);
-  bool Fail(UaStatusCode code, const char* reason);
+  // `reason` goes to the client and the log, `detail` to the log only.
+  bool Fail(UaStatusCode code, const char* reason, const std::string& detail = {});
   void WriteChunkHeader(std::vector<std::uint8_t>& out, const char* type, char chunkType) const;
 
   std::uint64_t m_id;

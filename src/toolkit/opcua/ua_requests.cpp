@@ -6,8 +6,9 @@ void SkipStrings(UaBinaryReader& r) {
   for (std::uint32_t n = r.ArrayLength(4); n > 0; --n) r.StringView();
 }
 
-void SkipApplicationDescription(UaBinaryReader& r) {
-  r.StringView();  // application URI
+// Reads an ApplicationDescription, keeping its application URI.
+void ReadApplicationDescription(UaBinaryReader& r, std::string& applicationUri) {
+  r.StringInto(applicationUri);
   r.StringView();  // product URI
   r.LocalizedText();
   r.UInt32();      // application type
@@ -42,16 +43,16 @@ void Decode(UaBinaryReader& r, UaGetEndpointsRequest& out) {
 }
 
 void Decode(UaBinaryReader& r, UaFindServersRequest& out) {
-  r.StringView();  // endpoint URL
+  r.StringInto(out.endpointUrl);
   SkipStrings(r);  // locale ids
   out.serverUris.resize(r.ArrayLength(4));
   for (std::string& uri : out.serverUris) r.StringInto(uri);
 }
 
 void Decode(UaBinaryReader& r, UaCreateSessionRequest& out) {
-  SkipApplicationDescription(r);
+  ReadApplicationDescription(r, out.clientApplicationUri);
   r.StringView();  // server URI
-  r.StringView();  // endpoint URL
+  r.StringInto(out.endpointUrl);
   r.StringInto(out.sessionName);
   r.StringInto(out.clientNonce);
   r.StringInto(out.clientCertificate);

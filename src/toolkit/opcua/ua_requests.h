@@ -14,10 +14,13 @@ struct UaGetEndpointsRequest {
 };
 
 struct UaFindServersRequest {
+  std::string endpointUrl;
   std::vector<std::string> serverUris;
 };
 
 struct UaCreateSessionRequest {
+  std::string clientApplicationUri;
+  std::string endpointUrl;
   std::string sessionName;
   std::string clientNonce;
   std::string clientCertificate;

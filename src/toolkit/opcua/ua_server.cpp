@@ -35,12 +35,13 @@ std::string PeerText(const sockaddr_in& address) {
 class UaServer::Loop : public UaConnectionDirectory {
  public:
   Loop(COPCCallback& callback, const UaServerOptions& options,
-       std::shared_ptr<const UaServerSecurity> security, int listenFd, std::string url)
+       std::shared_ptr<const UaServerSecurity> security, int listenFd, std::string url,
+       std::uint16_t port)
       : m_options(options),
         m_security(std::move(security)),
         m_handler(callback, options, *this, m_security.get()),
         m_listenFd(listenFd) {
-    m_handler.SetEndpointUrl(std::move(url));
+    m_handler.SetEndpointUrl(std::move(url), port);
     m_limits.maxMessageSize = options.maxMessageSize;
     m_limits.maxChunkCount = options.maxChunkCount;
     m_limits.incompleteTimeoutMs = options.incompleteMessageTimeoutMs;
@@ -329,7 +330,8 @@ std::string UaServer::EndpointUrl() const {
 
 bool UaServer::Start(std::string* error) {
   if (m_loop) return true;
-  std::shared_ptr<const UaServerSecurity> security = UaServerSecurity::Create(m_options, error);
+  std::shared_ptr<const UaServerSecurity> security =
+      UaServerSecurity::Create(m_options.security, error);
   if (!security) return false;
   int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd < 0) {
@@ -354,7 +356,8 @@ bool UaServer::Start(std::string* error) {
   socklen_t length = sizeof address;
   getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
   m_port = ntohs(address.sin_port);
-  m_loop = std::make_unique<Loop>(m_callback, m_options, std::move(security), fd, EndpointUrl());
+  m_loop =
+      std::make_unique<Loop>(m_callback, m_options, std::move(security), fd, EndpointUrl(), m_port);
   m_thread = std::thread([this] { m_loop->Run(); });
   return true;
 }

@@ -5,9 +5,8 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <vector>
 
-#include "toolkit/opcua/ua_status_codes.h"
+#include "toolkit/opcua/ua_security_options.h"
 
 struct UaServerOptions {
   std::uint16_t port = 4840;  // 0 picks a free port (tests)
@@ -25,20 +24,8 @@ struct UaServerOptions {
   // Reads are served from the tag cache, which the served system keeps current; only a tag
   // that never had a value is asked for once. True: a Read with maxAge 0 asks the device.
   bool deviceReads = false;
-
-  // The application instance certificate (DER) and its private key (PEM or DER). Without them
-  // only security policy None is offered.
-  std::string certificate;
-  std::string privateKey;
-  // The secured policies offered (URIs), each in modes Sign and SignAndEncrypt; empty: all
-  // that the server knows.
-  std::vector<std::string> securityPolicies;
-  // Whether security policy None is offered.
-  bool allowNone = true;
-  // Decides on the certificate (DER, possibly followed by its issuers) a client opens a secured
-  // channel with: Good, or the status the channel is refused with. Unset: every client
-  // certificate is refused.
-  std::function<UaStatusCode(const std::string& certificate)> validateClientCertificate;
+  // Endpoints, certificate, trusted clients and users.
+  UaSecurityOptions security;
 
   std::uint32_t maxConnections = 256;
   std::uint32_t maxSessions = 100;

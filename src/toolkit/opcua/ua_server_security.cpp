@@ -1,51 +1,46 @@
-// UaServerSecurity: loading the application's key pair and choosing the offered endpoints.
+// UaServerSecurity: checking the offered endpoints against the application's key pair.
 #include "toolkit/opcua/ua_server_security.h"
 
 #include <algorithm>
 
-std::shared_ptr<const UaServerSecurity> UaServerSecurity::Create(const UaServerOptions& options,
+std::shared_ptr<const UaServerSecurity> UaServerSecurity::Create(const UaSecurityOptions& options,
                                                                  std::string* error) {
   auto fail = [&](const std::string& text) {
     if (error) *error = "OPC UA server: " + text;
     return nullptr;
   };
   auto security = std::make_shared<UaServerSecurity>();
-  if (options.allowNone) {
-    security->m_endpoints.push_back({FindSecurityPolicy(ua_policy::None), UaSecurityMode::None});
-  }
-  std::vector<const UaSecurityPolicy*> policies;
-  for (const std::string& uri : options.securityPolicies) {
-    const UaSecurityPolicy* p = FindSecurityPolicy(uri);
-    if (p == nullptr || !p->secured) return fail("unknown security policy " + uri);
-    policies.push_back(p);
-  }
-  if (options.securityPolicies.empty() && !options.certificate.empty()) {
-    for (const UaSecurityPolicy* p : SecuredPolicies()) policies.push_back(p);
-  }
-  if (!policies.empty()) {
-    if (options.certificate.empty() || options.privateKey.empty()) {
-      return fail("secured endpoints need the application certificate and its private key");
+  std::size_t keyBits = 0;
+  if (options.certificate) {
+    const UaBytes& der = options.certificate->der;
+    security->m_certificate.assign(der.begin(), der.end());
+    UaRsaKey publicKey = UaRsaKey::FromCertificate(security->m_certificate);
+    security->m_privateKey = UaRsaKey::FromKey(options.certificate->key);
+    if (!publicKey.Valid() || !security->m_privateKey.Valid()) {
+      return fail("the application certificate or its key is no RSA key");
     }
-    UaRsaKey publicKey = UaRsaKey::FromCertificate(options.certificate);
-    if (!publicKey.Valid()) return fail("the application certificate is no RSA certificate");
-    security->m_privateKey = UaRsaKey::FromPrivateKey(options.privateKey);
-    if (!security->m_privateKey.Valid()) return fail("the private key cannot be read");
     if (!security->m_privateKey.Matches(publicKey)) {
       return fail("the private key does not belong to the application certificate");
     }
-    std::size_t bits = publicKey.Size() * 8;
-    for (const UaSecurityPolicy* p : policies) {
-      if (bits < p->minAsymmetricKeyBits || bits > p->maxAsymmetricKeyBits) {
-        return fail("the application key of " + std::to_string(bits) + " bits does not suit " +
-                    std::string(p->uri));
-      }
-      security->m_endpoints.push_back({p, UaSecurityMode::Sign});
-      security->m_endpoints.push_back({p, UaSecurityMode::SignAndEncrypt});
-    }
-    security->m_certificate = options.certificate;
-    security->m_thumbprint = UaSha1(options.certificate);
+    security->m_thumbprint = UaSha1(security->m_certificate);
+    keyBits = publicKey.Size() * 8;
   }
-  if (security->m_endpoints.empty()) return fail("no security policy is offered");
+  for (const UaEndpointSecurity& endpoint : options.endpoints) {
+    const UaSecurityPolicy* policy = FindSecurityPolicy(endpoint.policyUri);
+    if (policy == nullptr) return fail("unknown security policy " + endpoint.policyUri);
+    if (policy->secured == (endpoint.mode == UaSecurityMode::None)) {
+      return fail("security policy " + endpoint.policyUri + " in a mode it does not have");
+    }
+    if (policy->secured) {
+      if (keyBits == 0) return fail("secured endpoints need the application certificate");
+      if (keyBits < policy->minAsymmetricKeyBits || keyBits > policy->maxAsymmetricKeyBits) {
+        return fail("the application key of " + std::to_string(keyBits) + " bits does not suit " +
+                    endpoint.policyUri);
+      }
+    }
+    security->m_endpoints.push_back({policy, endpoint.mode});
+  }
+  if (security->m_endpoints.empty()) return fail("no endpoint is offered");
   security->m_validate = options.validateClientCertificate;
   return security;
 }
@@ -60,7 +55,8 @@ bool UaServerSecurity::OffersPolicy(const UaSecurityPolicy& policy) const {
                      [&](const Endpoint& e) { return e.policy == &policy; });
 }
 
-UaStatusCode UaServerSecurity::ValidateClient(const std::string& certificate) const {
-  if (!m_validate) return ua_status::BadSecurityChecksFailed;
-  return m_validate(certificate);
+UaCertificateCheck UaServerSecurity::ValidateClient(const std::string& certificate) const {
+  if (!m_validate) return {ua_status::BadSecurityChecksFailed, "no client certificate is trusted"};
+  return m_validate(
+      std::span(reinterpret_cast<const std::uint8_t*>(certificate.data()), certificate.size()));
 }

@@ -39,10 +39,13 @@ struct UaSession {
   // The user identity of the first activation ("anonymous"); a later activation, on this or
   // another channel, must present the same one.
   std::string identity;
+  // A read-only user's session: its writes are refused.
+  bool readOnly = false;
   std::uint64_t connectionId = 0;
-  // The last server nonce handed out, which the client signs at activation, and the client
-  // certificate (leaf) of the secured channel it was created on (empty under policy None): it
-  // is activated only on a channel with the same one.
+  // The last server nonce handed out (CreateSession, ActivateSession), which the client signs at
+  // activation and an encrypted password must carry, and the client certificate (leaf) of the
+  // secured channel the session was created on (empty under policy None): it is activated only
+  // on a channel with the same one.
   std::string serverNonce;
   std::string clientCertificate;
   std::map<std::uint32_t, std::unique_ptr<UaSubscription>> subscriptions;

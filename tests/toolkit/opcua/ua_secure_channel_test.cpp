@@ -8,7 +8,7 @@
 #include "toolkit/opcua/ua_binary_reader.h"
 #include "toolkit/opcua/ua_connection.h"
 #include "toolkit/opcua/ua_server_security.h"
-#include "ua_test_certificate.h"
+#include "ua_test_certificates.h"
 #include "ua_test_messages.h"
 #include "ua_test_secure_channel.h"
 
@@ -20,21 +20,21 @@ struct RecordingSink : UaRequestSink {
   std::vector<std::vector<std::uint8_t>> bodies;
 };
 
-const UaTestCertificate& ServerCertificate() {
+const UaApplicationCertificate& ServerCertificate() {
   return SharedTestCertificate(2048, "urn:test:server");
 }
-const UaTestCertificate& ClientCertificate() {
+const UaApplicationCertificate& ClientCertificate() {
   return SharedTestCertificate(2048, "urn:test:client");
 }
 
 class UaSecureChannelTest : public ::testing::Test {
  protected:
   UaSecureChannelTest() {
-    options.certificate = ServerCertificate().der;
-    options.privateKey = ServerCertificate().privateKey;
-    options.validateClientCertificate = [this](const std::string& certificate) {
-      validated.push_back(certificate);
-      return certificate == untrusted ? ua_status::BadSecurityChecksFailed : ua_status::Good;
+    options = TestServerSecurity(ServerCertificate());
+    options.validateClientCertificate = [this](std::span<const std::uint8_t> der) {
+      validated.emplace_back(der.begin(), der.end());
+      if (validated.back() != untrusted) return UaCertificateCheck{};
+      return UaCertificateCheck{ua_status::BadCertificateUntrusted, "not trusted"};
     };
   }
 
@@ -49,8 +49,9 @@ class UaSecureChannelTest : public ::testing::Test {
   }
 
   UaClientSecurity Client(std::string_view policy, UaSecurityMode mode,
-                          const UaTestCertificate& certificate = ClientCertificate()) {
-    return {policy, mode, certificate.der, certificate.privateKey, ServerCertificate().der};
+                          const UaApplicationCertificate& certificate = ClientCertificate()) {
+    return ClientSecurity(policy, mode, certificate, "urn:test:client",
+                          DerString(ServerCertificate()));
   }
 
   // Opens the channel of `client`; the OPN response's check or the Error message's status.
@@ -100,7 +101,7 @@ class UaSecureChannelTest : public ::testing::Test {
     return bodies;
   }
 
-  UaServerOptions options;
+  UaSecurityOptions options;
   std::shared_ptr<const UaServerSecurity> security;
   std::unique_ptr<UaConnection> connection;
   RecordingSink sink;
@@ -120,7 +121,7 @@ TEST_F(UaSecureChannelTest, EveryPolicyAndModeCarriesRequestsAndChunkedResponses
       UaTestSecureChannel client(Client(policy->uri, mode));
       ASSERT_EQ(Open(client), ua_status::Good);
       EXPECT_EQ(connection->Policy().uri, policy->uri);
-      EXPECT_EQ(validated.back(), ClientCertificate().der);
+      EXPECT_EQ(validated.back(), DerString(ClientCertificate()));
       ASSERT_TRUE(Send(client, "a request body"));
       ASSERT_EQ(sink.bodies.size(), 1u);
       EXPECT_EQ(std::string(sink.bodies[0].begin(), sink.bodies[0].end()), "a request body");
@@ -176,31 +177,32 @@ TEST_F(UaSecureChannelTest, TamperedAndReplayedChunksCloseTheChannel) {
 TEST_F(UaSecureChannelTest, UntrustedUnsuitableOrMisaddressedClientsAreRefused) {
   // A certificate the trust check refuses: its status goes back, after the chunk proved that
   // the client holds the key.
-  const UaTestCertificate& stranger = SharedTestCertificate(2048, "urn:test:stranger");
-  untrusted = stranger.der;
+  const UaApplicationCertificate& stranger = SharedTestCertificate(2048, "urn:test:stranger");
+  untrusted = DerString(stranger);
   Connect();
   UaTestSecureChannel refused(
       Client(ua_policy::Aes256Sha256RsaPss, UaSecurityMode::SignAndEncrypt, stranger));
   EXPECT_EQ(Open(refused), ua_status::BadSecurityChecksFailed);
-  EXPECT_EQ(validated.back(), stranger.der);
+  EXPECT_EQ(validated.back(), DerString(stranger));
   EXPECT_TRUE(connection->Failed());
 
   // A key shorter than every policy allows.
   Connect();
-  const UaTestCertificate& weak = SharedTestCertificate(1024, "urn:test:weak");
+  const UaApplicationCertificate& weak = SharedTestCertificate(1024, "urn:test:weak");
   UaTestSecureChannel short_(Client(ua_policy::Basic256Sha256, UaSecurityMode::Sign, weak));
   EXPECT_EQ(Open(short_), ua_status::BadSecurityChecksFailed);
 
   // Encrypted for another server's certificate.
   Connect();
   UaClientSecurity other = Client(ua_policy::Basic256Sha256, UaSecurityMode::Sign);
-  other.serverCertificate = stranger.der;
+  other.serverCertificate = DerString(stranger);
   UaTestSecureChannel misaddressed(other);
   EXPECT_EQ(Open(misaddressed), ua_status::BadSecurityChecksFailed);
 
   // Policies and modes that are not offered; None only while it is allowed.
-  options.securityPolicies = {std::string(ua_policy::Aes128Sha256RsaOaep)};
-  options.allowNone = false;
+  options.endpoints = {
+      {std::string(ua_policy::Aes128Sha256RsaOaep), UaSecurityMode::Sign},
+      {std::string(ua_policy::Aes128Sha256RsaOaep), UaSecurityMode::SignAndEncrypt}};
   Connect();
   UaTestSecureChannel notOffered(Client(ua_policy::Basic256Sha256, UaSecurityMode::Sign));
   EXPECT_EQ(Open(notOffered), ua_status::BadSecurityPolicyRejected);

@@ -4,7 +4,7 @@
 
 #include "toolkit/opcua/ua_binary_writer.h"
 #include "toolkit/opcua/ua_secure_chunk.h"
-#include "ua_test_certificate.h"
+#include "ua_test_certificates.h"
 
 namespace {
 std::string Hex(const std::uint8_t* data, std::size_t size) {
@@ -140,12 +140,12 @@ TEST(UaSecureChunk, SymmetricChunksFillTheBufferAndRejectEveryFlippedBit) {
 }
 
 TEST(UaSecureChunk, AsymmetricChunksOfEveryPolicyAndKeySizeRoundTrip) {
-  const UaTestCertificate& small = SharedTestCertificate(2048, "urn:test:client");
-  const UaTestCertificate& large = SharedTestCertificate(4096, "urn:test:server");
-  UaRsaKey smallPrivate = UaRsaKey::FromPrivateKey(small.privateKey);
-  UaRsaKey smallPublic = UaRsaKey::FromCertificate(small.der);
-  UaRsaKey largePrivate = UaRsaKey::FromPrivateKey(large.privateKey);
-  UaRsaKey largePublic = UaRsaKey::FromCertificate(large.der);
+  const UaApplicationCertificate& small = SharedTestCertificate(2048, "urn:test:client");
+  const UaApplicationCertificate& large = SharedTestCertificate(4096, "urn:test:server");
+  UaRsaKey smallPrivate = UaRsaKey::FromKey(small.key);
+  UaRsaKey smallPublic = UaRsaKey::FromCertificate(DerString(small));
+  UaRsaKey largePrivate = UaRsaKey::FromKey(large.key);
+  UaRsaKey largePublic = UaRsaKey::FromCertificate(DerString(large));
   ASSERT_TRUE(smallPrivate.Matches(smallPublic));
   ASSERT_FALSE(smallPrivate.Matches(largePublic));
   struct Pair {

@@ -5,26 +5,24 @@
 #include "fake_item_tree.h"
 #include "toolkit/opcua/ua_address_space.h"
 #include "toolkit/opcua/ua_server.h"
-#include "ua_test_certificate.h"
+#include "ua_test_certificates.h"
 #include "ua_test_client.h"
 
 namespace {
-const UaTestCertificate& Server() {
+const UaApplicationCertificate& Server() {
   return SharedTestCertificate(2048, "urn:Varnok:Zelvox");
 }
 
 UaServerOptions SecuredOptions() {
   UaServerOptions options;
   options.port = 0;
-  options.certificate = Server().der;
-  options.privateKey = Server().privateKey;
-  options.validateClientCertificate = [](const std::string&) { return ua_status::Good; };
+  options.security = TestServerSecurity(Server());
   return options;
 }
 
 UaClientSecurity Client(std::string_view policy, UaSecurityMode mode,
-                        const UaTestCertificate& certificate) {
-  return {policy, mode, certificate.der, certificate.privateKey, Server().der};
+                        const UaApplicationCertificate& certificate, const std::string& uri) {
+  return ClientSecurity(policy, mode, certificate, uri, DerString(Server()));
 }
 }  // namespace
 
@@ -39,12 +37,12 @@ TEST(UaSecureSession, EveryPolicyReadsManyValuesAfterBothSidesProvedTheirKeys) {
   UaServer server(tree, SecuredOptions());
   std::string error;
   ASSERT_TRUE(server.Start(&error)) << error;
-  const UaTestCertificate& mine = SharedTestCertificate(2048, "urn:test:client");
+  const UaApplicationCertificate& mine = SharedTestCertificate(2048, "urn:test:client");
   for (const UaSecurityPolicy* policy : SecuredPolicies()) {
     for (UaSecurityMode mode : {UaSecurityMode::Sign, UaSecurityMode::SignAndEncrypt}) {
       SCOPED_TRACE(std::string(policy->uri) + " mode " + std::to_string(static_cast<int>(mode)));
       UaTestClient client;
-      client.SetSecurity(Client(policy->uri, mode, mine));
+      client.SetSecurity(Client(policy->uri, mode, mine, "urn:test:client"));
       ASSERT_TRUE(client.Connect(server.Port()));
       // The client checks the server's signature of its certificate and nonce, the server the
       // client's signature of the server certificate and nonce.
@@ -64,10 +62,11 @@ TEST(UaSecureSession, ASessionIsActivatedOnlyByTheApplicationThatCreatedIt) {
   tree.Add("", "Check Device", VT_BSTR, Variant::Bstr(u"ok"));
   UaServer server(tree, SecuredOptions());
   ASSERT_TRUE(server.Start(nullptr));
-  const UaTestCertificate& owner = SharedTestCertificate(2048, "urn:test:client");
-  const UaTestCertificate& other = SharedTestCertificate(2048, "urn:test:other");
+  const UaApplicationCertificate& owner = SharedTestCertificate(2048, "urn:test:client");
+  const UaApplicationCertificate& other = SharedTestCertificate(2048, "urn:test:other");
   UaTestClient creator;
-  creator.SetSecurity(Client(ua_policy::Aes256Sha256RsaPss, UaSecurityMode::SignAndEncrypt, owner));
+  creator.SetSecurity(Client(ua_policy::Aes256Sha256RsaPss, UaSecurityMode::SignAndEncrypt, owner,
+                             "urn:test:client"));
   ASSERT_TRUE(creator.Connect(server.Port()));
   ASSERT_EQ(creator.CreateSession(), ua_status::Good);
 
@@ -79,8 +78,8 @@ TEST(UaSecureSession, ASessionIsActivatedOnlyByTheApplicationThatCreatedIt) {
   EXPECT_EQ(plain.ActivateSession(UaTestClient::AnonymousIdentity()),
             ua_status::BadSecurityChecksFailed);
   UaTestClient stranger;
-  stranger.SetSecurity(
-      Client(ua_policy::Aes256Sha256RsaPss, UaSecurityMode::SignAndEncrypt, other));
+  stranger.SetSecurity(Client(ua_policy::Aes256Sha256RsaPss, UaSecurityMode::SignAndEncrypt, other,
+                              "urn:test:other"));
   ASSERT_TRUE(stranger.Connect(server.Port()));
   stranger.SetAuthenticationToken(creator.AuthenticationToken());
   EXPECT_EQ(stranger.ActivateSession(UaTestClient::AnonymousIdentity()),
@@ -89,8 +88,8 @@ TEST(UaSecureSession, ASessionIsActivatedOnlyByTheApplicationThatCreatedIt) {
   // The same application on a new channel must sign the session's last nonce, which a second
   // client of it that never saw the nonce cannot.
   UaTestClient sameApplication;
-  sameApplication.SetSecurity(
-      Client(ua_policy::Aes256Sha256RsaPss, UaSecurityMode::SignAndEncrypt, owner));
+  sameApplication.SetSecurity(Client(ua_policy::Aes256Sha256RsaPss, UaSecurityMode::SignAndEncrypt,
+                                     owner, "urn:test:client"));
   ASSERT_TRUE(sameApplication.Connect(server.Port()));
   sameApplication.SetAuthenticationToken(creator.AuthenticationToken());
   EXPECT_EQ(sameApplication.ActivateSession(UaTestClient::AnonymousIdentity()),

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "platform/secure_random.h"
+#include "toolkit/opcua/ua_address_space.h"
 #include "toolkit/opcua/ua_binary_writer.h"
 #include "toolkit/opcua/ua_node_ids.h"
 #include "toolkit/opcua/ua_secure_chunk.h"
@@ -155,7 +156,7 @@ bool UaTestClient::OpenSession() {
 UaStatusCode UaTestClient::CreateSession(const std::string& name) {
   std::vector<std::uint8_t> body, response;
   UaBinaryWriter w(body);
-  w.NullString();  // application description
+  w.String(m_channel.Security().applicationUri);  // application description
   w.NullString();
   w.LocalizedText({});
   w.UInt32(1);
@@ -181,7 +182,7 @@ UaStatusCode UaTestClient::CreateSession(const std::string& name) {
     m_authenticationToken = r.NodeId();
     r.Double();
     m_serverNonce = r.ByteString();
-    r.ByteString();                                        // server certificate
+    m_serverCertificate = r.ByteString();
     for (std::uint32_t n = r.ArrayLength(); n > 0; --n) {  // endpoints
       r.String();
       r.String();
@@ -240,6 +241,22 @@ std::string UaTestClient::EndpointCertificate() {
   } catch (const UaDecodeError&) {
     return {};
   }
+}
+
+UaExtensionObject UaTestClient::UserNameIdentity(const std::string& policyId,
+                                                 const std::string& user, const std::string& secret,
+                                                 const std::string& algorithm) {
+  UaExtensionObject token;
+  token.typeId = UaNodeId::Numeric(0, ua_id::UserNameIdentityToken);
+  token.encoding = 1;
+  std::vector<std::uint8_t> body;
+  UaBinaryWriter w(body);
+  w.String(policyId);
+  w.String(user);
+  w.ByteString(secret);
+  w.String(algorithm);
+  token.body.assign(body.begin(), body.end());
+  return token;
 }
 
 UaExtensionObject UaTestClient::AnonymousIdentity(const std::string& policyId) {
@@ -341,4 +358,21 @@ std::string UaTestClient::SendRawAndReadUntilClosed(const std::vector<std::uint8
     out.append(buffer, static_cast<std::size_t>(n));
   }
   return out;
+}
+
+UaStatusCode UaTestClient::WriteValue(const std::string& itemId, UaVariant value) {
+  std::vector<std::uint8_t> body, response;
+  UaBinaryWriter w(body);
+  w.ArrayLength(1);
+  w.NodeId(UaNodeId::String(kItemNamespace, itemId));
+  w.UInt32(ua_attr::Value);
+  w.NullString();
+  w.DataValue(UaDataValue::Of(std::move(value)));
+  UaStatusCode fault = ua_status::Good;
+  if (Call(ua_id::WriteRequest, body, response, &fault) != ua_id::WriteResponse) {
+    return fault;
+  }
+  UaBinaryReader r(response.data(), response.size());
+  r.ArrayLength(4);
+  return r.UInt32();
 }

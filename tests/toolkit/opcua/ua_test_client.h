@@ -36,6 +36,14 @@ class UaTestClient {
   // ActivateSession with `identity` as the user identity token; its status.
   UaStatusCode ActivateSession(const UaExtensionObject& identity);
   static UaExtensionObject AnonymousIdentity(const std::string& policyId = "anonymous");
+  // A UserNameIdentityToken whose password field holds `secret` as given (see
+  // EncryptTestPassword).
+  static UaExtensionObject UserNameIdentity(const std::string& policyId, const std::string& user,
+                                            const std::string& secret,
+                                            const std::string& algorithm);
+  // What the last CreateSession answered: the server's nonce and certificate.
+  const std::string& ServerNonce() const { return m_serverNonce; }
+  const std::string& ServerCertificate() const { return m_serverCertificate; }
   // The session the requests name (to present another client's token).
   const UaNodeId& AuthenticationToken() const { return m_authenticationToken; }
   void SetAuthenticationToken(UaNodeId token) { m_authenticationToken = std::move(token); }
@@ -57,6 +65,9 @@ class UaTestClient {
   std::uint32_t CreateSubscription(double intervalMs, std::uint32_t lifetimeCount,
                                    std::uint32_t maxKeepAliveCount);
 
+  // Writes `value` to the Value of the item `itemId`; the operation's status, or the fault.
+  UaStatusCode WriteValue(const std::string& itemId, UaVariant value);
+
   std::optional<std::vector<UaDataValue>> Read(const std::vector<UaNodeId>& nodes,
                                                double maxAge = 1000);
   static std::vector<std::uint8_t> ReadRequestBody(const std::vector<UaNodeId>& nodes,
@@ -70,8 +81,9 @@ class UaTestClient {
   int m_fd = -1;
   UaTestSecureChannel m_channel;
   UaStatusCode m_openStatus = ua_status::Good;
-  std::string m_serverNonce;  // the last one, which ActivateSession signs
   std::uint32_t m_sequence = 0;
   std::uint32_t m_requestId = 0;
   UaNodeId m_authenticationToken;
+  std::string m_serverNonce;  // the last one, which ActivateSession signs
+  std::string m_serverCertificate;
 };

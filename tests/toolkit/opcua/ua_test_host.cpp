@@ -10,13 +10,15 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 
 #include "fake_item_tree.h"
 #include "platform/change_type.h"
 #include "toolkit/opcua/ua_crypto.h"
 #include "toolkit/opcua/ua_server.h"
-#include "ua_test_certificate.h"
+#include "ua_test_certificates.h"
+#include "ua_test_secure_channel.h"
 
 namespace {
 void Populate(FakeItemTree& tree) {
@@ -45,17 +47,24 @@ std::string ReadFile(const std::filesystem::path& path) {
 
 // A certificate of its own in `folder` and a trust list of the certificates in folder/trusted.
 void OfferSecurity(UaServerOptions& options, const std::filesystem::path& folder) {
-  UaTestCertificate own = MakeTestCertificate(2048, options.applicationUri);
+  UaCertificateRequest request;
+  request.applicationUri = options.applicationUri;
+  request.applicationName = options.applicationName;
+  request.hostNames = {"localhost"};
+  request.addresses = {"127.0.0.1"};
+  std::string error;
+  auto own = UaCreateApplicationCertificate(request, &error);
+  if (!own) throw std::runtime_error(error);
   std::filesystem::create_directories(folder / "trusted");
-  std::ofstream(folder / "server.der", std::ios::binary) << own.der;
-  options.certificate = own.der;
-  options.privateKey = own.privateKey;
-  options.validateClientCertificate = [folder](const std::string& chain) {
-    std::string_view leaf = UaLeafCertificate(chain);
+  std::ofstream(folder / "server.der", std::ios::binary) << DerString(*own);
+  options.security = TestServerSecurity(*own);
+  options.security.validateClientCertificate = [folder](std::span<const std::uint8_t> chain) {
+    std::string_view leaf =
+        UaLeafCertificate({reinterpret_cast<const char*>(chain.data()), chain.size()});
     for (const auto& entry : std::filesystem::directory_iterator(folder / "trusted")) {
-      if (ReadFile(entry.path()) == leaf) return ua_status::Good;
+      if (ReadFile(entry.path()) == leaf) return UaCertificateCheck{};
     }
-    return ua_status::BadSecurityChecksFailed;
+    return UaCertificateCheck{ua_status::BadCertificateUntrusted, "not in the trusted folder"};
   };
 }
 }  // namespace

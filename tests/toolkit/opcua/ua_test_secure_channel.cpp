@@ -9,10 +9,37 @@
 #include "toolkit/opcua/ua_node_ids.h"
 #include "toolkit/opcua/ua_secure_chunk.h"
 
+UaClientSecurity ClientSecurity(std::string_view policy, UaSecurityMode mode,
+                                const UaApplicationCertificate& client, std::string applicationUri,
+                                std::string serverCertificate) {
+  return {policy,
+          mode,
+          std::move(applicationUri),
+          std::string(client.der.begin(), client.der.end()),
+          client.key,
+          std::move(serverCertificate)};
+}
+
+UaSecurityOptions TestServerSecurity(const UaApplicationCertificate& server, bool withNone) {
+  UaSecurityOptions security;
+  security.endpoints.clear();
+  if (withNone) security.endpoints.push_back({std::string(ua_policy::None), UaSecurityMode::None});
+  for (const UaSecurityPolicy* policy : SecuredPolicies()) {
+    for (UaSecurityMode mode : {UaSecurityMode::Sign, UaSecurityMode::SignAndEncrypt}) {
+      security.endpoints.push_back({std::string(policy->uri), mode});
+    }
+  }
+  security.certificate = std::make_shared<UaApplicationCertificate>(server);
+  security.validateClientCertificate = [](std::span<const std::uint8_t>) {
+    return UaCertificateCheck{};
+  };
+  return security;
+}
+
 UaTestSecureChannel::UaTestSecureChannel(const UaClientSecurity& security)
     : m_security(security), m_policy(FindSecurityPolicy(security.policyUri)) {
   if (m_policy == nullptr) m_policy = FindSecurityPolicy(ua_policy::None);
-  m_clientKey = UaRsaKey::FromPrivateKey(security.privateKey);
+  m_clientKey = UaRsaKey::FromKey(security.key);
   m_serverKey = UaRsaKey::FromCertificate(security.serverCertificate);
 }
 

@@ -7,17 +7,30 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/opcua/ua_application_certificate.h"
 #include "toolkit/opcua/ua_channel_keys.h"
+#include "toolkit/opcua/ua_security_options.h"
 #include "toolkit/opcua/ua_security_policy.h"
 #include "toolkit/opcua/ua_status_codes.h"
 
 struct UaClientSecurity {
   std::string_view policyUri = ua_policy::None;
   UaSecurityMode mode = UaSecurityMode::None;
+  std::string applicationUri;     // the client's, as its certificate names it
   std::string certificate;        // the client's (DER)
-  std::string privateKey;         // its key (PEM)
+  std::shared_ptr<EVP_PKEY> key;  // its private key
   std::string serverCertificate;  // DER
 };
+
+// `client` (whose certificate names `applicationUri`) under `policy` and `mode` to a server
+// with `serverCertificate`.
+UaClientSecurity ClientSecurity(std::string_view policy, UaSecurityMode mode,
+                                const UaApplicationCertificate& client, std::string applicationUri,
+                                std::string serverCertificate);
+
+// A server's security offering policy None (when `withNone`) and every secured policy in both
+// modes with `server`'s certificate; every client certificate is accepted.
+UaSecurityOptions TestServerSecurity(const UaApplicationCertificate& server, bool withNone = true);
 
 class UaTestSecureChannel {
  public:
