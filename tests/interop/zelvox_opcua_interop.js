@@ -10,7 +10,8 @@ const {
   OPCUAClient, AttributeIds, BrowseDirection, DataType, StatusCodes,
   coerceNodeId, CreateSubscriptionRequest, CreateMonitoredItemsRequest, PublishRequest,
   SetTriggeringRequest, TransferSubscriptionsRequest, DataChangeFilter, DataChangeTrigger,
-  DeadbandType, MonitoringMode, TimestampsToReturn, UserTokenType,
+  DeadbandType, MonitoringMode, TimestampsToReturn, UserTokenType, MessageSecurityMode,
+  SecurityPolicy,
 } = require("node-opcua-client");
 const { OPCUACertificateManager } = require("node-opcua-certificate-manager");
 const { BrowseRequest } = require("node-opcua-service-browse");
@@ -600,6 +601,32 @@ async function stopZelvox(zelvox) {
     await goodValue(s, typeItem("1/1/14"), DataType.Int16, -2, 1000);
     await s.close();
     await c.disconnect();
+  });
+
+  await scenario("an untrusted client certificate is refused, and accepted after zelvox-tool pki trust", async () => {
+    // A client of its own that accepts zelvox's self-signed certificate.
+    const secureClient = () => makeClientWith(new OPCUACertificateManager({
+      rootFolder: path.join(tmp, "pki-secure"), automaticallyAcceptUnknownCertificate: true,
+    }), { securityPolicy: SecurityPolicy.Aes256_Sha256_RsaPss,
+      securityMode: MessageSecurityMode.SignAndEncrypt });
+    const readSecured = async () => {
+      const c = secureClient();
+      try {
+        await c.connect(endpoint);
+        const s = await c.createSession();
+        await goodValue(s, typeItem("1/1/14"), DataType.Int16, -2, 1000);
+        await s.close();
+      } finally {
+        await c.disconnect();
+      }
+    };
+    await assert.rejects(readSecured());
+    // The refused certificate waits in rejected/certs for the administrator.
+    const rejectedFolder = path.join(home, "pki", "rejected", "certs");
+    const rejected = fs.readdirSync(rejectedFolder);
+    assert.strictEqual(rejected.length, 1, "rejected: " + rejected);
+    tool(["pki", "trust", path.join(rejectedFolder, rejected[0])]);
+    await readSecured();
   });
 
   await session.close();
