@@ -209,10 +209,14 @@ TEST(UaLoginThrottle, BlocksAnAddressForADoublingTimeAfterRepeatedFailures) {
   for (int i = 0; i < 5; ++i) throttle.Failed("192.0.2.3", now);
   throttle.Succeeded("192.0.2.3");
   EXPECT_TRUE(throttle.Allowed("192.0.2.3", now));
-  // The table stays bounded.
+  // The table stays bounded: the address that failed longest ago makes room.
   UaLoginThrottle small({3, 1000, 60000, 900000, 4});
-  for (int i = 0; i < 100; ++i) small.Failed("10.0.0." + std::to_string(i), now + i);
-  EXPECT_TRUE(small.Allowed("10.0.0.1", now + 200));
+  for (int i = 0; i < 10; ++i) {
+    for (int k = 0; k < 4; ++k) small.Failed("10.0.0." + std::to_string(i), now + i);
+  }
+  EXPECT_FALSE(small.Allowed("10.0.0.9", now + 10));
+  EXPECT_FALSE(small.Allowed("10.0.0.6", now + 10));
+  EXPECT_TRUE(small.Allowed("10.0.0.5", now + 10));
 }
 
 TEST(UaEndpointUrls, AdvertiseTheClientsHostOnlyWhereTheServerListens) {
