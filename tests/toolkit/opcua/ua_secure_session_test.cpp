@@ -95,6 +95,13 @@ TEST(UaSecureSession, ASessionIsActivatedOnlyByTheApplicationThatCreatedIt) {
   EXPECT_EQ(sameApplication.ActivateSession(UaTestClient::AnonymousIdentity()),
             ua_status::BadApplicationSignatureInvalid);
 
+  // An application whose certificate names another application URI gets no session.
+  UaTestClient impostor;
+  impostor.SetSecurity(
+      Client(ua_policy::Basic256Sha256, UaSecurityMode::Sign, owner, "urn:test:impostor"));
+  ASSERT_TRUE(impostor.Connect(server.Port()));
+  EXPECT_EQ(impostor.CreateSession(), ua_status::BadCertificateUriInvalid);
+
   EXPECT_EQ(creator.ActivateSession(UaTestClient::AnonymousIdentity()), ua_status::Good);
   auto values = creator.Read({UaNodeId::String(kItemNamespace, "Check Device")});
   ASSERT_TRUE(values.has_value());
