@@ -2,11 +2,13 @@
 // (256 group addresses to a middle group), beside node-opcua's reference server with as many
 // variables, with the same load client of ours: 1,000 values per Read with maxAge 0 and
 // 10,000, single reads with 16 outstanding, the server's CPU per Read, and zelvox's start-up
-// time and resident memory per item. The benchmark's argument is the number of items;
+// time and resident memory per item; the same Read under each secured policy with SignAndEncrypt
+// against policy None, with their ratio. The benchmark's argument is the number of items;
 // "DeviceReads" runs zelvox with the setting UaDeviceReads 1 (maxAge 0 queues group reads).
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -17,6 +19,8 @@
 #include "synthetic_esf.h"
 #include "toolkit/opcua/ua_address_space.h"
 #include "toolkit/opcua/ua_node_ids.h"
+#include "toolkit/opcua/ua_security_policy.h"
+#include "ua_test_certificates.h"
 #include "ua_test_client.h"
 
 namespace {
@@ -26,6 +30,7 @@ constexpr int kPerRead = 1000;
 // benchmark program ends.
 struct Served {
   std::unique_ptr<ChildProbe> process;
+  std::string home;  // zelvox's settings folder
   std::uint16_t port = 0;
   std::vector<UaNodeId> nodes;  // 1,000 items spread over the project
   std::string error;
@@ -46,6 +51,7 @@ Served StartZelvox(int items, bool deviceReads) {
   Served s;
   std::string dir = TempDir();
   std::string home = dir + "/home";
+  s.home = home;
   std::filesystem::create_directories(home);
   std::vector<std::string> env = {"ZELVOX_HOME=" + home};
   SyntheticEsfShape shape;
@@ -205,6 +211,59 @@ void BM_Reference_SingleReads16Outstanding(benchmark::State& state) {
   SingleReads16Outstanding(state, Server::Reference);
 }
 
+// The 1,000-value Read (maxAge 0) over a channel under `policy` with SignAndEncrypt and over one
+// with policy None, in turns on the same server: the time of each and the ratio of the two.
+void Read1000SignAndEncryptAgainstNone(benchmark::State& state, std::string_view policy) {
+  Served& s = ServedBy(Server::Zelvox, static_cast<int>(state.range(0)));
+  UaTestClient plain;
+  if (!Connect(state, s, plain)) return;
+  // The bench client's certificate is put among zelvox's trusted ones.
+  const UaApplicationCertificate& mine = SharedTestCertificate(2048, "urn:Varnok:Zelvox:Bench");
+  std::filesystem::create_directories(s.home + "/pki/trusted/certs");
+  std::ofstream(s.home + "/pki/trusted/certs/bench.der", std::ios::binary) << DerString(mine);
+  UaTestClient secured;
+  secured.SetSecurity(ClientSecurity(policy, UaSecurityMode::SignAndEncrypt, mine,
+                                     "urn:Varnok:Zelvox:Bench", plain.EndpointCertificate()));
+  if (!secured.Connect(s.port) || !secured.OpenSession()) {
+    state.SkipWithError("cannot open a session under SignAndEncrypt");
+    return;
+  }
+  auto body = UaTestClient::ReadRequestBody(s.nodes, 0);
+  std::vector<std::uint8_t> response;
+  plain.Call(ua_id::ReadRequest, body, response);
+  double noneSeconds = 0;
+  double securedSeconds = 0;
+  for (auto _ : state) {
+    auto t0 = std::chrono::steady_clock::now();
+    bool ok = plain.Call(ua_id::ReadRequest, body, response) == ua_id::ReadResponse;
+    auto t1 = std::chrono::steady_clock::now();
+    ok = ok && secured.Call(ua_id::ReadRequest, body, response) == ua_id::ReadResponse;
+    auto t2 = std::chrono::steady_clock::now();
+    if (!ok) {
+      state.SkipWithError("read failed");
+      break;
+    }
+    noneSeconds += std::chrono::duration<double>(t1 - t0).count();
+    securedSeconds += std::chrono::duration<double>(t2 - t1).count();
+  }
+  plain.CloseSession();
+  secured.CloseSession();
+  if (state.iterations() == 0 || noneSeconds <= 0) return;
+  const double n = static_cast<double>(state.iterations());
+  state.counters["none_ms_per_read"] = noneSeconds * 1e3 / n;
+  state.counters["encrypted_ms_per_read"] = securedSeconds * 1e3 / n;
+  state.counters["ratio"] = securedSeconds / noneSeconds;
+}
+void BM_Zelvox_Read1000_Basic256Sha256_vs_None(benchmark::State& state) {
+  Read1000SignAndEncryptAgainstNone(state, ua_policy::Basic256Sha256);
+}
+void BM_Zelvox_Read1000_Aes128Sha256RsaOaep_vs_None(benchmark::State& state) {
+  Read1000SignAndEncryptAgainstNone(state, ua_policy::Aes128Sha256RsaOaep);
+}
+void BM_Zelvox_Read1000_Aes256Sha256RsaPss_vs_None(benchmark::State& state) {
+  Read1000SignAndEncryptAgainstNone(state, ua_policy::Aes256Sha256RsaPss);
+}
+
 // Start-up of zelvox with the project, and its resident memory per item: the difference
 // between the two project sizes, so that the program's own memory drops out.
 void BM_Zelvox_StartupAndMemory(benchmark::State& state) {
@@ -233,5 +292,8 @@ BENCHMARK(BM_Reference_Read1000_MaxAge0) SIZES;
 BENCHMARK(BM_Reference_Read1000_MaxAge10000) SIZES;
 BENCHMARK(BM_Zelvox_SingleReads16Outstanding) SIZES;
 BENCHMARK(BM_Reference_SingleReads16Outstanding) SIZES;
+BENCHMARK(BM_Zelvox_Read1000_Basic256Sha256_vs_None)->Arg(1000)->UseRealTime();
+BENCHMARK(BM_Zelvox_Read1000_Aes128Sha256RsaOaep_vs_None)->Arg(1000)->UseRealTime();
+BENCHMARK(BM_Zelvox_Read1000_Aes256Sha256RsaPss_vs_None)->Arg(1000)->UseRealTime();
 BENCHMARK(BM_Zelvox_StartupAndMemory)->Iterations(1)->Unit(benchmark::kSecond);
 }  // namespace

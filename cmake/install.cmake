@@ -38,7 +38,7 @@ foreach(program zelvox zelvox-tool)
     set(description "zelvox keeps the value, quality and time stamp of every group address of a KNX project from the bus and serves them over OPC UA. With --headless it runs without a window, as the systemd service zelvox.service does.")
   else()
     set(summary "offline work on Zelvox projects, settings and addresses")
-    set(description "zelvox-tool imports ESF exports into project files, converts ETS4 exports, chooses the bus interface, shows and changes the settings, and parses, formats, encodes and decodes addresses and group values, for scripts and for setting up a machine over a shell.")
+    set(description "zelvox-tool imports ESF exports into project files, converts ETS4 exports, chooses the bus interface, shows and changes the settings, manages the OPC UA users and trusted client certificates, and parses, formats, encodes and decodes addresses and group values, for scripts and for setting up a machine over a shell.")
   endif()
   set(page ${CMAKE_BINARY_DIR}/man/${program}.1)
   add_custom_command(

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "app/opcua_security.h"
 #include "project/equal_no_case.h"
 
 namespace {
@@ -66,6 +67,24 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       line.simulate = true;
     } else if (EqualNoCase(name, "listen-any")) {
       line.listenAny = true;
+    } else if (EqualNoCase(name, "allow-insecure")) {
+      line.allowInsecure = true;
+    } else if (EqualNoCase(name, "anonymous")) {
+      line.anonymous = true;
+    } else if (EqualNoCase(name, "no-anonymous")) {
+      line.anonymous = false;
+    } else if (EqualNoCase(name, "security-policies")) {
+      if (!value && i + 1 < args.size()) value = args[++i];
+      line.securityPolicies = value ? ParseSecurityPolicies(*value) : std::nullopt;
+      if (!line.securityPolicies) {
+        line.error =
+            "--security-policies needs a comma-separated list of None, Basic256Sha256, "
+            "Aes128_Sha256_RsaOaep, Aes256_Sha256_RsaPss";
+      }
+    } else if (EqualNoCase(name, "security-modes")) {
+      if (!value && i + 1 < args.size()) value = args[++i];
+      line.securityModes = value ? ParseSecurityModes(*value) : std::nullopt;
+      if (!line.securityModes) line.error = "--security-modes needs Sign, SignAndEncrypt or both";
     } else if (EqualNoCase(name, "help") || name == "h") {
       line.help = true;
     } else if (EqualNoCase(name, "opcua-port") || EqualNoCase(name, "port")) {
@@ -87,13 +106,23 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 
 const char* CommandLineUsage() {
   return "usage: zelvox [PROJECT.zlv] [--headless] [--simulate] [--opcua-port N] [--listen-any]\n"
-         "              [--log-level LEVEL]\n"
+         "              [--allow-insecure] [--security-policies LIST] [--security-modes LIST]\n"
+         "              [--anonymous | --no-anonymous] [--log-level LEVEL]\n"
          "       zelvox /RegServer | /UnregServer\n"
          "options:\n"
          "  --headless      run as a service without a window; stop with SIGTERM or SIGINT\n"
          "  --simulate      switch simulation mode on after the start\n"
          "  --opcua-port N  serve OPC UA on port N (default 4840; 0 picks a free port)\n"
-         "  --listen-any    listen on all interfaces instead of 127.0.0.1 only\n"
+         "  --listen-any    listen on all interfaces instead of 127.0.0.1 only; then only\n"
+         "                  secured endpoints and user login are offered\n"
+         "  --allow-insecure  with --listen-any: offer security policy None and anonymous login\n"
+         "                  too, as the settings say (a warning is logged at start)\n"
+         "  --security-policies LIST  the OPC UA security policies offered, comma-separated:\n"
+         "                  None, Basic256Sha256, Aes128_Sha256_RsaOaep (aes128),\n"
+         "                  Aes256_Sha256_RsaPss (aes256); default: all (OpcUaSecurityPolicies)\n"
+         "  --security-modes LIST  modes of the secured policies: Sign, SignAndEncrypt;\n"
+         "                  default: both (OpcUaSecurityModes)\n"
+         "  --anonymous, --no-anonymous  allow or refuse anonymous login (OpcUaAnonymous)\n"
          "  --log-level LEVEL  log messages up to LEVEL to stderr: error, warning, notice\n"
          "                  (default), info or debug; the setting \"LogLevel\" chooses it\n"
          "                  when the option is not given\n"
@@ -104,6 +133,10 @@ const char* CommandLineUsage() {
          "  NOTIFY_SOCKET   set by systemd: readiness and watchdog go there (Type=notify)\n"
          "files:\n"
          "  ../share/zelvox  language files, manual and demo, found beside the program\n"
+         "  $ZELVOX_HOME/pki  the OPC UA certificates: own/ (made at the first start),\n"
+         "                  trusted/, issuers/ (certs, crl), rejected/ (refused clients; see\n"
+         "                  zelvox-tool pki)\n"
+         "  $ZELVOX_HOME/users  the OPC UA users (zelvox-tool user)\n"
          "settings (section Parameter of $ZELVOX_HOME/HKCU.reg), among them:\n"
          "  UaDeviceReads   0 (default): an OPC UA Read returns the cached value, which the bus\n"
          "                  keeps current; only an item without a value is read from the bus\n"

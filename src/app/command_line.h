@@ -23,6 +23,12 @@ struct CommandLine {
   bool simulate = false;
   std::optional<std::uint16_t> opcUaPort;
   bool listenAny = false;
+  // OPC UA security overrides: policies and modes (bits as in the settings), anonymous login,
+  // and the insecure endpoint and anonymous login beyond loopback.
+  std::optional<std::uint32_t> securityPolicies;
+  std::optional<std::uint32_t> securityModes;
+  std::optional<bool> anonymous;
+  bool allowInsecure = false;
   // "--log-level": overrides the "LogLevel" setting.
   std::optional<LogLevel> logLevel;
   bool help = false;

@@ -12,8 +12,17 @@ namespace {
 constexpr std::array<std::int32_t, 5> kPingTimes{0, 15, 30, 60, 120};
 
 // The ranges follow what a dialog or menu can set; the values that no dialog sets are kept to
-// ranges in which the bus worker neither spins (a zero pause) nor stalls.
-constexpr std::array<SettingDefinition, 24> kSettings{{
+// ranges in which the bus worker neither spins (a zero pause) nor stalls. The meanings of the
+// OPC UA security settings are too long for one line of the table.
+constexpr std::string_view kPoliciesMeaning =
+    "OPC UA policies, the sum of 1 None, 2 Basic256Sha256, 4 Aes128_Sha256_RsaOaep, "
+    "8 Aes256_Sha256_RsaPss (None only on 127.0.0.1 unless --allow-insecure)";
+constexpr std::string_view kModesMeaning =
+    "modes of the secured OPC UA policies: 1 Sign, 2 SignAndEncrypt, 3 both";
+constexpr std::string_view kAnonymousMeaning =
+    "1: anonymous OPC UA login (only on 127.0.0.1 unless --allow-insecure), 0: users only";
+
+constexpr std::array<SettingDefinition, 27> kSettings{{
     {"UseGMT", false, 1, 0, 1, {}, "1: time stamps in UTC, 0: local time (from the next start)"},
     {"ReadLinks", false, 1, 0, 1, {}, "1: a received value also goes to the linked items"},
     {"InitRead", false, 1, 0, 1, {}, "1: items marked for the initial read are read at open"},
@@ -36,6 +45,9 @@ constexpr std::array<SettingDefinition, 24> kSettings{{
     {"AddressLevels", false, 2, 2, 3, {}, "busmonitor addresses in 2 or 3 levels"},
     {kOpcUaPortValue, false, 4840, 0, 65535, {}, "OPC UA port (0 picks a free one)"},
     {kOpcUaListenAnyValue, false, 0, 0, 1, {}, "1: OPC UA on all interfaces, 0: 127.0.0.1 only"},
+    {kOpcUaSecurityPoliciesValue, false, 15, 1, 15, {}, kPoliciesMeaning},
+    {kOpcUaSecurityModesValue, false, 3, 1, 3, {}, kModesMeaning},
+    {kOpcUaAnonymousValue, false, 1, 0, 1, {}, kAnonymousMeaning},
     {"UaDeviceReads", false, 0, 0, 1, {}, "1: an OPC UA Read with maxAge 0 reads the device"},
     {"LogLevel", false, 5, 3, 7, {}, "log level: 3 error, 4 warning, 5 notice, 6 info, 7 debug"},
 }};

@@ -37,3 +37,7 @@ std::optional<std::int32_t> CheckSettingNumber(const SettingDefinition& setting,
 // The names of the OPC UA endpoint settings, which the application reads when it starts serving.
 inline constexpr const char* kOpcUaPortValue = "OpcUaPort";
 inline constexpr const char* kOpcUaListenAnyValue = "OpcUaListenAny";
+// The OPC UA security: policies and modes offered (bits), and whether anonymous login is.
+inline constexpr const char* kOpcUaSecurityPoliciesValue = "OpcUaSecurityPolicies";
+inline constexpr const char* kOpcUaSecurityModesValue = "OpcUaSecurityModes";
+inline constexpr const char* kOpcUaAnonymousValue = "OpcUaAnonymous";

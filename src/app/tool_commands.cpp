@@ -14,10 +14,12 @@ int RunImportEsf(ToolArgs args, std::ostream& out, std::ostream& err);
 int RunConvertEts4(ToolArgs args, std::ostream& out, std::ostream& err);
 int RunInterface(ToolArgs args, std::ostream& out, std::ostream& err);
 int RunSettings(ToolArgs args, std::ostream& out, std::ostream& err);
+int RunPki(ToolArgs args, std::ostream& out, std::ostream& err);
+int RunUser(ToolArgs args, std::ostream& out, std::ostream& err);
 
 namespace {
 
-constexpr std::array<ToolCommand, 11> kCommands{{
+constexpr std::array<ToolCommand, 13> kCommands{{
     {"ga-parse", "TEXT", "the group address of an address text, in decimal", RunGaParse},
     {"ga-format", "VALUE --levels 2|3", "a group address (decimal or 0x hex) as text", RunGaFormat},
     {"eis-type", "TEXT",
@@ -46,6 +48,15 @@ constexpr std::array<ToolCommand, 11> kCommands{{
     {"settings", "[get NAME | set NAME VALUE]",
      "the settings with value, default and allowed values; or one value; or sets one (checked)",
      RunSettings},
+    {"pki", "[list | trust CERTIFICATE | reject CERTIFICATE]",
+     "the OPC UA certificates ($ZELVOX_HOME/pki): folder, thumbprint, end of validity,\n"
+     "      subject and file (TAB-separated); or trusts a client certificate (a DER or PEM file,\n"
+     "      or the thumbprint of a rejected one, at least its first 8 digits); or rejects one",
+     RunPki},
+    {"user", "[list | add NAME [--read-only] | remove NAME]",
+     "the OPC UA users and their access; or adds a user (or sets a new password), read from\n"
+     "      the terminal without echo, or one line from standard input; or removes one",
+     RunUser},
 }};
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <clocale>
 #include <filesystem>
 
+#include "app/opcua_security.h"
 #include "app/registration_script_text.h"
 #include "app/setting_definitions.h"
 #include "app/single_instance.h"
@@ -159,9 +160,13 @@ std::optional<int> ZelvoxApplication::StartServing(SettingsStore& store) {
     return callback->Root().m_name;
   };
   m_listenAny = options.listenAny;
+  std::string error;
+  if (!ConfigureOpcUaSecurity(options, m_line, store, &error)) {
+    m_prompt.AskText(error, PromptKind::Error, PromptButtons::Ok);
+    return kExitStartFailed;
+  }
   ToolkitConfigureServer(options);
 
-  std::string error;
   m_serverStarted = true;
   if (!ToolkitStartServing(m_callback.get(), &error)) {
     m_prompt.AskText(
@@ -170,7 +175,8 @@ std::optional<int> ZelvoxApplication::StartServing(SettingsStore& store) {
     return kExitPortTaken;
   }
   Log(LogLevel::Notice, "OPC UA: serving on " + Endpoint() +
-                            (options.listenAny ? " (all interfaces, security policy None)" : ""));
+                            (options.listenAny ? " (all interfaces)" : "") + ", " +
+                            DescribeOpcUaSecurity(options.security));
   return std::nullopt;
 }
 

@@ -1,4 +1,4 @@
-// RunTool: posix_spawn of zelvox-tool with stdout and stderr sent to temporary files.
+// RunTool: posix_spawn of zelvox-tool with stdin, stdout and stderr in temporary files.
 #include "run_tool.h"
 
 #include <fcntl.h>
@@ -24,16 +24,19 @@ std::string ReadAll(const std::filesystem::path& path) {
 
 }  // namespace
 
-ToolRun RunTool(const std::vector<std::string>& args) {
+ToolRun RunTool(const std::vector<std::string>& args, const std::string& input) {
   namespace fs = std::filesystem;
   std::string dirTemplate = (fs::temp_directory_path() / "zelvox-tool-XXXXXX").string();
   if (!mkdtemp(dirTemplate.data())) return {};
   const fs::path dir = dirTemplate;
   const std::string outPath = (dir / "out").string();
   const std::string errPath = (dir / "err").string();
+  const std::string inPath = (dir / "in").string();
+  std::ofstream(inPath, std::ios::binary) << input;
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, inPath.c_str(), O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0600);
   posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,

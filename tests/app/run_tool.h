@@ -1,4 +1,5 @@
-// RunTool: runs the built zelvox-tool with arguments and collects its output and exit code.
+// RunTool: runs the built zelvox-tool with arguments and input, and collects its output and exit
+// code.
 #pragma once
 
 #include <string>
@@ -10,4 +11,5 @@ struct ToolRun {
   std::string err;
 };
 
-ToolRun RunTool(const std::vector<std::string>& args);
+// `input` is what the program reads from its standard input.
+ToolRun RunTool(const std::vector<std::string>& args, const std::string& input = {});

@@ -55,7 +55,7 @@ class ToolSettingsTest : public ::testing::Test {
 TEST_F(ToolSettingsTest, ListsEverySettingWithItsDefaultThenSetsAndGets) {
   ToolRun run = RunTool({"settings"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 24);
+  EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 27);
   for (const char* line :
        {"UseGMT\t1\t1\t0 to 1\t", "InitSpeedCombobox\t1\t1\t0 to 2\t", "ResponseTimeout\t6\t6\t",
         "ReadSpeed\t100\t100\t1 to 60000\t", "WriteSpeed\t100\t100\t",
@@ -64,6 +64,10 @@ TEST_F(ToolSettingsTest, ListsEverySettingWithItsDefaultThenSetsAndGets) {
         "PingTime\t0\t0\t0, 15, 30, 60 or 120\t", "Language\t0\t0\t", "Startmode\t0\t0\t",
         "Startfile\t\t\t", "MaxLines\t500\t500\t", "AddressLevels\t2\t2\t2 to 3\t",
         "OpcUaPort\t4840\t4840\t", "OpcUaListenAny\t0\t0\t"}) {
+    EXPECT_NE(("\n" + run.out).find(std::string("\n") + line), std::string::npos) << line;
+  }
+  for (const char* line : {"OpcUaSecurityPolicies\t15\t15\t1 to 15\t", "OpcUaSecurityModes\t3\t3\t",
+                           "OpcUaAnonymous\t1\t1\t0 to 1\t"}) {
     EXPECT_NE(("\n" + run.out).find(std::string("\n") + line), std::string::npos) << line;
   }
   // Listing reads only: nothing is written.

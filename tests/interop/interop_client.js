@@ -1,7 +1,8 @@
 // What the node-opcua interop scenarios share: the client settings, the scenario record and
-// its report, and a recursive browse that follows continuation points.
+// its report, a recursive browse that follows continuation points, and the test host's start.
 "use strict";
 const assert = require("assert");
+const { spawn } = require("child_process");
 const {
   OPCUAClient, AttributeIds, BrowseDirection, ClientMonitoredItem, ClientSubscription,
   MessageSecurityMode, SecurityPolicy, TimestampsToReturn,
@@ -94,4 +95,21 @@ async function subscribeValue(session, nodeId, onChange = null) {
   return { sub, mi, values, statuses, counts };
 }
 
-module.exports = { makeClient, Scenarios, sleep, browseAll, subscribeValue };
+// Starts the OPC UA test host with `args`; resolves to its process, with its port in `port`.
+function startHost(binary, args) {
+  return new Promise((resolve, reject) => {
+    const child = spawn(binary, args, { stdio: ["pipe", "pipe", "inherit"] });
+    let buffered = "";
+    child.stdout.on("data", (d) => {
+      buffered += d.toString();
+      const m = /listening (\d+)/.exec(buffered);
+      if (m && !child.port) {
+        child.port = Number(m[1]);
+        resolve(child);
+      }
+    });
+    child.on("exit", (code) => reject(new Error("host exited " + code)));
+  });
+}
+
+module.exports = { makeClient, Scenarios, sleep, browseAll, subscribeValue, startHost };

@@ -12,7 +12,7 @@ const {
 const { OPCUACertificateManager } = require("node-opcua-certificate-manager");
 const { BrowseRequest } = require("node-opcua-service-browse");
 const {
-  makeClient: makeClientWith, Scenarios, sleep, browseAll, subscribeValue,
+  makeClient: makeClientWith, Scenarios, sleep, browseAll, subscribeValue, startHost,
 } = require("./interop_client");
 
 const hostBinary = process.argv[2];
@@ -21,22 +21,6 @@ const certificateManager = new OPCUACertificateManager({ rootFolder: path.join(t
 const makeClient = (extra) => makeClientWith(certificateManager, extra);
 const scenarios = new Scenarios();
 const scenario = (name, fn) => scenarios.run(name, fn);
-
-function startHost() {
-  return new Promise((resolve, reject) => {
-    const child = spawn(hostBinary, ["0"], { stdio: ["pipe", "pipe", "inherit"] });
-    let buffered = "";
-    child.stdout.on("data", (d) => {
-      buffered += d.toString();
-      const m = /listening (\d+)/.exec(buffered);
-      if (m && !child.port) {
-        child.port = Number(m[1]);
-        resolve(child);
-      }
-    });
-    child.on("exit", (code) => reject(new Error("host exited " + code)));
-  });
-}
 
 // Asks the host how many sessions are open.
 function hostSessions(host) {
@@ -57,7 +41,7 @@ const ns = 1;
 const item = (id) => `ns=${ns};s=${id}`;
 
 (async () => {
-  const host = await startHost();
+  const host = await startHost(hostBinary, ["0"]);
   const endpoint = `opc.tcp://127.0.0.1:${host.port}`;
   const client = makeClient({ requestedSessionTimeout: 60000 });
   await client.connect(endpoint);

@@ -10,10 +10,12 @@ const {
   OPCUAClient, AttributeIds, BrowseDirection, DataType, StatusCodes,
   coerceNodeId, CreateSubscriptionRequest, CreateMonitoredItemsRequest, PublishRequest,
   SetTriggeringRequest, TransferSubscriptionsRequest, DataChangeFilter, DataChangeTrigger,
-  DeadbandType, MonitoringMode, TimestampsToReturn,
+  DeadbandType, MonitoringMode, TimestampsToReturn, UserTokenType, MessageSecurityMode,
+  SecurityPolicy,
 } = require("node-opcua-client");
 const { OPCUACertificateManager } = require("node-opcua-certificate-manager");
 const { BrowseRequest } = require("node-opcua-service-browse");
+const { ActivateSessionRequest, AnonymousIdentityToken } = require("node-opcua-types");
 const {
   makeClient: makeClientWith, Scenarios, sleep, browseAll, subscribeValue,
 } = require("./interop_client");
@@ -73,8 +75,8 @@ function projectExport() {
   return esf;
 }
 
-function tool(args) {
-  const r = spawnSync(toolProgram, args, { env, encoding: "utf8" });
+function tool(args, input = "") {
+  const r = spawnSync(toolProgram, args, { env, encoding: "utf8", input });
   assert.strictEqual(r.status, 0, `zelvox-tool ${args.join(" ")}: ${r.stdout}${r.stderr}`);
 }
 
@@ -88,6 +90,9 @@ function setUp() {
   const answers = types.map(([address, , data]) => `${address}:${data}`)
     .concat(["1/2/1:00", "1/2/2:00"]).join(",");
   tool(["interface", "set", "Virtual bus", `answer=${answers};devices=01.01.001;checktimeout=300`]);
+  // OPC UA users, their passwords given on standard input as a script would.
+  tool(["user", "add", "operator"], "op-pass\n");
+  tool(["user", "add", "viewer", "--read-only"], "view-pass\n");
   const dword = (n) => n.toString(16).padStart(8, "0");
   fs.appendFileSync(path.join(home, "HKCU.reg"), "\n[Software\\Varnok\\Zelvox]\n\n" +
     "[Software\\Varnok\\Zelvox\\Parameter]\n" +
@@ -97,9 +102,9 @@ function setUp() {
 }
 
 // Starts zelvox on a free port; resolves when it names its endpoint.
-function startZelvox(project) {
+function startZelvox(project, extra = []) {
   return new Promise((resolve, reject) => {
-    const child = spawn(zelvoxProgram, ["--headless", "--opcua-port", "0", project],
+    const child = spawn(zelvoxProgram, ["--headless", "--opcua-port", "0", ...extra, project],
       { env, stdio: ["ignore", "ignore", "pipe"] });
     child.log = "";
     child.stderr.on("data", (d) => {
@@ -236,8 +241,37 @@ async function reactivate(endpoint, token) {
   return status;
 }
 
+// A session of `client` logged in as `userName`; node-opcua encrypts the password with the
+// server's certificate as the user token policy asks, also on the None endpoint.
+function userSession(client, userName, password) {
+  return client.createSession({ type: UserTokenType.UserName, userName, password });
+}
+
+// The status text of a failed session creation, "Good" when it succeeded.
+async function loginStatus(endpoint, identity) {
+  const c = makeClient();
+  await c.connect(endpoint);
+  try {
+    const s = await c.createSession(identity);
+    await s.close();
+    return "Good";
+  } catch (e) {
+    return e.message;
+  } finally {
+    await c.disconnect();
+  }
+}
+
+async function stopZelvox(zelvox) {
+  process.kill(zelvox.pid, "SIGTERM");
+  const exit = await Promise.race([zelvox.exitCode_, sleep(15000).then(() => "no exit")]);
+  if (exit === "no exit") process.kill(zelvox.pid, "SIGKILL");
+  return exit;
+}
+
 (async () => {
-  const zelvox = await startZelvox(setUp());
+  const project = setUp();
+  const zelvox = await startZelvox(project);
   const endpoint = zelvox.endpoint;
   const client = makeClient({ requestedSessionTimeout: 60000 });
   await client.connect(endpoint);
@@ -538,12 +572,91 @@ async function reactivate(endpoint, token) {
     assert.match(await reactivate(endpoint, lost), /BadSessionIdInvalid/);
   });
 
+  await scenario("user login on the None endpoint with an encrypted password; a wrong one is refused", async () => {
+    const c = makeClient();
+    await c.connect(endpoint);
+    const s = await userSession(c, "operator", "op-pass");
+    await goodValue(s, typeItem("1/1/14"), DataType.Int16, -2, 1000);
+    assert.strictEqual((await write(s, item("Test.Links.1/2/1"), DataType.Boolean, false)).value, 0);
+    const access = await s.read({ nodeId: typeItem("1/1/14"), attributeId: AttributeIds.UserAccessLevel });
+    assert.strictEqual(access.value.value & 2, 2, "CurrentWrite for a read-write user");
+    await s.close();
+    await c.disconnect();
+    assert.match(await loginStatus(endpoint, { type: UserTokenType.UserName, userName: "operator",
+      password: "wrong" }), /BadUserAccessDenied/);
+    assert.match(await loginStatus(endpoint, { type: UserTokenType.UserName, userName: "nobody",
+      password: "op-pass" }), /BadUserAccessDenied/);
+  });
+
+  await scenario("a read-only user's Write is refused and UserAccessLevel says so", async () => {
+    const c = makeClient();
+    await c.connect(endpoint);
+    const s = await userSession(c, "viewer", "view-pass");
+    const status = await write(s, item("Test.Links.1/2/1"), DataType.Boolean, true);
+    assert.strictEqual(status.name, "BadUserAccessDenied");
+    const user = await s.read({ nodeId: typeItem("1/1/14"), attributeId: AttributeIds.UserAccessLevel });
+    assert.strictEqual(user.value.value, 1, "CurrentRead only");
+    const all = await s.read({ nodeId: typeItem("1/1/14"), attributeId: AttributeIds.AccessLevel });
+    assert.strictEqual(all.value.value, 3);
+    await goodValue(s, typeItem("1/1/14"), DataType.Int16, -2, 1000);
+    await s.close();
+    await c.disconnect();
+  });
+
+  await scenario("an untrusted client certificate is refused, and accepted after zelvox-tool pki trust", async () => {
+    // A client of its own that accepts zelvox's self-signed certificate.
+    const secureClient = () => makeClientWith(new OPCUACertificateManager({
+      rootFolder: path.join(tmp, "pki-secure"), automaticallyAcceptUnknownCertificate: true,
+    }), { securityPolicy: SecurityPolicy.Aes256_Sha256_RsaPss,
+      securityMode: MessageSecurityMode.SignAndEncrypt });
+    const readSecured = async () => {
+      const c = secureClient();
+      try {
+        await c.connect(endpoint);
+        const s = await c.createSession();
+        await goodValue(s, typeItem("1/1/14"), DataType.Int16, -2, 1000);
+        await s.close();
+      } finally {
+        await c.disconnect();
+      }
+    };
+    await assert.rejects(readSecured());
+    // The refused certificate waits in rejected/certs for the administrator.
+    const rejectedFolder = path.join(home, "pki", "rejected", "certs");
+    const rejected = fs.readdirSync(rejectedFolder);
+    assert.strictEqual(rejected.length, 1, "rejected: " + rejected);
+    tool(["pki", "trust", path.join(rejectedFolder, rejected[0])]);
+    await readSecured();
+  });
+
   await session.close();
   await client.disconnect();
-  process.kill(zelvox.pid, "SIGTERM");
-  const exit = await Promise.race([zelvox.exitCode_, sleep(15000).then(() => "no exit")]);
-  if (exit === "no exit") process.kill(zelvox.pid, "SIGKILL");
+  const exit = await stopZelvox(zelvox);
   scenarios.record("zelvox ends with 0", exit === 0 ? "ok" : `FAILED: ${exit}\n${zelvox.log}`);
+
+  // Started again without anonymous login: only users get in.
+  const usersOnly = await startZelvox(project, ["--no-anonymous"]);
+  await scenario("anonymous login is refused when it is switched off", async () => {
+    // The endpoints no longer offer it, so node-opcua does not even try...
+    assert.match(await loginStatus(usersOnly.endpoint), /ANONYMOUS user token policy/);
+    const c = makeClient();
+    await c.connect(usersOnly.endpoint);
+    const endpoints = await c.getEndpoints();
+    for (const e of endpoints) {
+      assert.deepStrictEqual(e.userIdentityTokens.map((t) => t.tokenType), [UserTokenType.UserName]);
+    }
+    // ...and the server refuses an anonymous activation sent anyway.
+    const s = await userSession(c, "operator", "op-pass");
+    const refused = await s.performMessageTransaction(new ActivateSessionRequest({
+      userIdentityToken: new AnonymousIdentityToken({ policyId: "anonymous" }) }))
+      .then(() => "Good", (e) => e.message);
+    assert.match(refused, /BadIdentityTokenInvalid/);
+    await s.close();
+    await c.disconnect();
+  });
+  const usersOnlyExit = await stopZelvox(usersOnly);
+  scenarios.record("zelvox --no-anonymous ends with 0",
+    usersOnlyExit === 0 ? "ok" : `FAILED: ${usersOnlyExit}\n${usersOnly.log}`);
   const failed = scenarios.report();
   if (failed) console.log("--- zelvox\n" + zelvox.log);
   fs.rmSync(tmp, { recursive: true, force: true });

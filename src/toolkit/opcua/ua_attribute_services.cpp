@@ -5,6 +5,11 @@
 #include "toolkit/opcua/ua_node_ids.h"
 #include "toolkit/opcua/ua_service_handler.h"
 
+namespace {
+// What a read-only user may do of a variable's access: read its value and history.
+constexpr std::uint64_t kReadOnlyAccess = 0x01 | 0x04;
+}  // namespace
+
 void UaServiceHandler::Read(Context& ctx, const UaReadRequest& req) {
   if (!(req.maxAge >= 0)) return Fault(ctx, ua_status::BadMaxAgeInvalid);
   if (req.timestamps > 3) return Fault(ctx, ua_status::BadTimestampsToReturnInvalid);
@@ -42,6 +47,11 @@ void UaServiceHandler::Read(Context& ctx, const UaReadRequest& req) {
         dv = m_space.Read(nodeId, attribute, req.maxAge);
       }
     }
+    // UserAccessLevel says what this session's user may do.
+    if (attribute == ua_attr::UserAccessLevel && ctx.session && ctx.session->readOnly &&
+        dv.hasValue) {
+      dv.value.u &= kReadOnlyAccess;
+    }
     if (!source || !isValue) dv.hasSourceTimestamp = false;
     if (server && isValue) {
       dv.hasServerTimestamp = true;
@@ -61,7 +71,9 @@ void UaServiceHandler::Write(Context& ctx, const UaWriteRequest& req) {
   w.ArrayLength(req.nodes.size());
   for (const UaWriteValue& n : req.nodes) {
     UaStatusCode status;
-    if (n.hasIndexRange) {
+    if (ctx.session && ctx.session->readOnly) {
+      status = ua_status::BadUserAccessDenied;
+    } else if (n.hasIndexRange) {
       status = ua_status::BadIndexRangeInvalid;
     } else if (!n.value.hasValue) {
       status = ua_status::BadTypeMismatch;

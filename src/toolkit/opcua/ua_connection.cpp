@@ -1,4 +1,4 @@
-// UaConnection: UA-TCP framing and the secure channel with security policy None.
+// UaConnection: UA-TCP framing and the secure channel.
 #include "toolkit/opcua/ua_connection.h"
 
 #include <algorithm>
@@ -6,28 +6,31 @@
 #include <new>
 #include <string_view>
 
+#include "platform/secure_random.h"
 #include "toolkit/opcua/ua_binary_writer.h"
 #include "toolkit/opcua/ua_node_ids.h"
+#include "toolkit/opcua/ua_secure_chunk.h"
+#include "toolkit/opcua/ua_server_security.h"
 #include "toolkit/opcua/ua_service_header.h"
 
 namespace {
-constexpr std::string_view kPolicyNone = "http://opcfoundation.org/UA/SecurityPolicy#None";
 constexpr std::uint32_t kMinBufferSize = 8192;
 constexpr std::size_t kMaxPartialMessages = 8;
 constexpr std::uint32_t kMinTokenLifetimeMs = 10000;
 constexpr std::uint32_t kMaxTokenLifetimeMs = 3600000;
-// Bytes in front of a MSG chunk's body: header, channel id, token id, sequence header.
-constexpr std::uint32_t kSymmetricOverhead = 24;
 }  // namespace
 
 UaConnection::UaConnection(std::uint64_t id, std::uint32_t channelId,
-                           const UaConnectionLimits& limits, std::int64_t nowMs)
+                           const UaConnectionLimits& limits, std::int64_t nowMs,
+                           const UaServerSecurity* security)
     : m_id(id),
       m_channelId(channelId),
       m_limits(limits),
       m_connectedMs(nowMs),
       m_receiveBufferSize(limits.bufferSize),
-      m_sendBufferSize(limits.bufferSize) {}
+      m_sendBufferSize(limits.bufferSize),
+      m_security(security),
+      m_policy(FindSecurityPolicy(ua_policy::None)) {}
 
 void UaConnection::ConsumeOutgoing(std::size_t n) {
   m_outPos += n;
@@ -46,10 +49,10 @@ std::size_t UaConnection::BufferedBytes() const {
   return n;
 }
 
-bool UaConnection::Fail(UaStatusCode code, const char* reason) {
+bool UaConnection::Fail(UaStatusCode code, const char* reason, const std::string& detail) {
   if (m_failed) return false;  // one Error message is enough
   m_failed = true;
-  m_failReason = reason;
+  m_failReason = detail.empty() ? std::string(reason) : std::string(reason) + ": " + detail;
   std::vector<std::uint8_t> msg;
   UaBinaryWriter w(msg);
   w.Raw("ERRF", 4);
@@ -68,7 +71,7 @@ bool UaConnection::Receive(const std::uint8_t* data, std::size_t size, std::int6
   std::size_t pos = 0;
   bool keep = true;
   while (keep && m_in.size() - pos >= 8) {
-    const std::uint8_t* p = m_in.data() + pos;
+    std::uint8_t* p = m_in.data() + pos;
     std::uint32_t chunkSize = static_cast<std::uint32_t>(p[4] | (p[5] << 8) | (p[6] << 16)) |
                               (static_cast<std::uint32_t>(p[7]) << 24);
     if (chunkSize < 16) {
@@ -89,7 +92,7 @@ bool UaConnection::Receive(const std::uint8_t* data, std::size_t size, std::int6
   return keep && !m_failed;
 }
 
-bool UaConnection::HandleChunk(const std::uint8_t* chunk, std::size_t size, std::int64_t nowMs,
+bool UaConnection::HandleChunk(std::uint8_t* chunk, std::size_t size, std::int64_t nowMs,
                                UaRequestSink& sink) {
   std::string_view type(reinterpret_cast<const char*>(chunk), 3);
   char chunkType = static_cast<char>(chunk[3]);
@@ -106,9 +109,9 @@ bool UaConnection::HandleChunk(const std::uint8_t* chunk, std::size_t size, std:
     }
     if (type == "OPN") {
       if (chunkType != 'F') return Fail(ua_status::BadTcpMessageTypeInvalid, "Chunked open");
-      return HandleOpen(r, nowMs);
+      return HandleOpen(chunk, size, nowMs);
     }
-    if (type == "MSG") return HandleMessage(chunkType, r, nowMs, sink);
+    if (type == "MSG") return HandleMessage(chunkType, chunk, size, nowMs, sink);
     if (type == "CLO") return false;
     return Fail(ua_status::BadTcpMessageTypeInvalid, "Unknown message type");
   } catch (const UaDecodeError& e) {
@@ -168,16 +171,66 @@ void UaConnection::WriteChunkHeader(std::vector<std::uint8_t>& out, const char* 
   w.UInt32(m_channelId);
 }
 
-bool UaConnection::HandleOpen(UaBinaryReader& r, std::int64_t nowMs) {
-  std::uint32_t requestedChannel = r.UInt32();
-  std::string policy = r.String();
-  r.ByteString();  // sender certificate
-  r.ByteString();  // receiver certificate thumbprint
+bool UaConnection::OpenAsymmetric(const std::uint8_t* chunk, std::size_t size,
+                                  const UaSecurityPolicy** policy, std::vector<std::uint8_t>& plain,
+                                  std::size_t* securedFrom) {
+  UaBinaryReader r(chunk + 12, size - 12);
+  std::string uri = r.String();
+  std::string senderCertificate = r.ByteString();
+  std::string receiverThumbprint = r.ByteString();
+  *securedFrom = 12 + r.Position();
+  const UaSecurityPolicy* p = FindSecurityPolicy(uri);
+  bool offered = p != nullptr && (m_security ? m_security->OffersPolicy(*p) : !p->secured);
+  if (!offered) return Fail(ua_status::BadSecurityPolicyRejected, "Security policy not offered");
+  if (m_channelOpen && p != m_policy) {
+    return Fail(ua_status::BadSecurityPolicyRejected, "Renewal under another security policy");
+  }
+  *policy = p;
+  if (!p->secured) {
+    plain.assign(chunk, chunk + size);
+    return true;
+  }
+  if (receiverThumbprint != m_security->Thumbprint()) {
+    return Fail(ua_status::BadSecurityChecksFailed, "Not encrypted for the server's certificate");
+  }
+  if (m_channelOpen && senderCertificate != m_clientCertificate) {
+    return Fail(ua_status::BadSecurityChecksFailed, "Renewal with another client certificate");
+  }
+  UaRsaKey clientKey = UaRsaKey::FromCertificate(UaLeafCertificate(senderCertificate));
+  if (!clientKey.Valid()) {
+    return Fail(ua_status::BadCertificateInvalid, "Client certificate unreadable or not RSA");
+  }
+  std::size_t bits = clientKey.Size() * 8;
+  if (bits < p->minAsymmetricKeyBits || bits > p->maxAsymmetricKeyBits) {
+    return Fail(ua_status::BadSecurityChecksFailed, "Client key length not allowed by the policy");
+  }
+  UaStatusCode status = OpenAsymmetricChunk(*p, m_security->PrivateKey(), clientKey, chunk, size,
+                                            *securedFrom, plain);
+  if (status != ua_status::Good) return Fail(status, "OpenSecureChannel signature or encryption");
+  if (!m_channelOpen) {
+    // The client's certificate is checked once the chunk proved that the client holds its key.
+    // Whatever check failed, the client learns only Bad_SecurityChecksFailed; the log has why.
+    UaCertificateCheck check = m_security->ValidateClient(senderCertificate);
+    if (check.status != ua_status::Good) {
+      return Fail(ua_status::BadSecurityChecksFailed, "Client certificate not trusted",
+                  check.reason);
+    }
+    m_clientCertificate = std::move(senderCertificate);
+    m_clientKey = std::move(clientKey);
+  }
+  return true;
+}
+
+bool UaConnection::HandleOpen(const std::uint8_t* chunk, std::size_t size, std::int64_t nowMs) {
+  std::uint32_t requestedChannel =
+      UaBinaryReader(chunk + 8, 4).UInt32();  // 0 when issuing, the channel when renewing
+  const UaSecurityPolicy* policy = nullptr;
+  std::vector<std::uint8_t> plain;
+  std::size_t securedFrom = 0;
+  if (!OpenAsymmetric(chunk, size, &policy, plain, &securedFrom)) return false;
+  UaBinaryReader r(plain.data() + securedFrom, plain.size() - securedFrom);
   std::uint32_t seq = r.UInt32();
   std::uint32_t requestId = r.UInt32();
-  if (policy != kPolicyNone) {
-    return Fail(ua_status::BadSecurityPolicyRejected, "Only security policy None is offered");
-  }
   UaNodeId typeId = r.NodeId();
   if (!typeId.IsNumeric(0, ua_id::OpenSecureChannelRequest)) {
     return Fail(ua_status::BadTcpMessageTypeInvalid, "OpenSecureChannel expected");
@@ -185,62 +238,105 @@ bool UaConnection::HandleOpen(UaBinaryReader& r, std::int64_t nowMs) {
   UaRequestHeader header = ReadRequestHeader(r);
   r.UInt32();  // client protocol version
   std::uint32_t requestType = r.UInt32();
-  std::uint32_t securityMode = r.UInt32();
-  r.ByteString();  // client nonce: not used with policy None
+  auto securityMode = static_cast<UaSecurityMode>(r.UInt32());
+  std::string clientNonce = r.ByteString();
   std::uint32_t lifetime = r.UInt32();
-  if (securityMode != 1) {
-    return Fail(ua_status::BadSecurityModeRejected, "Only security mode None is offered");
+  bool modeOffered = policy->secured ? securityMode != UaSecurityMode::None &&
+                                           m_security->Offers(*policy, securityMode)
+                                     : securityMode == UaSecurityMode::None;
+  if (!modeOffered || (m_channelOpen && securityMode != m_mode)) {
+    return Fail(ua_status::BadSecurityModeRejected, "Security mode not offered");
+  }
+  if (policy->secured && clientNonce.size() != policy->nonceLength) {
+    return Fail(ua_status::BadNonceInvalid, "Client nonce of the wrong length");
   }
   if (requestType == 0) {
     if (m_channelOpen) return Fail(ua_status::BadRequestTypeInvalid, "Channel already open");
-    m_channelOpen = true;
-    m_tokenId = 1;
   } else if (requestType == 1) {
     if (!m_channelOpen || requestedChannel != m_channelId) {
       return Fail(ua_status::BadTcpSecureChannelUnknown, "Renewal of an unknown channel");
     }
-    m_previousTokenId = m_tokenId;
-    ++m_tokenId;
   } else {
     return Fail(ua_status::BadRequestTypeInvalid, "Unknown request type");
   }
   if (!CheckSequence(seq)) return Fail(ua_status::BadSequenceNumberInvalid, "Sequence number");
+  std::string serverNonce;
+  Token token;
+  token.id = m_token.id + 1;
+  if (policy->secured) {
+    serverNonce = SecureRandomString(policy->nonceLength);
+    token.keys = DeriveChannelKeys(*policy, clientNonce, serverNonce);
+  }
   lifetime = std::clamp(lifetime, kMinTokenLifetimeMs, kMaxTokenLifetimeMs);
   // The client renews at 75% of the lifetime; the token stays usable a quarter beyond it.
-  m_tokenExpiresMs = nowMs + lifetime + lifetime / 4;
+  token.expiresMs = nowMs + lifetime + lifetime / 4;
+  if (m_channelOpen) {
+    m_previous = std::move(m_token);
+    m_sendWithPrevious = true;
+  }
+  m_token = std::move(token);
+  m_channelOpen = true;
+  m_policy = policy;
+  m_mode = securityMode;
 
   std::vector<std::uint8_t> msg;
   WriteChunkHeader(msg, "OPN", 'F');
   UaBinaryWriter w(msg);
-  w.String(kPolicyNone);
-  w.NullString();  // sender certificate
-  w.NullString();  // receiver thumbprint
+  w.String(policy->uri);
+  if (policy->secured) {
+    w.ByteString(m_security->Certificate());
+    w.ByteString(UaSha1(UaLeafCertificate(m_clientCertificate)));
+  } else {
+    w.NullString();  // sender certificate
+    w.NullString();  // receiver thumbprint
+  }
+  std::size_t responseSecuredFrom = msg.size();
   w.UInt32(++m_sendSequence);
   w.UInt32(requestId);
   w.NodeId(UaNodeId::Numeric(0, ua_id::OpenSecureChannelResponse));
   WriteResponseHeader(w, header.requestHandle);
   w.UInt32(0);  // server protocol version
   w.UInt32(m_channelId);
-  w.UInt32(m_tokenId);
+  w.UInt32(m_token.id);
   w.DateTime(UaNow());
   w.UInt32(lifetime);
-  w.ByteString({});  // server nonce: empty with policy None
-  w.PatchUInt32(4, static_cast<std::uint32_t>(msg.size()));
+  w.ByteString(serverNonce);
+  if (!policy->secured) {
+    w.PatchUInt32(4, static_cast<std::uint32_t>(msg.size()));
+  } else if (!SealAsymmetricChunk(*policy, m_security->PrivateKey(), m_clientKey, msg, 0,
+                                  responseSecuredFrom)) {
+    return Fail(ua_status::BadSecurityChecksFailed, "Cannot secure the OpenSecureChannel response");
+  }
+  if (msg.size() > m_sendBufferSize) {
+    return Fail(ua_status::BadTcpMessageTooLarge, "OpenSecureChannel response over the buffer");
+  }
   m_out.insert(m_out.end(), msg.begin(), msg.end());
   return true;
 }
 
-bool UaConnection::HandleMessage(char chunkType, UaBinaryReader& r, std::int64_t nowMs,
-                                 UaRequestSink& sink) {
+bool UaConnection::HandleMessage(char chunkType, std::uint8_t* chunk, std::size_t size,
+                                 std::int64_t nowMs, UaRequestSink& sink) {
   if (!m_channelOpen) return Fail(ua_status::BadTcpSecureChannelUnknown, "No channel open");
-  std::uint32_t channel = r.UInt32();
-  std::uint32_t token = r.UInt32();
+  UaBinaryReader h(chunk + 8, 8);
+  std::uint32_t channel = h.UInt32();
+  std::uint32_t tokenId = h.UInt32();
+  if (channel != m_channelId) return Fail(ua_status::BadTcpSecureChannelUnknown, "Channel id");
+  const Token* token = nullptr;
+  if (tokenId == m_token.id) {
+    token = &m_token;
+  } else if (m_previous.id != 0 && tokenId == m_previous.id && nowMs < m_previous.expiresMs) {
+    token = &m_previous;
+  }
+  if (token == nullptr) return Fail(ua_status::BadSecureChannelTokenUnknown, "Token id");
+  std::size_t end = size;
+  UaStatusCode status =
+      OpenSymmetricChunk(*m_policy, m_mode, token->keys.client, chunk, size, &end);
+  if (status != ua_status::Good) return Fail(status, "Chunk signature or encryption invalid");
+  // The client has the new token's keys: the server secures its chunks with them from now on.
+  if (token == &m_token) m_sendWithPrevious = false;
+  UaBinaryReader r(chunk + kUaSymmetricHeaderSize, end - kUaSymmetricHeaderSize);
   std::uint32_t seq = r.UInt32();
   std::uint32_t requestId = r.UInt32();
-  if (channel != m_channelId) return Fail(ua_status::BadTcpSecureChannelUnknown, "Channel id");
-  if (token != m_tokenId && (m_previousTokenId == 0 || token != m_previousTokenId)) {
-    return Fail(ua_status::BadSecureChannelTokenUnknown, "Token id");
-  }
   if (!CheckSequence(seq)) return Fail(ua_status::BadSequenceNumberInvalid, "Sequence number");
   if (chunkType == 'A') {
     m_partials.erase(requestId);
@@ -276,9 +372,13 @@ bool UaConnection::HandleMessage(char chunkType, UaBinaryReader& r, std::int64_t
   return true;
 }
 
+std::size_t UaConnection::BodyPerChunk() const {
+  return SymmetricMaxBody(m_policy->secured ? m_mode : UaSecurityMode::None, m_sendBufferSize);
+}
+
 void UaConnection::SendResponse(std::uint32_t requestId, std::uint32_t requestHandle,
                                 const std::vector<std::uint8_t>& body) {
-  const std::uint32_t perChunk = m_sendBufferSize - kSymmetricOverhead;
+  const std::size_t perChunk = BodyPerChunk();
   std::size_t chunks = std::max<std::size_t>(1, (body.size() + perChunk - 1) / perChunk);
   auto fits = [&](std::size_t size, std::size_t chunkCount) {
     return (m_peerMaxMessageSize == 0 || size <= m_peerMaxMessageSize) &&
@@ -299,19 +399,25 @@ void UaConnection::SendResponse(std::uint32_t requestId, std::uint32_t requestHa
 void UaConnection::SendChunks(std::uint32_t requestId, const std::vector<std::uint8_t>& body,
                               std::size_t chunks) {
   if (m_failed) return;
-  const std::uint32_t perChunk = m_sendBufferSize - kSymmetricOverhead;
-  m_out.reserve(m_out.size() + body.size() + chunks * kSymmetricOverhead);
+  const std::size_t perChunk = BodyPerChunk();
+  const Token& token = SendToken();
+  m_out.reserve(m_out.size() + body.size() + chunks * (m_sendBufferSize - perChunk));
   std::size_t offset = 0;
   for (std::size_t k = 0; k < chunks; ++k) {
     std::size_t n = std::min<std::size_t>(perChunk, body.size() - offset);
     std::size_t start = m_out.size();
     WriteChunkHeader(m_out, "MSG", k + 1 == chunks ? 'F' : 'C');
     UaBinaryWriter w(m_out);
-    w.UInt32(m_tokenId);
+    w.UInt32(token.id);
     w.UInt32(++m_sendSequence);
     w.UInt32(requestId);
     w.Raw(body.data() + offset, n);
     w.PatchUInt32(start + 4, static_cast<std::uint32_t>(m_out.size() - start));
+    if (!SealSymmetricChunk(*m_policy, m_mode, token.keys.server, m_out, start)) {
+      m_out.resize(start);
+      Fail(ua_status::BadSecurityChecksFailed, "Cannot secure a response chunk");
+      return;
+    }
     offset += n;
   }
 }
@@ -325,7 +431,7 @@ std::int64_t UaConnection::NextDeadline() const {
   for (const auto& [id, partial] : m_partials) {
     next = std::min(next, partial.startedMs + m_limits.incompleteTimeoutMs);
   }
-  if (m_channelOpen) next = std::min(next, m_tokenExpiresMs);
+  if (m_channelOpen) next = std::min(next, m_token.expiresMs);
   return next;
 }
 
@@ -345,7 +451,7 @@ bool UaConnection::CheckTimeouts(std::int64_t nowMs) {
       return Fail(ua_status::BadTimeout, "Message not completed in time");
     }
   }
-  if (m_channelOpen && nowMs >= m_tokenExpiresMs) {
+  if (m_channelOpen && nowMs >= m_token.expiresMs) {
     return Fail(ua_status::BadSecureChannelTokenUnknown, "Security token expired");
   }
   return true;

@@ -1,5 +1,6 @@
-// UaConnection: one client's UA-TCP connection and its secure channel (policy None): Hello and
-// Acknowledge, OpenSecureChannel and token renewal, chunk assembly and response chunking.
+// UaConnection: one client's UA-TCP connection and its secure channel: Hello and Acknowledge,
+// OpenSecureChannel under the offered security policies and token renewal, checking and
+// securing of every chunk, chunk assembly and response chunking.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +9,10 @@
 #include <vector>
 
 #include "toolkit/opcua/ua_binary_reader.h"
+#include "toolkit/opcua/ua_channel_keys.h"
+#include "toolkit/opcua/ua_security_policy.h"
+
+class UaServerSecurity;
 
 struct UaConnectionLimits {
   std::uint32_t bufferSize = 65535;                 // largest chunk offered in either direction
@@ -29,12 +34,20 @@ class UaRequestSink {
 
 class UaConnection {
  public:
+  // Without `security` only policy None is offered.
   UaConnection(std::uint64_t id, std::uint32_t channelId, const UaConnectionLimits& limits,
-               std::int64_t nowMs);
+               std::int64_t nowMs, const UaServerSecurity* security = nullptr);
 
   std::uint64_t Id() const { return m_id; }
   std::uint32_t ChannelId() const { return m_channelId; }
   bool ChannelOpen() const { return m_channelOpen; }
+  // The open channel's security policy and mode (None before it is open).
+  const UaSecurityPolicy& Policy() const { return *m_policy; }
+  std::string_view SecurityPolicyUri() const { return m_policy->uri; }
+  UaSecurityMode SecurityMode() const { return m_mode; }
+  // The certificate (DER chain) the client opened a secured channel with, and its public key.
+  const std::string& ClientCertificate() const { return m_clientCertificate; }
+  const UaRsaKey& ClientKey() const { return m_clientKey; }
   // An Error message was queued: the connection is to be closed once it is sent.
   bool Failed() const { return m_failed; }
   // Why: the text of the Error message.
@@ -72,17 +85,30 @@ class UaConnection {
     std::uint32_t chunks = 0;
     std::int64_t startedMs = 0;
   };
+  struct Token {
+    std::uint32_t id = 0;
+    UaChannelKeys keys;
+    std::int64_t expiresMs = 0;
+  };
   enum class State { ExpectHello, Acknowledged };
 
-  bool HandleChunk(const std::uint8_t* chunk, std::size_t size, std::int64_t nowMs,
-                   UaRequestSink& sink);
+  bool HandleChunk(std::uint8_t* chunk, std::size_t size, std::int64_t nowMs, UaRequestSink& sink);
   bool HandleHello(UaBinaryReader& r);
-  bool HandleOpen(UaBinaryReader& r, std::int64_t nowMs);
-  bool HandleMessage(char chunkType, UaBinaryReader& r, std::int64_t nowMs, UaRequestSink& sink);
+  bool HandleOpen(const std::uint8_t* chunk, std::size_t size, std::int64_t nowMs);
+  // Checks the asymmetric security header and, for a secured policy, decrypts the chunk into
+  // `plain` and checks its signature. Sets `*securedFrom` to where its sequence header starts.
+  bool OpenAsymmetric(const std::uint8_t* chunk, std::size_t size, const UaSecurityPolicy** policy,
+                      std::vector<std::uint8_t>& plain, std::size_t* securedFrom);
+  bool HandleMessage(char chunkType, std::uint8_t* chunk, std::size_t size, std::int64_t nowMs,
+                     UaRequestSink& sink);
   bool CheckSequence(std::uint32_t seq);
+  // The most body bytes one response chunk holds under the channel's security.
+  std::size_t BodyPerChunk() const;
+  const Token& SendToken() const { return m_sendWithPrevious ? m_previous : m_token; }
   void SendChunks(std::uint32_t requestId, const std::vector<std::uint8_t>& body,
                   std::size_t chunks);
-  bool Fail(UaStatusCode code, const char* reason);
+  // `reason` goes to the client and the log, `detail` to the log only.
+  bool Fail(UaStatusCode code, const char* reason, const std::string& detail = {});
   void WriteChunkHeader(std::vector<std::uint8_t>& out, const char* type, char chunkType) const;
 
   std::uint64_t m_id;
@@ -98,9 +124,16 @@ class UaConnection {
   std::uint32_t m_peerMaxMessageSize = 0;  // 0: no limit
   std::uint32_t peerMaxChunkCount = 0;
   bool m_channelOpen = false;
-  std::uint32_t m_tokenId = 0;
-  std::uint32_t m_previousTokenId = 0;
-  std::int64_t m_tokenExpiresMs = 0;
+  const UaServerSecurity* m_security;
+  const UaSecurityPolicy* m_policy;
+  UaSecurityMode m_mode = UaSecurityMode::None;
+  std::string m_clientCertificate;
+  UaRsaKey m_clientKey;
+  Token m_token;
+  // The token before the last renewal: accepted until it expires, and used for sending until
+  // the client secures a chunk with the new one.
+  Token m_previous;
+  bool m_sendWithPrevious = false;
   bool m_haveSequence = false;
   std::uint32_t m_lastSequence = 0;
   std::uint32_t m_sendSequence = 0;

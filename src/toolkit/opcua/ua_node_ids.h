@@ -111,6 +111,7 @@ constexpr std::uint32_t MaxMonitoredItemsPerCall = 11714;
 
 // Binary encodings of structures.
 constexpr std::uint32_t AnonymousIdentityToken = 321;
+constexpr std::uint32_t UserNameIdentityToken = 324;
 constexpr std::uint32_t ArgumentEncoding = 298;
 constexpr std::uint32_t BuildInfoEncoding = 340;
 constexpr std::uint32_t RangeEncoding = 886;

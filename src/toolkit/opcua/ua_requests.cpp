@@ -6,8 +6,9 @@ void SkipStrings(UaBinaryReader& r) {
   for (std::uint32_t n = r.ArrayLength(4); n > 0; --n) r.StringView();
 }
 
-void SkipApplicationDescription(UaBinaryReader& r) {
-  r.StringView();  // application URI
+// Reads an ApplicationDescription, keeping its application URI.
+void ReadApplicationDescription(UaBinaryReader& r, std::string& applicationUri) {
+  r.StringInto(applicationUri);
   r.StringView();  // product URI
   r.LocalizedText();
   r.UInt32();      // application type
@@ -42,25 +43,26 @@ void Decode(UaBinaryReader& r, UaGetEndpointsRequest& out) {
 }
 
 void Decode(UaBinaryReader& r, UaFindServersRequest& out) {
-  r.StringView();  // endpoint URL
+  r.StringInto(out.endpointUrl);
   SkipStrings(r);  // locale ids
   out.serverUris.resize(r.ArrayLength(4));
   for (std::string& uri : out.serverUris) r.StringInto(uri);
 }
 
 void Decode(UaBinaryReader& r, UaCreateSessionRequest& out) {
-  SkipApplicationDescription(r);
+  ReadApplicationDescription(r, out.clientApplicationUri);
   r.StringView();  // server URI
-  r.StringView();  // endpoint URL
+  r.StringInto(out.endpointUrl);
   r.StringInto(out.sessionName);
-  r.StringView();  // client nonce
-  r.StringView();  // client certificate
+  r.StringInto(out.clientNonce);
+  r.StringInto(out.clientCertificate);
   out.requestedTimeoutMs = r.Double();
   r.UInt32();  // max response message size: the channel's limit applies
 }
 
 void Decode(UaBinaryReader& r, UaActivateSessionRequest& out) {
-  SkipSignatureData(r);
+  r.StringInto(out.clientSignatureAlgorithm);
+  r.StringInto(out.clientSignature);
   for (std::uint32_t n = r.ArrayLength(8); n > 0; --n) {  // software certificates
     r.StringView();
     r.StringView();

@@ -14,15 +14,23 @@ struct UaGetEndpointsRequest {
 };
 
 struct UaFindServersRequest {
+  std::string endpointUrl;
   std::vector<std::string> serverUris;
 };
 
 struct UaCreateSessionRequest {
+  std::string clientApplicationUri;
+  std::string endpointUrl;
   std::string sessionName;
+  std::string clientNonce;
+  std::string clientCertificate;
   double requestedTimeoutMs = 0;
 };
 
 struct UaActivateSessionRequest {
+  // The client's signature of the server certificate and the last server nonce.
+  std::string clientSignatureAlgorithm;
+  std::string clientSignature;
   UaExtensionObject identityToken;
 };
 

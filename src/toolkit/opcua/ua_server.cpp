@@ -15,6 +15,7 @@
 
 #include "platform/log.h"
 #include "toolkit/opcua/ua_connection.h"
+#include "toolkit/opcua/ua_server_security.h"
 #include "toolkit/opcua/ua_service_handler.h"
 
 namespace {
@@ -33,9 +34,14 @@ std::string PeerText(const sockaddr_in& address) {
 
 class UaServer::Loop : public UaConnectionDirectory {
  public:
-  Loop(COPCCallback& callback, const UaServerOptions& options, int listenFd, std::string url)
-      : m_options(options), m_handler(callback, options, *this), m_listenFd(listenFd) {
-    m_handler.SetEndpointUrl(std::move(url));
+  Loop(COPCCallback& callback, const UaServerOptions& options,
+       std::shared_ptr<const UaServerSecurity> security, int listenFd, std::string url,
+       std::uint16_t port)
+      : m_options(options),
+        m_security(std::move(security)),
+        m_handler(callback, options, *this, m_security.get()),
+        m_listenFd(listenFd) {
+    m_handler.SetEndpointUrl(std::move(url), port);
     m_limits.maxMessageSize = options.maxMessageSize;
     m_limits.maxChunkCount = options.maxChunkCount;
     m_limits.incompleteTimeoutMs = options.incompleteMessageTimeoutMs;
@@ -142,7 +148,8 @@ class UaServer::Loop : public UaConnectionDirectory {
       std::uint64_t id = m_nextId++;
       Entry& e = m_connections[id];
       e.fd = fd;
-      e.connection = std::make_unique<UaConnection>(id, m_nextChannelId++, m_limits, now);
+      e.connection =
+          std::make_unique<UaConnection>(id, m_nextChannelId++, m_limits, now, m_security.get());
       e.connection->SetPeer(peer);
       Log(LogLevel::Info, "OPC UA: connection from " + peer + " opened");
       Watch(fd, EPOLLIN | EPOLLRDHUP, id);
@@ -292,6 +299,7 @@ class UaServer::Loop : public UaConnectionDirectory {
   }
 
   const UaServerOptions& m_options;
+  std::shared_ptr<const UaServerSecurity> m_security;
   UaServiceHandler m_handler;
   UaConnectionLimits m_limits;
   int m_listenFd;
@@ -322,6 +330,9 @@ std::string UaServer::EndpointUrl() const {
 
 bool UaServer::Start(std::string* error) {
   if (m_loop) return true;
+  std::shared_ptr<const UaServerSecurity> security =
+      UaServerSecurity::Create(m_options.security, error);
+  if (!security) return false;
   int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd < 0) {
     if (error) *error = std::string("OPC UA server: cannot create a socket: ") + strerror(errno);
@@ -345,7 +356,8 @@ bool UaServer::Start(std::string* error) {
   socklen_t length = sizeof address;
   getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
   m_port = ntohs(address.sin_port);
-  m_loop = std::make_unique<Loop>(m_callback, m_options, fd, EndpointUrl());
+  m_loop =
+      std::make_unique<Loop>(m_callback, m_options, std::move(security), fd, EndpointUrl(), m_port);
   m_thread = std::thread([this] { m_loop->Run(); });
   return true;
 }

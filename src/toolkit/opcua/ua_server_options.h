@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "toolkit/opcua/ua_security_options.h"
+
 struct UaServerOptions {
   std::uint16_t port = 4840;  // 0 picks a free port (tests)
   bool listenAny = false;     // all interfaces instead of loopback only
@@ -22,6 +24,8 @@ struct UaServerOptions {
   // Reads are served from the tag cache, which the served system keeps current; only a tag
   // that never had a value is asked for once. True: a Read with maxAge 0 asks the device.
   bool deviceReads = false;
+  // Endpoints, certificate, trusted clients and users.
+  UaSecurityOptions security;
 
   std::uint32_t maxConnections = 256;
   std::uint32_t maxSessions = 100;

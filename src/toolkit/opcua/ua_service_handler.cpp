@@ -5,13 +5,14 @@
 
 #include "platform/secure_random.h"
 #include "toolkit/opcua/ua_node_ids.h"
+#include "toolkit/opcua/ua_server_security.h"
+#include "toolkit/opcua/ua_ssl.h"
+#include "toolkit/opcua/ua_user_identity.h"
 
 namespace {
-constexpr std::string_view kPolicyNone = "http://opcfoundation.org/UA/SecurityPolicy#None";
 constexpr std::string_view kTransportProfile =
     "http://opcfoundation.org/UA-Profile/Transport/uatcp-uasc-uabinary";
-// The one user token policy offered: anonymous login.
-constexpr std::string_view kAnonymousPolicyId = "anonymous";
+constexpr std::size_t kServerNonceBytes = 32;
 
 // Cuts UTF-8 text to at most `limit` bytes without splitting a character.
 void CapUtf8(std::string& text, std::size_t limit) {
@@ -21,28 +22,19 @@ void CapUtf8(std::string& text, std::size_t limit) {
   text.resize(end);
 }
 
-// The identity an ActivateSession presents, checked against the token policy it names: a
-// null token is anonymous; otherwise the token's type must be the one of the policy whose id
-// its body carries. Empty when the token is invalid.
-std::string IdentityOf(const UaExtensionObject& token) {
-  if (token.encoding == 0 && token.typeId.IsNull()) return std::string(kAnonymousPolicyId);
-  if (token.encoding != 1 || !token.typeId.IsNumeric(0, ua_id::AnonymousIdentityToken)) return {};
-  try {
-    UaBinaryReader r(reinterpret_cast<const std::uint8_t*>(token.body.data()), token.body.size());
-    std::string policyId = r.String();
-    if (r.Remaining() != 0 || policyId != kAnonymousPolicyId) return {};
-    return policyId;
-  } catch (const UaDecodeError&) {
-    return {};
-  }
+// The address of a peer text "ADDRESS:PORT": failed logins are counted per address.
+std::string AddressOf(const std::string& peer) {
+  return peer.substr(0, peer.rfind(':'));
 }
 }  // namespace
 
 UaServiceHandler::UaServiceHandler(COPCCallback& callback, const UaServerOptions& options,
-                                   UaConnectionDirectory& connections)
+                                   UaConnectionDirectory& connections,
+                                   const UaServerSecurity* security)
     : m_callback(callback),
       m_options(options),
       m_connections(connections),
+      m_security(security),
       m_space(callback, options) {}
 
 UaServiceHandler::~UaServiceHandler() {
@@ -99,7 +91,13 @@ UaSession* UaServiceHandler::SessionFor(Context& ctx, bool mustBeActive) {
   return &session;
 }
 
-void UaServiceHandler::WriteApplicationDescription(UaBinaryWriter& w) {
+void UaServiceHandler::SetEndpointUrl(std::string url, std::uint16_t port) {
+  m_endpointUrls = UaEndpointUrls(
+      std::move(url), port, m_options.listenAny,
+      m_options.listenAny ? UaEndpointUrls::InterfaceAddresses() : std::vector<std::string>{});
+}
+
+void UaServiceHandler::WriteApplicationDescription(UaBinaryWriter& w, const std::string& url) {
   w.String(m_options.applicationUri);
   w.String(m_options.productUri);
   w.LocalizedText({"en", m_options.applicationName});
@@ -107,30 +105,49 @@ void UaServiceHandler::WriteApplicationDescription(UaBinaryWriter& w) {
   w.NullString();
   w.NullString();
   w.ArrayLength(1);
-  w.String(m_endpointUrl);
+  w.String(url);
 }
 
-void UaServiceHandler::WriteEndpoints(UaBinaryWriter& w) {
-  w.ArrayLength(1);
-  w.String(m_endpointUrl);
-  WriteApplicationDescription(w);
-  w.NullString();  // server certificate
-  w.UInt32(1);     // security mode None
-  w.String(kPolicyNone);
-  w.ArrayLength(1);  // user token policies: anonymous only
-  w.String(kAnonymousPolicyId);
-  w.UInt32(0);
-  w.NullString();
-  w.NullString();
-  w.NullString();
-  w.String(kTransportProfile);
-  w.Byte(0);  // security level
+void UaServiceHandler::WriteEndpoints(UaBinaryWriter& w, const std::string& url) {
+  const UaSecurityOptions& security = m_options.security;
+  w.ArrayLength(security.endpoints.size());
+  for (const UaEndpointSecurity& endpoint : security.endpoints) {
+    w.String(url);
+    WriteApplicationDescription(w, url);
+    // Also under None: clients encrypt user passwords with it.
+    if (security.certificate) {
+      w.ByteString(std::string_view(reinterpret_cast<const char*>(security.certificate->der.data()),
+                                    security.certificate->der.size()));
+    } else {
+      w.NullString();
+    }
+    w.UInt32(static_cast<std::uint32_t>(endpoint.mode));
+    w.String(endpoint.policyUri);
+    UaWriteUserTokenPolicies(w, security, endpoint.policyUri);
+    w.String(kTransportProfile);
+    // Clients that pick the "best" endpoint prefer the more secure ones.
+    const UaSecurityPolicy* policy = FindSecurityPolicy(endpoint.policyUri);
+    w.Byte(policy ? EndpointSecurityLevel(*policy, endpoint.mode) : 0);
+  }
 }
 
-void UaServiceHandler::GetEndpoints(Context& ctx, const UaGetEndpointsRequest&) {
+std::string UaServiceHandler::SignWithServerKey(const UaSecurityPolicy& policy,
+                                                const std::string& first,
+                                                const std::string& second) {
+  const UaRsaKey& key = m_security->PrivateKey();
+  std::string data = first + second;
+  std::string signature(key.Size(), '\0');
+  if (!key.Sign(policy.asymmetricSignature, reinterpret_cast<const std::uint8_t*>(data.data()),
+                data.size(), reinterpret_cast<std::uint8_t*>(signature.data()))) {
+    return {};
+  }
+  return signature;
+}
+
+void UaServiceHandler::GetEndpoints(Context& ctx, const UaGetEndpointsRequest& req) {
   Out out;
   UaBinaryWriter w = BeginResponse(out, ctx, ua_id::GetEndpointsResponse);
-  WriteEndpoints(w);
+  WriteEndpoints(w, m_endpointUrls.For(req.endpointUrl));
   Respond(ctx, out);
 }
 
@@ -141,7 +158,7 @@ void UaServiceHandler::FindServers(Context& ctx, const UaFindServersRequest& req
   Out out;
   UaBinaryWriter w = BeginResponse(out, ctx, ua_id::FindServersResponse);
   w.ArrayLength(match ? 1 : 0);
-  if (match) WriteApplicationDescription(w);
+  if (match) WriteApplicationDescription(w, m_endpointUrls.For(req.endpointUrl));
   Respond(ctx, out);
 }
 
@@ -158,6 +175,28 @@ bool UaServiceHandler::ReclaimUnactivatedSession() {
 }
 
 void UaServiceHandler::CreateSession(Context& ctx, const UaCreateSessionRequest& req) {
+  const UaSecurityPolicy& policy = ctx.connection.Policy();
+  if (policy.secured) {
+    // The client proves its key by signing our nonce, and we ours by signing its nonce: a
+    // short one would make that proof cheap to replay.
+    if (req.clientNonce.size() < kServerNonceBytes) return Fault(ctx, ua_status::BadNonceInvalid);
+    std::string_view leaf = UaLeafCertificate(ctx.connection.ClientCertificate());
+    if (UaLeafCertificate(req.clientCertificate) != leaf) {
+      return Fault(ctx, ua_status::BadCertificateInvalid);
+    }
+    // The certificate must name the application that asks for the session.
+    UaX509 certificate = UaCertificateFromDer(
+        std::span(reinterpret_cast<const std::uint8_t*>(leaf.data()), leaf.size()));
+    std::vector<std::string> uris =
+        certificate ? UaSubjectAltUris(certificate.get()) : std::vector<std::string>{};
+    if (std::find(uris.begin(), uris.end(), req.clientApplicationUri) == uris.end()) {
+      m_refusalLog.Log(LogLevel::Warning, "OPC UA: session refused for " + ctx.connection.Peer() +
+                                              ": the client certificate does not name "
+                                              "application URI " +
+                                              req.clientApplicationUri);
+      return Fault(ctx, ua_status::BadCertificateUriInvalid);
+    }
+  }
   if (m_sessions.size() >= m_options.maxSessions && !ReclaimUnactivatedSession()) {
     m_refusalLog.Log(LogLevel::Warning, "OPC UA: session refused for " + ctx.connection.Peer() +
                                             ": all " + std::to_string(m_options.maxSessions) +
@@ -175,18 +214,30 @@ void UaServiceHandler::CreateSession(Context& ctx, const UaCreateSessionRequest&
   session->createdMs = ctx.nowMs;
   session->lastActivityMs = ctx.nowMs;
   session->connectionId = ctx.connection.Id();
+  session->serverNonce = SecureRandomString(kServerNonceBytes);
+  session->clientCertificate = UaLeafCertificate(ctx.connection.ClientCertificate());
 
   Out out;
   UaBinaryWriter w = BeginResponse(out, ctx, ua_id::CreateSessionResponse);
   w.NodeId(session->id);
   w.NodeId(session->authenticationToken);
   w.Double(session->timeoutMs);
-  w.ByteString(SecureRandomString(32));  // server nonce
-  w.NullString();                        // server certificate
-  WriteEndpoints(w);
+  w.ByteString(session->serverNonce);
+  if (m_options.security.certificate) {
+    const UaBytes& der = m_options.security.certificate->der;
+    w.ByteString(std::string_view(reinterpret_cast<const char*>(der.data()), der.size()));
+  } else {
+    w.NullString();
+  }
+  WriteEndpoints(w, m_endpointUrls.For(req.endpointUrl));
   w.ArrayLength(0);  // software certificates
-  w.NullString();    // signature algorithm
-  w.NullString();    // signature
+  if (policy.secured) {
+    w.String(policy.signatureAlgorithmUri);
+    w.ByteString(SignWithServerKey(policy, req.clientCertificate, req.clientNonce));
+  } else {
+    w.NullString();
+    w.NullString();
+  }
   w.UInt32(m_options.maxMessageSize);
   Log(LogLevel::Info,
       "OPC UA: session \"" + session->name + "\" created for " + ctx.connection.Peer());
@@ -198,13 +249,48 @@ void UaServiceHandler::CreateSession(Context& ctx, const UaCreateSessionRequest&
 
 void UaServiceHandler::ActivateSession(Context& ctx, const UaActivateSessionRequest& req) {
   UaSession& session = *ctx.session;
-  std::string identity = IdentityOf(req.identityToken);
-  if (identity.empty()) {
-    m_refusalLog.Log(LogLevel::Warning,
-                     "OPC UA: activation refused for " + ctx.connection.Peer() +
-                         ": identity token does not match the user token policy it names");
-    return Fault(ctx, ua_status::BadIdentityTokenInvalid);
+  const UaSecurityPolicy& policy = ctx.connection.Policy();
+  if (session.clientCertificate != UaLeafCertificate(ctx.connection.ClientCertificate())) {
+    m_refusalLog.Log(LogLevel::Warning, "OPC UA: activation refused for " + ctx.connection.Peer() +
+                                            ": not the application the session was created for");
+    return Fault(ctx, ua_status::BadSecurityChecksFailed);
   }
+  if (policy.secured) {
+    // The client signs our certificate and the last nonce we gave it with its own key.
+    std::string data = m_security->Certificate() + session.serverNonce;
+    const std::string& signature = req.clientSignature;
+    if (req.clientSignatureAlgorithm != policy.signatureAlgorithmUri ||
+        !ctx.connection.ClientKey().Verify(
+            policy.asymmetricSignature, reinterpret_cast<const std::uint8_t*>(data.data()),
+            data.size(), reinterpret_cast<const std::uint8_t*>(signature.data()),
+            signature.size())) {
+      m_refusalLog.Log(LogLevel::Warning, "OPC UA: activation refused for " +
+                                              ctx.connection.Peer() + ": client signature invalid");
+      return Fault(ctx, ua_status::BadApplicationSignatureInvalid);
+    }
+  }
+  // Logins from an address that failed repeatedly are refused for a while without a look at
+  // the password, which slows guessing down.
+  const std::string address = AddressOf(ctx.connection.Peer());
+  if (!m_loginThrottle.Allowed(address, ctx.nowMs)) {
+    m_refusalLog.Log(LogLevel::Warning, "OPC UA: activation refused for " + ctx.connection.Peer() +
+                                            ": too many failed logins from that address");
+    return Fault(ctx, ua_status::BadUserAccessDenied);
+  }
+  const UaIdentityContext identityContext{
+      m_options.security,
+      ctx.connection.SecurityPolicyUri(),
+      {reinterpret_cast<const std::uint8_t*>(session.serverNonce.data()),
+       session.serverNonce.size()}};
+  UaIdentityCheck check = UaCheckUserIdentity(req.identityToken, identityContext);
+  if (ua_status::IsBad(check.status)) {
+    if (check.status == ua_status::BadUserAccessDenied) m_loginThrottle.Failed(address, ctx.nowMs);
+    m_refusalLog.Log(LogLevel::Warning, "OPC UA: activation refused for " + ctx.connection.Peer() +
+                                            ": " + check.reason);
+    return Fault(ctx, check.status);
+  }
+  m_loginThrottle.Succeeded(address);
+  std::string& identity = check.identity;
   // A session keeps the identity it was first activated with: another client that learned its
   // token cannot take it over under a different identity.
   if (session.activated && identity != session.identity) {
@@ -224,9 +310,11 @@ void UaServiceHandler::ActivateSession(Context& ctx, const UaActivateSessionRequ
   }
   session.activated = true;
   session.identity = std::move(identity);
+  session.readOnly = check.readOnly;
+  session.serverNonce = SecureRandomString(kServerNonceBytes);
   Out out;
   UaBinaryWriter w = BeginResponse(out, ctx, ua_id::ActivateSessionResponse);
-  w.ByteString(SecureRandomString(32));  // server nonce
+  w.ByteString(session.serverNonce);
   w.ArrayLength(0);
   w.ArrayLength(0);
   Respond(ctx, out);

@@ -10,6 +10,8 @@
 #include "platform/log.h"
 #include "toolkit/opcua/ua_address_space.h"
 #include "toolkit/opcua/ua_connection.h"
+#include "toolkit/opcua/ua_endpoint_urls.h"
+#include "toolkit/opcua/ua_login_throttle.h"
 #include "toolkit/opcua/ua_requests.h"
 #include "toolkit/opcua/ua_server_options.h"
 #include "toolkit/opcua/ua_service_header.h"
@@ -22,10 +24,13 @@ class UaConnectionDirectory {
   virtual UaConnection* FindConnection(std::uint64_t id) = 0;
 };
 
+class UaServerSecurity;
+
 class UaServiceHandler : public UaRequestSink {
  public:
+  // Without `security` only policy None is offered.
   UaServiceHandler(COPCCallback& callback, const UaServerOptions& options,
-                   UaConnectionDirectory& connections);
+                   UaConnectionDirectory& connections, const UaServerSecurity* security = nullptr);
   ~UaServiceHandler() override;
 
   // Checks the request's session as its service requires, then decodes and serves it.
@@ -45,8 +50,9 @@ class UaServiceHandler : public UaRequestSink {
   std::size_t SessionCount() const { return m_sessions.size(); }
   // Notifications queued in all sessions together.
   std::size_t QueuedNotifications() const { return m_queuedNotifications; }
-  // The endpoint URL clients are told (set once the port is known).
-  void SetEndpointUrl(std::string url) { m_endpointUrl = std::move(url); }
+  // The endpoint URL clients are told unless they reached the server by another host name that
+  // it listens on (set once the port is known).
+  void SetEndpointUrl(std::string url, std::uint16_t port);
 
  private:
   struct Context {
@@ -86,8 +92,12 @@ class UaServiceHandler : public UaRequestSink {
   // Makes room for a new session by closing the oldest one never activated; false if none.
   bool ReclaimUnactivatedSession();
 
-  void WriteApplicationDescription(UaBinaryWriter& w);
-  void WriteEndpoints(UaBinaryWriter& w);
+  // `url`: the endpoint URL for the client (UaEndpointUrls::For).
+  void WriteApplicationDescription(UaBinaryWriter& w, const std::string& url);
+  void WriteEndpoints(UaBinaryWriter& w, const std::string& url);
+  // Signs `first` followed by `second` with the server's key under the channel's policy.
+  std::string SignWithServerKey(const UaSecurityPolicy& policy, const std::string& first,
+                                const std::string& second);
   void GetEndpoints(Context& ctx, const UaGetEndpointsRequest& req);
   void FindServers(Context& ctx, const UaFindServersRequest& req);
   void CreateSession(Context& ctx, const UaCreateSessionRequest& req);
@@ -146,8 +156,10 @@ class UaServiceHandler : public UaRequestSink {
   COPCCallback& m_callback;
   const UaServerOptions& m_options;
   UaConnectionDirectory& m_connections;
+  const UaServerSecurity* m_security;
   UaAddressSpace m_space;
-  std::string m_endpointUrl;
+  UaEndpointUrls m_endpointUrls{{}, 0, false, {}};
+  UaLoginThrottle m_loginThrottle;
   SessionMap m_sessions;  // by authentication token bytes
   std::uint32_t m_nextSubscriptionId = 1;
   std::uint32_t m_nextSessionNumber = 1;

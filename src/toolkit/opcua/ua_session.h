@@ -39,7 +39,15 @@ struct UaSession {
   // The user identity of the first activation ("anonymous"); a later activation, on this or
   // another channel, must present the same one.
   std::string identity;
+  // A read-only user's session: its writes are refused.
+  bool readOnly = false;
   std::uint64_t connectionId = 0;
+  // The last server nonce handed out (CreateSession, ActivateSession), which the client signs at
+  // activation and an encrypted password must carry, and the client certificate (leaf) of the
+  // secured channel the session was created on (empty under policy None): it is activated only
+  // on a channel with the same one.
+  std::string serverNonce;
+  std::string clientCertificate;
   std::map<std::uint32_t, std::unique_ptr<UaSubscription>> subscriptions;
   std::size_t queuedNotifications = 0;  // in all its subscriptions' items
   std::deque<UaPendingPublish> publishQueue;

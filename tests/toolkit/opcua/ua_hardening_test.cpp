@@ -68,20 +68,7 @@ class UaHardeningTest : public ::testing::Test {
   }
 
   static UaStatusCode WriteValue(UaTestClient& client, const std::string& item, UaVariant value) {
-    Bytes body, response;
-    UaBinaryWriter w(body);
-    w.ArrayLength(1);
-    w.NodeId(UaNodeId::String(kItemNamespace, item));
-    w.UInt32(ua_attr::Value);
-    w.NullString();
-    w.DataValue(UaDataValue::Of(std::move(value)));
-    UaStatusCode fault = ua_status::Good;
-    if (client.Call(ua_id::WriteRequest, body, response, &fault) != ua_id::WriteResponse) {
-      return fault;
-    }
-    UaBinaryReader r(response.data(), response.size());
-    r.ArrayLength(4);
-    return r.UInt32();
+    return client.WriteValue(item, std::move(value));
   }
 
   FakeItemTree tree;

@@ -9,8 +9,11 @@
 
 #include <algorithm>
 
+#include "platform/secure_random.h"
+#include "toolkit/opcua/ua_address_space.h"
 #include "toolkit/opcua/ua_binary_writer.h"
 #include "toolkit/opcua/ua_node_ids.h"
+#include "toolkit/opcua/ua_secure_chunk.h"
 #include "ua_test_messages.h"
 
 namespace {
@@ -39,24 +42,19 @@ bool UaTestClient::SendAll(const std::vector<std::uint8_t>& bytes) {
   return true;
 }
 
-bool UaTestClient::ReceiveChunk(std::string& type, std::vector<std::uint8_t>& payload) {
-  std::uint8_t header[8];
+bool UaTestClient::ReceiveChunk(std::vector<std::uint8_t>& chunk) {
+  chunk.resize(8);
   std::size_t got = 0;
-  while (got < 8) {
-    ssize_t n = recv(m_fd, header + got, 8 - got, 0);
+  while (got < chunk.size()) {
+    ssize_t n = recv(m_fd, chunk.data() + got, chunk.size() - got, 0);
     if (n <= 0) return false;
     got += static_cast<std::size_t>(n);
-  }
-  type.assign(reinterpret_cast<const char*>(header), 4);
-  std::uint32_t size = header[4] | (header[5] << 8) | (header[6] << 16) |
-                       (static_cast<std::uint32_t>(header[7]) << 24);
-  if (size < 8) return false;
-  payload.resize(size - 8);
-  got = 0;
-  while (got < payload.size()) {
-    ssize_t n = recv(m_fd, payload.data() + got, payload.size() - got, 0);
-    if (n <= 0) return false;
-    got += static_cast<std::size_t>(n);
+    if (got == 8) {
+      std::uint32_t size = chunk[4] | (chunk[5] << 8) | (chunk[6] << 16) |
+                           (static_cast<std::uint32_t>(chunk[7]) << 24);
+      if (size < 8) return false;
+      chunk.resize(size);
+    }
   }
   return true;
 }
@@ -75,38 +73,23 @@ bool UaTestClient::ConnectTcp(std::uint16_t port) {
 
 bool UaTestClient::Connect(std::uint16_t port, std::uint32_t maxMessageSize) {
   if (!ConnectTcp(port)) return false;
-  std::string type;
-  std::vector<std::uint8_t> payload;
-  if (!SendAll(UaHelloMessage(65535, 65535, maxMessageSize)) || !ReceiveChunk(type, payload) ||
-      type != "ACKF") {
+  std::vector<std::uint8_t> chunk;
+  if (!SendAll(UaHelloMessage(65535, 65535, maxMessageSize)) || !ReceiveChunk(chunk) ||
+      std::string(chunk.begin(), chunk.begin() + 4) != "ACKF") {
     return false;
   }
-  ++m_sequence;
-  if (!SendAll(UaOpenMessage(m_sequence, ++m_requestId)) || !ReceiveChunk(type, payload) ||
-      type != "OPNF")
-    return false;
-  try {
-    UaBinaryReader r(payload.data(), payload.size());
-    r.UInt32();
-    r.String();
-    r.ByteString();
-    r.ByteString();
-    r.UInt32();
-    r.UInt32();
-    r.NodeId();
-    r.DateTime();
-    r.UInt32();
-    if (r.UInt32() != ua_status::Good) return false;
-    r.SkipDiagnosticInfo();
-    for (std::uint32_t n = r.ArrayLength(4); n > 0; --n) r.String();
-    r.ExtensionObject();
-    r.UInt32();
-    m_channelId = r.UInt32();
-    m_tokenId = r.UInt32();
-  } catch (const UaDecodeError&) {
+  m_openStatus = ua_status::Bad;
+  if (!SendAll(m_channel.OpenRequest(0, ++m_sequence, ++m_requestId)) || !ReceiveChunk(chunk)) {
     return false;
   }
-  return true;
+  std::string type(chunk.begin(), chunk.begin() + 4);
+  if (type == "ERRF" && chunk.size() >= 12) {
+    m_openStatus = UaBinaryReader(chunk.data() + 8, 4).UInt32();
+    return false;
+  }
+  if (type != "OPNF") return false;
+  m_openStatus = m_channel.AcceptOpenResponse(chunk.data(), chunk.size());
+  return m_openStatus == ua_status::Good;
 }
 
 bool UaTestClient::SendRequest(std::uint32_t requestType, const std::vector<std::uint8_t>& body) {
@@ -116,21 +99,15 @@ bool UaTestClient::SendRequest(std::uint32_t requestType, const std::vector<std:
   WriteRequestHeader(r, m_authenticationToken, ++m_requestId);
   r.Raw(body.data(), body.size());
   // Chunks of at most the 65535 bytes the server accepts.
-  constexpr std::size_t kPerChunk = 65535 - 24;
+  const std::size_t perChunk =
+      SymmetricMaxBody(m_channel.Policy().secured ? m_channel.Mode() : UaSecurityMode::None, 65535);
   std::vector<std::uint8_t> msg;
-  for (std::size_t offset = 0; offset < request.size(); offset += kPerChunk) {
-    std::size_t n = std::min(kPerChunk, request.size() - offset);
-    std::size_t start = msg.size();
-    UaBinaryWriter w(msg);
-    w.Raw("MSG", 3);
-    w.Byte(offset + n == request.size() ? 'F' : 'C');
-    w.UInt32(0);
-    w.UInt32(m_channelId);
-    w.UInt32(m_tokenId);
-    w.UInt32(++m_sequence);
-    w.UInt32(m_requestId);
-    w.Raw(request.data() + offset, n);
-    w.PatchUInt32(start + 4, static_cast<std::uint32_t>(msg.size() - start));
+  for (std::size_t offset = 0; offset < request.size(); offset += perChunk) {
+    std::size_t n = std::min(perChunk, request.size() - offset);
+    std::vector<std::uint8_t> chunk =
+        m_channel.Message(offset + n == request.size() ? 'F' : 'C', ++m_sequence, m_requestId,
+                          request.data() + offset, n);
+    msg.insert(msg.end(), chunk.begin(), chunk.end());
   }
   return SendAll(msg);
 }
@@ -138,14 +115,16 @@ bool UaTestClient::SendRequest(std::uint32_t requestType, const std::vector<std:
 std::uint32_t UaTestClient::ReceiveResponse(std::vector<std::uint8_t>& response,
                                             UaStatusCode* serviceResult) {
   std::vector<std::uint8_t> whole;
-  std::string type;
-  std::vector<std::uint8_t> payload;
+  std::vector<std::uint8_t> chunk;
   do {
-    if (!ReceiveChunk(type, payload) || type.substr(0, 3) != "MSG" || payload.size() < 16) {
+    std::size_t begin = 0, end = 0;
+    if (!ReceiveChunk(chunk) || std::string(chunk.begin(), chunk.begin() + 3) != "MSG" ||
+        !m_channel.OpenMessage(chunk.data(), chunk.size(), &begin, &end)) {
       return 0;
     }
-    whole.insert(whole.end(), payload.begin() + 16, payload.end());
-  } while (type[3] == 'C');
+    whole.insert(whole.end(), chunk.begin() + static_cast<std::ptrdiff_t>(begin),
+                 chunk.begin() + static_cast<std::ptrdiff_t>(end));
+  } while (chunk[3] == 'C');
   try {
     UaBinaryReader r(whole.data(), whole.size());
     std::uint32_t responseType = r.NodeId().numeric;
@@ -177,7 +156,7 @@ bool UaTestClient::OpenSession() {
 UaStatusCode UaTestClient::CreateSession(const std::string& name) {
   std::vector<std::uint8_t> body, response;
   UaBinaryWriter w(body);
-  w.NullString();  // application description
+  w.String(m_channel.Security().applicationUri);  // application description
   w.NullString();
   w.LocalizedText({});
   w.UInt32(1);
@@ -187,18 +166,97 @@ UaStatusCode UaTestClient::CreateSession(const std::string& name) {
   w.NullString();  // server URI
   w.String("opc.tcp://127.0.0.1");
   w.String(name);
-  w.NullString();
-  w.NullString();
+  const bool secured = m_channel.Policy().secured;
+  std::string clientNonce = secured ? SecureRandomString(32) : std::string();
+  w.ByteString(clientNonce);
+  w.ByteString(m_channel.Security().certificate);
   w.Double(60000);
   w.UInt32(0);
   UaStatusCode result = ua_status::Good;
   if (Call(ua_id::CreateSessionRequest, body, response, &result) != ua_id::CreateSessionResponse) {
     return result == ua_status::Good ? ua_status::Bad : result;
   }
-  UaBinaryReader r(response.data(), response.size());
-  r.NodeId();
-  m_authenticationToken = r.NodeId();
+  try {
+    UaBinaryReader r(response.data(), response.size());
+    r.NodeId();
+    m_authenticationToken = r.NodeId();
+    r.Double();
+    m_serverNonce = r.ByteString();
+    m_serverCertificate = r.ByteString();
+    for (std::uint32_t n = r.ArrayLength(); n > 0; --n) {  // endpoints
+      r.String();
+      r.String();
+      r.String();
+      r.LocalizedText();
+      r.UInt32();
+      r.String();
+      r.String();
+      for (std::uint32_t u = r.ArrayLength(); u > 0; --u) r.String();
+      r.ByteString();
+      r.UInt32();
+      r.String();
+      for (std::uint32_t u = r.ArrayLength(); u > 0; --u) {
+        r.String();
+        r.UInt32();
+        r.String();
+        r.String();
+        r.String();
+      }
+      r.String();
+      r.Byte();
+    }
+    r.ArrayLength();  // software certificates
+    r.String();       // signature algorithm
+    std::string signature = r.ByteString();
+    // The server proves its key by signing our certificate and nonce.
+    if (secured && !m_channel.VerifyServerSignature(m_channel.Security().certificate + clientNonce,
+                                                    signature)) {
+      return ua_status::BadApplicationSignatureInvalid;
+    }
+  } catch (const UaDecodeError&) {
+    return ua_status::BadDecodingError;
+  }
   return ua_status::Good;
+}
+
+std::string UaTestClient::EndpointCertificate() {
+  std::vector<std::uint8_t> body, response;
+  UaBinaryWriter w(body);
+  w.String("opc.tcp://127.0.0.1");
+  w.ArrayLength(0);
+  w.ArrayLength(0);
+  if (Call(ua_id::GetEndpointsRequest, body, response) != ua_id::GetEndpointsResponse) return {};
+  try {
+    UaBinaryReader r(response.data(), response.size());
+    if (r.ArrayLength() == 0) return {};
+    r.String();  // endpoint URL
+    r.String();  // application description
+    r.String();
+    r.LocalizedText();
+    r.UInt32();
+    r.String();
+    r.String();
+    for (std::uint32_t n = r.ArrayLength(); n > 0; --n) r.String();
+    return r.ByteString();
+  } catch (const UaDecodeError&) {
+    return {};
+  }
+}
+
+UaExtensionObject UaTestClient::UserNameIdentity(const std::string& policyId,
+                                                 const std::string& user, const std::string& secret,
+                                                 const std::string& algorithm) {
+  UaExtensionObject token;
+  token.typeId = UaNodeId::Numeric(0, ua_id::UserNameIdentityToken);
+  token.encoding = 1;
+  std::vector<std::uint8_t> body;
+  UaBinaryWriter w(body);
+  w.String(policyId);
+  w.String(user);
+  w.ByteString(secret);
+  w.String(algorithm);
+  token.body.assign(body.begin(), body.end());
+  return token;
 }
 
 UaExtensionObject UaTestClient::AnonymousIdentity(const std::string& policyId) {
@@ -215,8 +273,13 @@ UaExtensionObject UaTestClient::AnonymousIdentity(const std::string& policyId) {
 UaStatusCode UaTestClient::ActivateSession(const UaExtensionObject& identity) {
   std::vector<std::uint8_t> body, response;
   UaBinaryWriter w(body);
-  w.NullString();  // client signature
-  w.NullString();
+  if (m_channel.Policy().secured) {
+    w.String(m_channel.Policy().signatureAlgorithmUri);
+    w.ByteString(m_channel.Sign(m_channel.Security().serverCertificate + m_serverNonce));
+  } else {
+    w.NullString();  // client signature
+    w.NullString();
+  }
   w.ArrayLength(0);
   w.ArrayLength(0);
   w.ExtensionObject(identity);
@@ -226,6 +289,11 @@ UaStatusCode UaTestClient::ActivateSession(const UaExtensionObject& identity) {
   if (Call(ua_id::ActivateSessionRequest, body, response, &result) !=
       ua_id::ActivateSessionResponse) {
     return result == ua_status::Good ? ua_status::Bad : result;
+  }
+  try {
+    m_serverNonce = UaBinaryReader(response.data(), response.size()).ByteString();
+  } catch (const UaDecodeError&) {
+    return ua_status::BadDecodingError;
   }
   return ua_status::Good;
 }
@@ -290,4 +358,21 @@ std::string UaTestClient::SendRawAndReadUntilClosed(const std::vector<std::uint8
     out.append(buffer, static_cast<std::size_t>(n));
   }
   return out;
+}
+
+UaStatusCode UaTestClient::WriteValue(const std::string& itemId, UaVariant value) {
+  std::vector<std::uint8_t> body, response;
+  UaBinaryWriter w(body);
+  w.ArrayLength(1);
+  w.NodeId(UaNodeId::String(kItemNamespace, itemId));
+  w.UInt32(ua_attr::Value);
+  w.NullString();
+  w.DataValue(UaDataValue::Of(std::move(value)));
+  UaStatusCode fault = ua_status::Good;
+  if (Call(ua_id::WriteRequest, body, response, &fault) != ua_id::WriteResponse) {
+    return fault;
+  }
+  UaBinaryReader r(response.data(), response.size());
+  r.ArrayLength(4);
+  return r.UInt32();
 }

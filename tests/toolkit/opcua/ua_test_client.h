@@ -1,5 +1,5 @@
-// UaTestClient: a minimal blocking OPC UA client over loopback (Hello, secure channel with
-// policy None, session, Read, Write) for the server's tests and benchmarks.
+// UaTestClient: a minimal blocking OPC UA client over loopback (Hello, secure channel under any
+// of the server's policies, session, Read, Write) for the server's tests and benchmarks.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,7 @@
 
 #include "toolkit/opcua/ua_binary_reader.h"
 #include "toolkit/opcua/ua_types.h"
+#include "ua_test_secure_channel.h"
 
 class UaTestClient {
  public:
@@ -17,11 +18,17 @@ class UaTestClient {
   UaTestClient(const UaTestClient&) = delete;
   UaTestClient& operator=(const UaTestClient&) = delete;
 
+  // The security of the channel Connect opens (policy None unless set).
+  void SetSecurity(const UaClientSecurity& security) { m_channel = UaTestSecureChannel(security); }
   // TCP connect to 127.0.0.1 only.
   bool ConnectTcp(std::uint16_t port);
   // TCP connect, Hello (announcing `maxMessageSize`, 0 for none) and OpenSecureChannel; false
   // on any failure.
   bool Connect(std::uint16_t port, std::uint32_t maxMessageSize = 0);
+  // The status of the last OpenSecureChannel (an Error message's code when it was refused).
+  UaStatusCode OpenStatus() const { return m_openStatus; }
+  // The server certificate its endpoints name (GetEndpoints); empty on failure.
+  std::string EndpointCertificate();
   // CreateSession and ActivateSession (anonymous).
   bool OpenSession();
   // CreateSession alone; its status (Good when created).
@@ -29,6 +36,14 @@ class UaTestClient {
   // ActivateSession with `identity` as the user identity token; its status.
   UaStatusCode ActivateSession(const UaExtensionObject& identity);
   static UaExtensionObject AnonymousIdentity(const std::string& policyId = "anonymous");
+  // A UserNameIdentityToken whose password field holds `secret` as given (see
+  // EncryptTestPassword).
+  static UaExtensionObject UserNameIdentity(const std::string& policyId, const std::string& user,
+                                            const std::string& secret,
+                                            const std::string& algorithm);
+  // What the last CreateSession answered: the server's nonce and certificate.
+  const std::string& ServerNonce() const { return m_serverNonce; }
+  const std::string& ServerCertificate() const { return m_serverCertificate; }
   // The session the requests name (to present another client's token).
   const UaNodeId& AuthenticationToken() const { return m_authenticationToken; }
   void SetAuthenticationToken(UaNodeId token) { m_authenticationToken = std::move(token); }
@@ -50,6 +65,9 @@ class UaTestClient {
   std::uint32_t CreateSubscription(double intervalMs, std::uint32_t lifetimeCount,
                                    std::uint32_t maxKeepAliveCount);
 
+  // Writes `value` to the Value of the item `itemId`; the operation's status, or the fault.
+  UaStatusCode WriteValue(const std::string& itemId, UaVariant value);
+
   std::optional<std::vector<UaDataValue>> Read(const std::vector<UaNodeId>& nodes,
                                                double maxAge = 1000);
   static std::vector<std::uint8_t> ReadRequestBody(const std::vector<UaNodeId>& nodes,
@@ -57,12 +75,15 @@ class UaTestClient {
 
  private:
   bool SendAll(const std::vector<std::uint8_t>& bytes);
-  bool ReceiveChunk(std::string& type, std::vector<std::uint8_t>& payload);
+  // One whole chunk, header included.
+  bool ReceiveChunk(std::vector<std::uint8_t>& chunk);
 
   int m_fd = -1;
-  std::uint32_t m_channelId = 0;
-  std::uint32_t m_tokenId = 0;
+  UaTestSecureChannel m_channel;
+  UaStatusCode m_openStatus = ua_status::Good;
   std::uint32_t m_sequence = 0;
   std::uint32_t m_requestId = 0;
   UaNodeId m_authenticationToken;
+  std::string m_serverNonce;  // the last one, which ActivateSession signs
+  std::string m_serverCertificate;
 };

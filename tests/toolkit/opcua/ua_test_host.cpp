@@ -1,15 +1,24 @@
 // A test host: serves a fake name space with every canonical item type through the OPC UA
 // server on the port given on the command line, for the interop tests. Prints "listening <port>"
 // when ready; on stdin, "set <itemId> <number>" updates an item as a telegram would and
-// "sessions" prints the number of open sessions.
+// "sessions" prints the number of open sessions. With a folder as second argument it also offers
+// every secured policy: it makes its certificate there (server.der) and trusts the client
+// certificates (DER) found in its trusted/ folder at the time a client connects.
 #include <atomic>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <iterator>
+#include <stdexcept>
 #include <string>
 
 #include "fake_item_tree.h"
 #include "platform/change_type.h"
+#include "toolkit/opcua/ua_crypto.h"
 #include "toolkit/opcua/ua_server.h"
+#include "ua_test_certificates.h"
+#include "ua_test_secure_channel.h"
 
 namespace {
 void Populate(FakeItemTree& tree) {
@@ -31,6 +40,33 @@ void Populate(FakeItemTree& tree) {
              Variant::UI1(static_cast<std::uint8_t>(k)), "Valve " + std::to_string(k));
   }
 }
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A certificate of its own in `folder` and a trust list of the certificates in folder/trusted.
+void OfferSecurity(UaServerOptions& options, const std::filesystem::path& folder) {
+  UaCertificateRequest request;
+  request.applicationUri = options.applicationUri;
+  request.applicationName = options.applicationName;
+  request.hostNames = {"localhost"};
+  request.addresses = {"127.0.0.1"};
+  std::string error;
+  auto own = UaCreateApplicationCertificate(request, &error);
+  if (!own) throw std::runtime_error(error);
+  std::filesystem::create_directories(folder / "trusted");
+  std::ofstream(folder / "server.der", std::ios::binary) << DerString(*own);
+  options.security = TestServerSecurity(*own);
+  options.security.validateClientCertificate = [folder](std::span<const std::uint8_t> chain) {
+    std::string_view leaf =
+        UaLeafCertificate({reinterpret_cast<const char*>(chain.data()), chain.size()});
+    for (const auto& entry : std::filesystem::directory_iterator(folder / "trusted")) {
+      if (ReadFile(entry.path()) == leaf) return UaCertificateCheck{};
+    }
+    return UaCertificateCheck{ua_status::BadCertificateUntrusted, "not in the trusted folder"};
+  };
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -40,6 +76,7 @@ int main(int argc, char** argv) {
   std::atomic<int> sessions{0};
   options.onSessionOpened = [&sessions] { ++sessions; };
   options.onSessionClosed = [&sessions] { --sessions; };
+  if (argc > 2) OfferSecurity(options, argv[2]);
   FakeItemTree tree;
   Populate(tree);
   UaServer server(tree, options);

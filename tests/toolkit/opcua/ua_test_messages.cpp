@@ -2,7 +2,7 @@
 #include "ua_test_messages.h"
 
 #include "toolkit/opcua/ua_binary_writer.h"
-#include "toolkit/opcua/ua_node_ids.h"
+#include "ua_test_secure_channel.h"
 
 std::vector<std::uint8_t> UaHelloMessage(std::uint32_t receiveBufferSize,
                                          std::uint32_t sendBufferSize,
@@ -22,29 +22,5 @@ std::vector<std::uint8_t> UaHelloMessage(std::uint32_t receiveBufferSize,
 }
 
 std::vector<std::uint8_t> UaOpenMessage(std::uint32_t sequenceNumber, std::uint32_t requestId) {
-  std::vector<std::uint8_t> m;
-  UaBinaryWriter w(m);
-  w.Raw("OPNF", 4);
-  w.UInt32(0);
-  w.UInt32(0);
-  w.String("http://opcfoundation.org/UA/SecurityPolicy#None");
-  w.NullString();
-  w.NullString();
-  w.UInt32(sequenceNumber);
-  w.UInt32(requestId);
-  w.NodeId(UaNodeId::Numeric(0, ua_id::OpenSecureChannelRequest));
-  w.NodeId({});  // request header
-  w.DateTime(0);
-  w.UInt32(requestId);
-  w.UInt32(0);
-  w.NullString();
-  w.UInt32(10000);
-  w.NullExtensionObject();
-  w.UInt32(0);  // protocol version
-  w.UInt32(0);  // issue
-  w.UInt32(1);  // security mode None
-  w.NullString();
-  w.UInt32(600000);
-  w.PatchUInt32(4, static_cast<std::uint32_t>(m.size()));
-  return m;
+  return UaTestSecureChannel().OpenRequest(0, sequenceNumber, requestId);
 }
