@@ -1,4 +1,4 @@
-// EqualNoCase: a fold table from upper to lower case for the Windows-1252 code page.
+// EqualNoCase and HashNoCase: a fold table from upper to lower case for Windows-1252.
 #include "project/equal_no_case.h"
 
 #include <array>
@@ -33,4 +33,14 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
     }
   }
   return true;
+}
+
+std::size_t HashNoCase(std::string_view text) {
+  // FNV-1a over the folded bytes.
+  std::uint64_t hash = 14695981039346656037ull;
+  for (char c : text) {
+    hash ^= kFold[static_cast<std::uint8_t>(c)];
+    hash *= 1099511628211ull;
+  }
+  return static_cast<std::size_t>(hash);
 }
