@@ -6,11 +6,11 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
 #include "project/equal_no_case.h"
+#include "project/name_hash_table.h"
 
 // The name a member is found by comes from IndexedName(const T&), declared beside T.
 // Owns its members in insertion order and finds the first member of a name, compared without
@@ -41,16 +41,13 @@ class NodeMembers {
   const std::unique_ptr<T>& back() const { return m_list.back(); }
 
   // The first member whose name equals `name` without regard to case; null when none.
-  T* Find(std::string_view name) const {
-    auto it = m_index.find(name);
-    return it == m_index.end() ? nullptr : *it;
-  }
+  T* Find(std::string_view name) const { return m_index.Find(name); }
 
   // Appends a member; it is found by its name unless an earlier member has that name.
   T& push_back(std::unique_ptr<T> member) {
     T& added = *member;
     m_list.push_back(std::move(member));
-    m_index.insert(&added);  // no effect when an earlier member holds the name
+    m_index.Insert(&added);  // no effect when an earlier member holds the name
     return added;
   }
 
@@ -92,7 +89,7 @@ class NodeMembers {
   // Empties the list and the index and hands the members over, so that the caller destroys
   // them while nothing can find them any more.
   List TakeAll() {
-    m_index.clear();
+    m_index.Clear();
     List all = std::move(m_list);
     m_list.clear();
     return all;
@@ -113,42 +110,23 @@ class NodeMembers {
   }
 
  private:
-  struct Hash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view name) const noexcept { return HashNoCase(name); }
-    std::size_t operator()(const T* member) const noexcept {
-      return HashNoCase(IndexedName(*member));
-    }
-  };
-  struct Equal {
-    using is_transparent = void;
-    static std::string_view Name(std::string_view name) { return name; }
-    static std::string_view Name(const T* member) { return IndexedName(*member); }
-    template <typename A, typename B>
-    bool operator()(const A& a, const B& b) const {
-      return EqualNoCase(Name(a), Name(b));
-    }
-  };
-
   // Drops `member` from the index if it is the one found by its name.
   void Unindex(const T& member) {
-    auto it = m_index.find(std::string_view(IndexedName(member)));
-    if (it != m_index.end() && *it == &member) m_index.erase(it);
+    if (m_index.Find(IndexedName(member)) == &member) m_index.Erase(IndexedName(member));
   }
 
   // Makes the first member of `name` in list order the one found by it (none when there is
   // none). Walks the list: only removals and renames come here.
   void Reindex(std::string_view name) {
-    auto it = m_index.find(name);
-    if (it != m_index.end()) m_index.erase(it);
+    m_index.Erase(name);
     for (const auto& m : m_list) {
       if (EqualNoCase(IndexedName(*m), name)) {
-        m_index.insert(m.get());
+        m_index.Insert(m.get());
         return;
       }
     }
   }
 
   List m_list;
-  std::unordered_set<T*, Hash, Equal> m_index;
+  NameHashTable<T> m_index;
 };

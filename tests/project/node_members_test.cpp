@@ -124,14 +124,19 @@ TEST(NodeMembers, RenamesRebuildItemIdsAndItemLookups) {
 // Random adds, renames, removals and erasures on names that collide in their case: after
 // every step the index finds what a walk through the list finds, for every name.
 TEST(NodeMembers, IndexAgreesWithAWalkThroughEveryChange) {
-  const std::vector<std::string> names = {"a", "A", "b", "B", "\xE9t\xE9", "\xC9T\xC9", "c"};
+  std::vector<std::string> names = {"a", "A", "b", "B", "\xE9t\xE9", "\xC9T\xC9", "c"};
+  // Enough names to make the table grow, wrap around and shift entries back on removal.
+  for (int k = 0; k < 24; ++k) {
+    names.push_back("x" + std::to_string(k));
+    names.push_back("X" + std::to_string(k));
+  }
   std::mt19937 random(17);
   auto pick = [&](std::size_t n) {
     return static_cast<std::size_t>(std::uniform_int_distribution<std::size_t>(0, n - 1)(random));
   };
   GroupNode root;
   GroupNode& node = AddNode(root, "Node", 1);
-  for (int step = 0; step < 2000; ++step) {
+  for (int step = 0; step < 5000; ++step) {
     const std::string& name = names[pick(names.size())];
     const std::size_t op = pick(5);
     if (op <= 1 || node.m_items.empty()) {
