@@ -41,13 +41,20 @@ inline bool EqualNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-// A hash that agrees with EqualNoCase: texts that compare equal hash equal.
+// A hash that agrees with EqualNoCase: texts that compare equal hash equal. Eight folded bytes
+// make one word, and each word costs one multiplication.
 inline std::size_t HashNoCase(std::string_view text) {
-  // FNV-1a over the folded bytes.
-  std::uint64_t hash = 14695981039346656037ull;
-  for (char c : text) {
-    hash ^= no_case::kFold[static_cast<std::uint8_t>(c)];
-    hash *= 1099511628211ull;
+  constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
+  std::uint64_t hash = kMultiplier ^ text.size();
+  for (std::size_t i = 0; i < text.size(); i += 8) {
+    const std::size_t n = text.size() - i < 8 ? text.size() - i : 8;
+    std::uint64_t word = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+      word |= std::uint64_t{no_case::kFold[static_cast<std::uint8_t>(text[i + k])]} << (8 * k);
+    }
+    hash = (hash ^ word) * kMultiplier;
+    hash ^= hash >> 29;  // the high bits into the low ones, which pick the slot
   }
-  return static_cast<std::size_t>(hash);
+  hash *= kMultiplier;
+  return static_cast<std::size_t>(hash ^ (hash >> 32));
 }
