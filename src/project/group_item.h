@@ -54,13 +54,12 @@ class GroupItem : public CTag {
   bool m_untypedMark = false;  // the list row's untyped mark
 
  private:
+  // The name by which the parent's index finds the item; read straight from the storage, not
+  // through the reference member, which would cost every probe one more load.
+  friend const std::string& IndexedName(const GroupItem& item) { return item.m_address; }
+
   std::string m_address;
 };
-
-// The name by which a node's item index finds the item.
-inline const std::string& IndexedName(const GroupItem& item) {
-  return item.m_addressText;
-}
 
 // A new item for `parent`: ID, sub number, type from the ESF type text, empty value, quality
 // uncertain, time stamp now. When it is untyped, `parent` and every node above it get the

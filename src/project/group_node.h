@@ -49,13 +49,12 @@ class GroupNode {
   ItemLifecycle* m_lifecycle = nullptr;
 
  private:
+  // The name by which the parent's index finds the node; read straight from the storage, not
+  // through the reference member, which would cost every probe one more load.
+  friend const std::string& IndexedName(const GroupNode& node) { return node.m_nameText; }
+
   std::string m_nameText;
 };
-
-// The name by which a node's child index finds the node.
-inline const std::string& IndexedName(const GroupNode& node) {
-  return node.m_name;
-}
 
 std::unique_ptr<GroupNode> CreateGroupNode(std::string_view name, std::int32_t number,
                                            CDORAzivazDoc* doc, std::int32_t deviceNode = 0);
