@@ -330,7 +330,41 @@ def splash():
     c.save("splash")
 
 
+def clear():
+    c = Canvas(16, 16)
+    page(c)
+    c.line(4, 5, 12, 13, RED)
+    c.line(5, 5, 12, 12, RED)
+    c.line(12, 5, 4, 13, RED)
+    c.line(11, 5, 4, 12, RED)
+    c.save("clear")
+
+
+def pause():
+    c = Canvas(16, 16)
+    c.rect(4, 3, 6, 12, INK)
+    c.rect(9, 3, 11, 12, INK)
+    c.save("pause")
+
+
+def paused():
+    """Shown on the pause button while the busmonitor is paused: the resume arrow."""
+    c = Canvas(16, 16)
+    c.poly([(4, 2), (13, 8), (4, 14)], GREEN)
+    c.save("paused")
+
+
+def filter_():
+    c = Canvas(16, 16)
+    c.poly([(1, 2), (15, 2), (9.5, 8), (9.5, 14), (6.5, 12), (6.5, 8)], LIGHT_BLUE)
+    c.line(1, 2, 15, 2, INK)
+    c.line(1, 2, 6, 8, INK)
+    c.line(15, 2, 10, 8, INK)
+    c.save("filter")
+
+
 for draw in (project, main_group, middle_group, devices, device, untyped_mark, failure_mark,
              group_address, group_address_read, new, open_, save, import_, busmonitor, options,
-             interface, simulation_off, simulation_on, help_, about, zelvox, splash):
+             interface, simulation_off, simulation_on, help_, about, zelvox, splash,
+             clear, pause, paused, filter_):
     draw()

@@ -114,13 +114,15 @@ std::optional<int> ZelvoxApplication::Register(Registration registration) {
 void ZelvoxApplication::CreateDocument(MainThread& mainThread, SettingsStore& store) {
   BusComponent& component = BusComponent::Default();
   RegisterBusDrivers(component);
-  RegisterBusClasses(component, mainThread, store);
+  RegisterBusClasses(component, mainThread, store, m_window.interfaceChoice);
 
   m_bus = std::make_unique<BusLink>(mainThread, component);
   m_bus->SetViews(m_window.busViews);
+  m_bus->Connection().SetWaitHook(m_window.busSwitchWait);
   m_supervision =
       std::make_shared<DeviceSupervision>(DeviceCheckWiring{store, &m_bus->Connection()});
   m_supervision->SetViews(m_window.deviceViews);
+  m_supervision->SetDialog(m_window.deviceAddressDialog);
   DocumentSeams seams;
   m_bus->WireSeams(seams);
   InstallDeviceCheck(seams, m_supervision);

@@ -10,10 +10,12 @@
 #include "app/app_settings.h"
 #include "app/command_line.h"
 #include "app/settings_commands.h"
+#include "knx/driver_interface_chooser.h"
 
 class BusLink;
 class BusViews;
 class CDORAzivazDoc;
+class DeviceAddressDialog;
 class DeviceSupervision;
 class DeviceViews;
 class DocumentViews;
@@ -38,6 +40,12 @@ struct WindowSeams {
   FileDialogs* fileDialogs = nullptr;
   BusViews* busViews = nullptr;
   DeviceViews* deviceViews = nullptr;
+  // The bus access component's interface chooser (headless: none, so that a switch re-connects
+  // the interface in use), what runs while a switch waits for the worker threads (the window
+  // repaints), and the device address dialog of the device commands.
+  InterfaceChoiceDialog interfaceChoice;
+  std::function<void()> busSwitchWait;
+  DeviceAddressDialog* deviceAddressDialog = nullptr;
 };
 
 // Start (InitInstance), in this order; a step that fails ends the program with its exit code:

@@ -1,6 +1,7 @@
 // OpcServerCallback: the system's side of the OPC toolkit; maps item IDs to group items.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -31,6 +32,8 @@ class OpcServerCallback : public COPCCallback, public NameSpaceHolder {
   void SetDevicesNode(std::unique_ptr<GroupNode> node) override;
 
   std::recursive_mutex& GetTagLock() override { return m_tagLock; }
+  void NameSpaceChanged() override { ++m_nameSpaceVersion; }
+  std::uint64_t NameSpaceVersion() const override { return m_nameSpaceVersion.load(); }
 
   // Six properties for a known item (count 6, tag the item); OPC_E_UNKNOWNITEMID otherwise.
   HRESULT QueryPropertyCount(const char* itemId, std::uint32_t* count, CTag** tag) override;
@@ -67,4 +70,5 @@ class OpcServerCallback : public COPCCallback, public NameSpaceHolder {
   std::unique_ptr<GroupNode> m_root;
   std::unique_ptr<GroupNode> m_devicesNode;
   OpcDocument* m_document = nullptr;
+  std::atomic<std::uint64_t> m_nameSpaceVersion{0};
 };

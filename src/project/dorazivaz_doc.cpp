@@ -111,6 +111,8 @@ bool CDORAzivazDoc::DeleteContents() {
     return false;
   }
 
+  // The edits kept for undo refer to the groups and items that go now.
+  ++m_contentsGeneration;
   const bool simulation = m_simulation.exchange(false);
   if (m_seams.cancelCheck) m_seams.cancelCheck(*this);
 

@@ -14,6 +14,7 @@
 
 #include "project/check_queue.h"
 #include "project/device_list.h"
+#include "project/document_edit.h"
 #include "project/document_seams.h"
 #include "project/document_settings.h"
 #include "project/esf_words.h"
@@ -29,6 +30,8 @@ class AutoResetEvent;
 class DocumentViews;
 class FileDialogs;
 class GroupAddressDialog;
+class LinkedAddressesDialog;
+class NameDialog;
 class GroupItem;
 class GroupNode;
 class MainThread;
@@ -48,6 +51,9 @@ constexpr unsigned kStrClientsHoldItems = 191;
 constexpr unsigned kStrFailedDevicesName = 192;
 constexpr unsigned kStrCheckDeviceName = 193;
 constexpr unsigned kStrDevicesNodeName = 194;
+// Refusals of deleting groups and items while OPC clients hold some of them.
+constexpr unsigned kStrGroupHeld = 161;
+constexpr unsigned kStrItemsHeld = 162;
 
 // Names of the worker threads' quit events.
 inline constexpr const char* kDeviceCheckQuitEventName = "DOR_AZIVAZ_QUIT_THREAD";
@@ -72,7 +78,10 @@ class CDORAzivazDoc final : public OpcDocument, public ItemLifecycle {
     DocumentViews* views = nullptr;               // null when headless
     FileDialogs* fileDialogs = nullptr;           // null when headless
     GroupAddressDialog* addressDialog = nullptr;  // null: the new item command does nothing
-    bool startedByClient = false;                 // connect silently
+    // Null: the commands that need them do nothing.
+    NameDialog* nameDialog = nullptr;
+    LinkedAddressesDialog* linksDialog = nullptr;
+    bool startedByClient = false;  // connect silently
   };
 
   // Reads the settings, connects to the bus, makes the locks and events, starts the worker
@@ -119,8 +128,19 @@ class CDORAzivazDoc final : public OpcDocument, public ItemLifecycle {
   // Registers (or replaces) the handler of a command; later parts add theirs here.
   void SetCommand(unsigned id, std::function<void()> handler);
   bool HasCommand(unsigned id) const { return m_commands.count(id) != 0; }
-  // 32842: a new group item under the selected main or middle group.
-  void OnNewGroupItem();
+  // 32842: a new group item under the selected main or middle group; the undo record (none
+  // when cancelled or without a main or middle group selected).
+  DocumentEditPtr OnNewGroupItem();
+  // 32847: the group address dialog for an existing item; the undo record (none when
+  // cancelled or unchanged).
+  DocumentEditPtr OnItemProperties(GroupItem& item);
+
+  // Hands an edit made by a command to the window's undo stack (through the sink); without a
+  // sink, or for none, it is dropped.
+  void RecordEdit(DocumentEditPtr edit);
+  void SetEditSink(std::function<void(DocumentEditPtr)> sink) { m_editSink = std::move(sink); }
+  // Counts the project's clearings; an edit made before the last one is void.
+  std::uint64_t ContentsGeneration() const { return m_contentsGeneration; }
 
   // --- Item access for the OPC side and the scheduling ------------------------------------
   // OpcDocument: a client's device read and write, handed to the scheduling and the device
@@ -163,6 +183,8 @@ class CDORAzivazDoc final : public OpcDocument, public ItemLifecycle {
   MainThread& GetMainThread() { return m_services.mainThread; }
   NameSpaceHolder& Callback() { return m_services.callback; }
   DocumentViews* Views() { return m_services.views; }
+  NameDialog* Names() { return m_services.nameDialog; }
+  LinkedAddressesDialog* LinksDialog() { return m_services.linksDialog; }
   FileDialogs* Dialogs() { return m_services.fileDialogs; }
   bool StartedByClient() const { return m_services.startedByClient; }
   // A string table entry of the language in use; empty without language resources.
@@ -215,6 +237,8 @@ class CDORAzivazDoc final : public OpcDocument, public ItemLifecycle {
 
   ProjectCounters m_counters;
   std::map<unsigned, std::function<void()>> m_commands;
+  std::function<void(DocumentEditPtr)> m_editSink;
+  std::uint64_t m_contentsGeneration = 0;
   std::string m_pathName;
   bool m_modified = false;
   std::atomic<bool> m_simulation{false};  // read by the worker threads

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <span>
 
+#include "project/document_edit.h"
+
 class CDORAzivazDoc;
 class GroupItem;
 class GroupTableView;
@@ -19,9 +21,11 @@ constexpr std::uint32_t kCmdInitialRead = 32862;
 // subtype differs (the untyped command also retypes an untyped item unless it has 112 bits)
 // takes the new type (its row and the untyped marks through `view`), loses its value, gets the
 // time stamp now and quality uncertain. Marks the document modified when an item changed.
-// Returns the number of items changed; 0 also for a command that is no type command.
+// Returns the number of items changed; 0 also for a command that is no type command. With
+// `undo`, the undo record is stored there (none when nothing changed); so for the other two.
 int ApplyEisTypeCommand(CDORAzivazDoc& doc, std::span<GroupItem* const> items,
-                        std::uint32_t command, GroupTableView* view);
+                        std::uint32_t command, GroupTableView* view,
+                        DocumentEditPtr* undo = nullptr);
 
 // The priority of a priority command; -1 for any other command.
 std::int32_t PriorityOfCommand(std::uint32_t command);
@@ -30,10 +34,11 @@ std::uint32_t CheckedPriorityCommand(std::span<GroupItem* const> items);
 // Sets the priority of each item whose priority differs, under the tag lock; marks the
 // document modified when one changed. Returns the number changed.
 int ApplyPriorityCommand(CDORAzivazDoc& doc, std::span<GroupItem* const> items,
-                         std::uint32_t command);
+                         std::uint32_t command, DocumentEditPtr* undo = nullptr);
 
 // Whether every item is read at project start (the check mark of 32862; false for none).
 bool AllReadAtStart(std::span<GroupItem* const> items);
 // 32862: sets the flag on all items when one lacks it, else clears it on all; marks the
 // document modified. Returns the new flag.
-bool ToggleInitialRead(CDORAzivazDoc& doc, std::span<GroupItem* const> items);
+bool ToggleInitialRead(CDORAzivazDoc& doc, std::span<GroupItem* const> items,
+                       DocumentEditPtr* undo = nullptr);

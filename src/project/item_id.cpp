@@ -11,3 +11,8 @@ std::string NodePath(const GroupNode& node) {
 ItemId MakeItemId(const GroupNode& parent, std::string_view addressText) {
   return NodePath(parent) + std::string(addressText);
 }
+
+void RebuildItemIds(GroupNode& node) {
+  for (auto& child : node.m_children) RebuildItemIds(*child);
+  for (auto& item : node.m_items) item->m_itemId = MakeItemId(node, item->m_addressText);
+}

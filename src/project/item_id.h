@@ -12,3 +12,5 @@ using ItemId = std::string;
 std::string NodePath(const GroupNode& node);
 // The parent's path followed by the address text: "Ground floor.Lights.1/2/3".
 ItemId MakeItemId(const GroupNode& parent, std::string_view addressText);
+// Sets the ID of every item below `node` (any depth) from its node's path: after a rename.
+void RebuildItemIds(GroupNode& node);

@@ -19,6 +19,9 @@ class NameSpaceHolder {
   virtual GroupNode* DevicesNode() const = 0;
   virtual void SetDevicesNode(std::unique_ptr<GroupNode> node) = 0;
   virtual std::recursive_mutex& GetTagLock() = 0;
+  // The shape of the name space changed (a group or item came or went, a group was renamed):
+  // clients' subscriptions check the items they watch against it.
+  virtual void NameSpaceChanged() = 0;
 
   // Where client writes and device reads go; none until the document exists.
   virtual void SetDocument(OpcDocument* document) = 0;

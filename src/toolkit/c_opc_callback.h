@@ -70,6 +70,10 @@ class COPCCallback {
   // The toolkit's own: a text for the code; valid as long as the callback lives.
   virtual const char* GetErrorString(HRESULT code, std::uint32_t locale);
   virtual const char* GetVendorInfo() { return ""; }
+  // Counts the changes of the name space's shape (items or branches that came, went or were
+  // renamed); the toolkit's own is 0, for a name space that never changes. Monitored items
+  // check whether their item is still there when it moved on.
+  virtual std::uint64_t NameSpaceVersion() const { return 0; }
 
  private:
   std::recursive_mutex m_defaultLock;

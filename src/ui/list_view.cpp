@@ -23,6 +23,7 @@
 #include "ui/list_texts.h"
 #include "ui/menu_builder.h"
 #include "ui/window_settings.h"
+#include "ui/write_value_command.h"
 
 namespace {
 
@@ -34,13 +35,14 @@ constexpr std::size_t kDeviceMenu = 6;
 constexpr std::size_t kLinksMenu = 7;
 constexpr std::size_t kTypeMenuSeparator = 19;
 
-constexpr unsigned kCmdWriteValue = 32776;
 constexpr unsigned kCmdItemProperties = 32847;
 constexpr unsigned kCmdEditLinks = 32859;
 constexpr unsigned kCmdDeleteLinks = 32860;
 constexpr unsigned kCmdEditDevice = 32851;
 
-constexpr int kItemWidthPercent[kItemColumnCount] = {14, 18, 18, 10, 8, 12, 8, 12};
+// Shares of the width by which names, type names, qualities and times fit at the default
+// window size.
+constexpr int kItemWidthPercent[kItemColumnCount] = {10, 24, 19, 10, 9, 11, 7, 10};
 constexpr int kDeviceWidthPercent[kDeviceColumnCount] = {20, 20, 20};
 
 // Addresses: the shorter text first, texts of equal length byte by byte (1/2/3 before 1/2/10).
@@ -326,10 +328,19 @@ void ListView::ApplyColumnWidths() {
       header()->resizeSection(column, saved[column]);
     } else {
       const int percent = items ? kItemWidthPercent[column] : kDeviceWidthPercent[column];
-      header()->resizeSection(column, std::max(1, width * percent / 100));
+      header()->resizeSection(column, std::max(LeastColumnWidth(column), width * percent / 100));
     }
   }
   m_widthsApplied = isVisible();
+}
+
+// A share never truncates the column's heading, nor an item's time (hh:mm:ss.mmm).
+int ListView::LeastColumnWidth(int column) const {
+  int least = header()->sectionSizeHint(column);
+  if (m_model.GetMode() == ItemListModel::Mode::Items && column == kColTime) {
+    least = std::max(least, fontMetrics().horizontalAdvance(QStringLiteral("00:00:00.000")) + 12);
+  }
+  return std::max(1, least);
 }
 
 void ListView::FitColumnsOnce() {

@@ -73,6 +73,7 @@ class ListView : public QTreeView {
  private:
   void SwitchMode(ItemListModel::Mode mode);
   void ApplyColumnWidths();
+  int LeastColumnWidth(int column) const;
   void RememberColumnWidths();
   void RestoreNodeOrder();
 

@@ -9,12 +9,16 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
+#include "bus/bus_connection.h"
 #include "platform/current_language.h"
 #include "platform/language_resources.h"
 #include "platform/message_format.h"
@@ -29,12 +33,16 @@
 #include "toolkit/toolkit.h"
 #include "ui/about_dialog.h"
 #include "ui/ansi_text.h"
+#include "ui/busmonitor_opener.h"
 #include "ui/help_file.h"
 #include "ui/image_list.h"
+#include "ui/interface_chooser_dialog.h"
 #include "ui/list_view.h"
 #include "ui/menu_builder.h"
+#include "ui/qt_device_address_dialog.h"
 #include "ui/tree_view.h"
 #include "ui/window_settings.h"
+#include "ui/write_value_command.h"
 
 namespace {
 
@@ -50,11 +58,6 @@ constexpr int kClientTimerPeriodMs = 1000;  // timer 1027
 
 // Commands whose dialogs the window does not have yet: their entries stay disabled.
 constexpr unsigned kCommandsWithoutDialog[] = {
-    32778,  // options
-    32857,  // language
-    32848,  // add device
-    32851,  // edit device
-    32868,  // bus interface
     32842,  // new group address
 };
 
@@ -107,7 +110,8 @@ bool IsFrameCommand(unsigned id) {
 }
 
 bool IsItemCommand(unsigned id) {
-  return EisTypeCommand(id).has_value() || PriorityOfCommand(id) >= 0 || id == kCmdInitialRead;
+  return EisTypeCommand(id).has_value() || PriorityOfCommand(id) >= 0 || id == kCmdInitialRead ||
+         id == kCmdWriteValue;
 }
 
 // The project file dialog's filter and extension from the document template string.
@@ -129,7 +133,9 @@ std::string TrimRight(std::string text) {
 }  // namespace
 
 CMainFrame::CMainFrame(Services services, QWidget* parent)
-    : QMainWindow(parent), m_services(std::move(services)) {
+    : QMainWindow(parent),
+      m_services(std::move(services)),
+      m_deviceDialog(std::make_unique<QtDeviceAddressDialog>(m_services.prompt, this)) {
   m_splitter = new QSplitter(Qt::Horizontal, this);
   m_tree = new TreeView(*this, m_splitter);
   m_list = new ListView(*this, m_splitter);
@@ -138,6 +144,9 @@ CMainFrame::CMainFrame(Services services, QWidget* parent)
   m_splitter->setChildrenCollapsible(false);
   setCentralWidget(m_splitter);
   connect(m_tree, &TreeView::NodeSelected, this, [this](GroupNode* node) { OnNodeSelected(node); });
+  m_busmonitor = std::make_unique<BusmonitorOpener>(
+      CBusmonitorView::Services{m_services.settings, m_services.prompt, m_services.fileDialogs},
+      *this);
 
   CreateMenusAndToolbar();
 
@@ -174,6 +183,15 @@ WindowSeams CMainFrame::Seams() {
   seams.fileDialogs = &m_services.fileDialogs;
   seams.busViews = this;
   seams.deviceViews = this;
+  seams.interfaceChoice = [this](const std::vector<InterfaceInfo>& interfaces,
+                                 const std::string& currentName) {
+    return InterfaceChooserDialog::Choose(this, interfaces, currentName);
+  };
+  seams.busSwitchWait = [] {
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  };
+  seams.deviceAddressDialog = m_deviceDialog.get();
   return seams;
 }
 
@@ -182,6 +200,7 @@ void CMainFrame::Attach(CDORAzivazDoc* doc) {
   m_tree->SetDocument(doc);
   m_list->SetDocument(doc);
   if (doc) ShowSimulationState(doc->Simulation());
+  if (doc) doc->SetCommand(kCmdBusmonitor, [this] { m_busmonitor->Open(); });
   UpdateStatus();
   UpdateCommandStates();
   UpdateTitle();
@@ -206,28 +225,13 @@ void CMainFrame::CreateMenusAndToolbar() {
     QAction* action = Action(id);
     if (action && action->shortcut().isEmpty()) action->setShortcut(QKeySequence(key));
   }
-  for (auto& [id, action] : m_actions) {
-    const std::string prompt = language->StringPart(id, 0);
-    const std::string tip = language->StringPart(id, 1);
-    if (!prompt.empty()) action->setStatusTip(FromAnsi(prompt));
-    if (!tip.empty()) action->setToolTip(FromAnsi(tip));
-  }
+  SetCommandTips(m_actions);
 
   m_toolbar = addToolBar(QStringLiteral("Toolbar"));
   m_toolbar->setObjectName(QStringLiteral("toolbar128"));
   m_toolbar->setIconSize(QSize(16, 16));
-  if (const Toolbar* toolbar = language->FindToolbar(kMainToolbar)) {
-    for (unsigned id : toolbar->items) {
-      if (id == 0) {
-        m_toolbar->addSeparator();
-        continue;
-      }
-      QAction* action = Action(id);
-      if (!action) continue;
-      action->setIcon(ToolbarIcon(ToolbarImageName(id)));
-      m_toolbar->addAction(action);
-    }
-  }
+  if (const Toolbar* toolbar = language->FindToolbar(kMainToolbar))
+    FillToolbar(*m_toolbar, *toolbar, m_actions, ToolbarImageName);
   if (QAction* simulation = Action(kCmdSimulation)) simulation->setCheckable(true);
 }
 
@@ -293,7 +297,7 @@ bool CMainFrame::CommandEnabled(unsigned id) const {
 }
 
 void CMainFrame::RunCommand(unsigned id) {
-  if (!CommandEnabled(id)) return;
+  if (m_switchingInterface || !CommandEnabled(id)) return;
   switch (id) {
     case kCmdFileNew:
       FileNew();
@@ -324,6 +328,15 @@ void CMainFrame::RunCommand(unsigned id) {
       break;
     case kCmdInitialRead:
       InitialReadCommand();
+      break;
+    case kCmdWriteValue:
+      WriteValueCommand(*m_doc, *m_list, m_services.prompt, this);
+      break;
+    case kCmdSwitchInterface:
+      m_switchingInterface = true;
+      m_doc->OnCommand(id);
+      m_switchingInterface = false;
+      UpdateStatus();
       break;
     default:
       if (id >= kCmdRecentFile1 && id < kCmdRecentFile1 + kRecentFileCount) {
@@ -460,7 +473,7 @@ int CMainFrame::ClientsConnected() const {
 }
 
 void CMainFrame::OnClientTimer() {
-  if (ClientsConnected() != 0) return;
+  if (m_switchingInterface || ClientsConnected() != 0) return;
   m_clientTimer.stop();
   RunCommand(kCmdExit);
 }
@@ -494,8 +507,13 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 
 void CMainFrame::RestoreWindowSettings() {
   SettingsStore& store = m_services.settings;
-  const int width = store.GetInt(kWindowKey, "WindowWidth").value_or(900);
-  const int height = store.GetInt(kWindowKey, "WindowHeight").value_or(600);
+  // The first start: wide enough for the list's columns, within the screen.
+  const QRect screen =
+      this->screen() ? this->screen()->availableGeometry() : QRect(0, 0, 1280, 800);
+  const int width =
+      store.GetInt(kWindowKey, "WindowWidth").value_or(std::min(1200, screen.width() * 9 / 10));
+  const int height =
+      store.GetInt(kWindowKey, "WindowHeight").value_or(std::min(760, screen.height() * 9 / 10));
   resize(std::max(width, 200), std::max(height, 150));
   if (store.GetInt(kWindowKey, "WindowMaximized").value_or(0) != 0)
     setWindowState(windowState() | Qt::WindowMaximized);
@@ -638,6 +656,10 @@ void CMainFrame::SetLinkState(std::function<bool()> linkUp) {
   m_linkUp = std::move(linkUp);
   if (!m_linkUp) m_linkPane->hide();
   UpdateStatus();
+}
+
+void CMainFrame::SetTelegramReception(TelegramReception* reception) {
+  m_busmonitor->SetReception(reception);
 }
 
 bool CMainFrame::LinkShownUp() const {

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "project/document_views.h"
 #include "ui/command_router.h"
 
+class BusmonitorOpener;
 class CDORAzivazDoc;
 class FileDialogs;
 class ListView;
@@ -24,7 +26,9 @@ class QMenu;
 class QProgressBar;
 class QSplitter;
 class QToolBar;
+class QtDeviceAddressDialog;
 class SettingsStore;
+class TelegramReception;
 class TreeView;
 
 // The framework's command identifiers the frame handles itself.
@@ -70,11 +74,16 @@ class CMainFrame : public QMainWindow,
   void SetLinkState(std::function<bool()> linkUp);
   // Whether the status bar shows the link as up.
   bool LinkShownUp() const;
+  // Where the busmonitor (command 32827) takes its lines from; null before the bus exists.
+  void SetTelegramReception(TelegramReception* reception);
+  BusmonitorOpener& Busmonitor() { return *m_busmonitor; }
   // A later start asked for this window: restore and activate it.
   void RaiseWindow();
   // The title: the project file's name (or the new project's) followed by " - Zelvox".
   void UpdateTitle();
 
+  // The document attached; null before and after.
+  CDORAzivazDoc* Document() const { return m_doc; }
   TreeView& Tree() { return *m_tree; }
   ListView& List() { return *m_list; }
   QSplitter& Splitter() { return *m_splitter; }
@@ -167,9 +176,14 @@ class CMainFrame : public QMainWindow,
   QLabel* m_linkPane = nullptr;
   std::function<bool()> m_linkUp;
   QProgressBar* m_progress = nullptr;
+  std::unique_ptr<BusmonitorOpener> m_busmonitor;
   std::map<unsigned, QAction*> m_actions;
   std::vector<QAction*> m_recentActions;
   QTimer m_clientTimer;  // timer 1027
+  std::unique_ptr<QtDeviceAddressDialog> m_deviceDialog;
+  // Set while a switch of the bus interface pumps events waiting for the worker threads: no
+  // command and no client timer tick runs in between.
+  bool m_switchingInterface = false;
   bool m_splitterPlaced = false;
   bool m_closing = false;
 };

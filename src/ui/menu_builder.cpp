@@ -3,9 +3,12 @@
 
 #include <QAction>
 #include <QMenuBar>
+#include <QToolBar>
 
+#include "platform/current_language.h"
 #include "ui/ansi_text.h"
 #include "ui/command_router.h"
+#include "ui/image_list.h"
 
 namespace {
 
@@ -77,6 +80,31 @@ void BuildMenuBar(QMenuBar& bar, const Menu& menu, CommandRouter& router,
     if (popup.kind != MenuEntry::Kind::Popup) continue;
     QMenu* sub = bar.addMenu(MenuEntryText(popup.text));
     AddEntries(*sub, popup.entries, nullptr, router, &actions);
+  }
+}
+
+void SetCommandTips(const std::map<unsigned, QAction*>& actions) {
+  const auto language = Language();
+  for (const auto& [id, action] : actions) {
+    const std::string prompt = language->StringPart(id, 0);
+    const std::string tip = language->StringPart(id, 1);
+    if (!prompt.empty()) action->setStatusTip(FromAnsi(prompt));
+    if (!tip.empty()) action->setToolTip(FromAnsi(tip));
+  }
+}
+
+void FillToolbar(QToolBar& toolbar, const Toolbar& resource,
+                 const std::map<unsigned, QAction*>& actions,
+                 const std::function<QString(unsigned)>& imageName) {
+  for (unsigned id : resource.items) {
+    if (id == 0) {
+      toolbar.addSeparator();
+      continue;
+    }
+    auto found = actions.find(id);
+    if (found == actions.end()) continue;
+    found->second->setIcon(ToolbarIcon(imageName(id)));
+    toolbar.addAction(found->second);
   }
 }
 

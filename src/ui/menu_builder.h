@@ -16,6 +16,7 @@
 class CommandRouter;
 class QAction;
 class QMenuBar;
+class QToolBar;
 
 // The text of an entry before the tab ("&Open...") and the shortcut after it ("Ctrl+O").
 QString MenuEntryText(std::string_view text);
@@ -25,6 +26,15 @@ QKeySequence MenuEntryShortcut(std::string_view text);
 // receives them; an identifier already there is reused).
 void BuildMenuBar(QMenuBar& bar, const Menu& menu, CommandRouter& router,
                   std::map<unsigned, QAction*>& actions);
+
+// The status bar prompt and tool tip of each action from its command's string ("prompt\ntip").
+void SetCommandTips(const std::map<unsigned, QAction*>& actions);
+
+// The toolbar's buttons in the language file's order: the action of each command (commands
+// without one are left out) with the picture `imageName` names, and the separators.
+void FillToolbar(QToolBar& toolbar, const Toolbar& resource,
+                 const std::map<unsigned, QAction*>& actions,
+                 const std::function<QString(unsigned)>& imageName);
 
 // How a context menu is trimmed and marked before it is shown.
 struct MenuRules {

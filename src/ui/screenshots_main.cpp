@@ -1,8 +1,11 @@
-// main() of zelvox-screenshots: the main window on a project, pictured for the documentation.
+// main() of zelvox-screenshots: the windows on a project, pictured for the documentation.
 //   zelvox-screenshots <output-dir> [zelvox options] <project>
 // Runs the window as zelvox does (simulation with --simulate), lets the values come in, and
-// saves main_window.png (tree expanded, a middle group selected) and type_menu.png (the EIS
-// type menu of two selected rows open) in <output-dir>; then closes the window.
+// saves main_window.png (tree expanded, a middle group selected), type_menu.png (the EIS type
+// menu of two selected rows open), busmonitor.png (simulation off, the group's values
+// written to the bus) and interface_chooser.png in <output-dir>; then closes the window. Ends
+// unsuccessfully when the pictures are not taken within kWatchdog (a message box waiting for an
+// answer, say).
 #include <QApplication>
 #include <QDir>
 #include <QGuiApplication>
@@ -11,13 +14,29 @@
 #include <QScreen>
 #include <QTimer>
 #include <QTreeWidgetItemIterator>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <iostream>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/command_line.h"
+#include "bus/simulation.h"
+#include "knx/bus_component.h"
+#include "knx/driver_interface_chooser.h"
+#include "knx/knxnetip/knxnetip_interface.h"
+#include "platform/settings_store.h"
+#include "platform/variant.h"
+#include "project/dorazivaz_doc.h"
+#include "project/group_item.h"
 #include "project/group_node.h"
+#include "ui/busmonitor_frame.h"
+#include "ui/busmonitor_opener.h"
+#include "ui/interface_chooser_dialog.h"
 #include "ui/list_texts.h"
 #include "ui/list_view.h"
 #include "ui/main_frame.h"
@@ -27,6 +46,8 @@
 namespace {
 
 constexpr int kValuesWaitMs = 2500;
+constexpr int kTelegramsWaitMs = 1500;
+constexpr auto kWatchdog = std::chrono::seconds(90);
 
 bool Save(const QPixmap& picture, const QString& path) {
   if (picture.save(path)) {
@@ -48,6 +69,51 @@ QTreeWidgetItem* PictureGroup(TreeView& tree) {
     if (!fallback) fallback = *it;
   }
   return fallback;
+}
+
+// The bus interface chooser with the KNXnet/IP interface selected; then the window closes.
+void ChooserPicture(CMainFrame& frame, const QString& dir, bool* ok) {
+  DriverInterfaceChooser chooser(BusComponent::Default(), SettingsStore::Of(Hive::CurrentUser));
+  auto* dialog =
+      new InterfaceChooserDialog(chooser.Interfaces(), knxnetip::kKnxNetIpTunnellingName, &frame);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->show();
+  QTimer::singleShot(300, &frame, [&frame, dir, ok, dialog] {
+    *ok = Save(dialog->grab(), dir + "/interface_chooser.png") && *ok;
+    dialog->close();
+    frame.close();
+  });
+}
+
+// The busmonitor with the confirmations of writes of the shown group's simulated values:
+// simulation goes off (which clears the values), so that the writes reach the bus.
+void TakeBusmonitorPicture(CMainFrame& frame, const QString& dir, bool* ok) {
+  frame.RunCommand(kCmdBusmonitor);
+  CBusmonitorFrame* monitor = frame.Busmonitor().Frame();
+  CDORAzivazDoc* doc = frame.Document();
+  GroupNode* node = frame.List().CurrentNode();
+  if (!monitor || !doc || !node) {
+    std::cerr << "zelvox-screenshots: the busmonitor did not open\n";
+    *ok = false;
+    frame.close();
+    return;
+  }
+  std::vector<std::pair<GroupItem*, Variant>> writes;
+  {
+    std::lock_guard tagLock(doc->TagLock());
+    for (const auto& item : node->m_items) {
+      if (!item->m_value.IsEmpty()) writes.emplace_back(item.get(), item->m_value);
+    }
+  }
+  if (doc->Simulation()) frame.RunCommand(kCmdSimulation);
+  {
+    std::lock_guard tagLock(doc->TagLock());
+    for (auto& [item, value] : writes) doc->QueueWrite(*item, value);
+  }
+  QTimer::singleShot(kTelegramsWaitMs, &frame, [&frame, monitor, dir, ok] {
+    *ok = Save(monitor->grab(), dir + "/busmonitor.png") && *ok;
+    ChooserPicture(frame, dir, ok);
+  });
 }
 
 void TakePictures(CMainFrame& frame, const QString& dir, bool* ok) {
@@ -81,7 +147,7 @@ void TakePictures(CMainFrame& frame, const QString& dir, bool* ok) {
                      dir + "/type_menu.png") &&
                 *ok;
           shown->close();
-          frame.close();
+          TakeBusmonitorPicture(frame, dir, ok);
         });
   });
 }
@@ -105,9 +171,29 @@ int main(int argc, char** argv) {
   }
   QDir().mkpath(dir);
   bool ok = true;
+  // The watchdog ends the window when the pictures take too long.
+  std::mutex mutex;
+  std::condition_variable ended;
+  bool done = false;
+  std::atomic<bool> timedOut{false};
+  std::thread watchdog([&] {
+    std::unique_lock lock(mutex);
+    if (ended.wait_for(lock, kWatchdog, [&] { return done; })) return;
+    timedOut = true;
+    std::cerr << "zelvox-screenshots: no pictures after " << kWatchdog.count()
+              << " s; is a message box waiting?\n";
+    WindowApplication::Stop();
+  });
   WindowApplication window(line, argv[0]);
   window.SetOnShown([dir, &ok](CMainFrame& frame) { TakePictures(frame, dir, &ok); });
   int qtArgc = 1;
   const int code = window.Run(qtArgc, argv);
+  {
+    std::lock_guard lock(mutex);
+    done = true;
+  }
+  ended.notify_one();
+  watchdog.join();
+  if (timedOut) return 1;
   return code != 0 ? code : (ok ? 0 : 1);
 }

@@ -21,7 +21,9 @@
 #include "ui/main_frame.h"
 #include "ui/message_box_prompt.h"
 #include "ui/qt_file_dialogs.h"
+#include "ui/qt_language_dialog.h"
 #include "ui/qt_main_thread.h"
+#include "ui/qt_options_dialog.h"
 #include "ui/splash_window.h"
 
 bool WindowDisplayAvailable() {
@@ -100,6 +102,8 @@ int WindowApplication::Run(int& argc, char** argv) {
   prompt.SetParent(window);
   dialogs.SetParent(window);
   QObject::connect(window, &CMainFrame::Closed, &qapp, &QCoreApplication::quit);
+  QtOptionsDialog optionsDialog(window);
+  QtLanguageDialog languageDialog(window);
 
   ZelvoxApplication app(m_line, m_programPath, prompt);
   app.SetWindow(window->Seams());
@@ -111,6 +115,9 @@ int WindowApplication::Run(int& argc, char** argv) {
       std::cerr << "zelvox: the project was changed but not saved; " << AnsiToUtf8(name)
                 << " is left as it was" << std::endl;
     }
+    // The busmonitor and the dialogs go before the bus and the settings commands.
+    window->SetTelegramReception(nullptr);
+    if (SettingsCommands* settings = app.Settings()) settings->SetDialogs(nullptr, nullptr);
     // The rows and entries forget the project's records before the document takes them down.
     window->ClearViews();
     window->SetLinkState({});
@@ -125,6 +132,9 @@ int WindowApplication::Run(int& argc, char** argv) {
   }
 
   window->Attach(app.Document());
+  if (app.Bus()) window->SetTelegramReception(&app.Bus()->Reception());
+  if (SettingsCommands* settings = app.Settings())
+    settings->SetDialogs(&optionsDialog, &languageDialog);
   window->SetLinkState([&app] { return app.Bus() && app.Bus()->Connection().LinkUp(); });
   std::cerr << "zelvox: serving " << app.Endpoint() << std::endl;
   switch (app.WindowShowMode()) {

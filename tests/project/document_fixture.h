@@ -1,5 +1,6 @@
 // Test fixture of the project document: recording fakes of the prompt, the views and the
-// address dialog, a settings store and a project folder in a fresh temporary directory.
+// address, name and links dialogs, a settings store and a project folder in a fresh temporary
+// directory.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -20,6 +22,8 @@
 #include "project/document_views.h"
 #include "project/dorazivaz_doc.h"
 #include "project/group_address_dialog.h"
+#include "project/linked_addresses_dialog.h"
+#include "project/name_dialog.h"
 
 struct PromptRecord {
   unsigned id;
@@ -56,31 +60,77 @@ class FakeViews : public DocumentViews {
   void ClearViews() override { ++clears; }
   void ShowRoot(GroupNode&, GroupNode&) override { ++rootsShown; }
   void RefreshRootName(GroupNode&) override {}
-  void NodeAdded(GroupNode&) override {}
-  void NodeRemoving(GroupNode&) override {}
+  void NodeAdded(GroupNode& node) override { nodesAdded.push_back(&node); }
+  void NodeRemoving(GroupNode& node) override { nodesRemoved.push_back(&node); }
+  void SelectNode(GroupNode& node) override { selected = &node; }
   void ShowNodeContent(GroupNode&) override {}
   void ExpandRoot() override {}
   void ItemAdded(GroupItem& item) override { added.push_back(&item); }
+  void ItemRemoving(GroupItem& item) override { removed.push_back(&item); }
+  void ItemChanged(GroupItem& item) override { changed.push_back(&item); }
   GroupNode* SelectedNode() override { return selected; }
+  std::vector<GroupItem*> SelectedItems() override { return selectedItems; }
 
   int clears = 0;
   int rootsShown = 0;
   std::vector<GroupItem*> added;
+  std::vector<GroupItem*> removed;
+  std::vector<GroupItem*> changed;
+  std::vector<GroupNode*> nodesAdded;
+  std::vector<GroupNode*> nodesRemoved;
   GroupNode* selected = nullptr;
+  std::vector<GroupItem*> selectedItems;
 };
 
-// Records the address text it was opened with; then applies `edit` and answers `ok`.
+// Records the address text and fields it was opened with; then applies `edit` to the fields and
+// answers OK (the fields) or Cancel (none). Confirming runs the dialog's own check: a
+// refusal is recorded and, as a user would give up, answered with Cancel.
 class FakeAddressDialog : public GroupAddressDialog {
  public:
-  bool Edit(GroupItem& item, bool isNew, bool) override {
+  std::optional<GroupAddressEntry> Edit(const GroupItem& item,
+                                        const GroupAddressEntry& entry) override {
     proposed.push_back(item.m_addressText);
-    EXPECT_TRUE(isNew);
-    if (edit) edit(item);
-    return ok;
+    opened.push_back(entry);
+    GroupAddressEntry fields = entry;
+    if (edit) edit(fields);
+    if (!ok) return std::nullopt;
+    if (const unsigned message = CheckGroupAddressEntry(item, fields)) {
+      refusals.push_back(message);
+      return std::nullopt;
+    }
+    return fields;
   }
   std::vector<std::string> proposed;
-  std::function<void(GroupItem&)> edit;
+  std::vector<GroupAddressEntry> opened;
+  std::vector<unsigned> refusals;
+  std::function<void(GroupAddressEntry&)> edit;
   bool ok = true;
+};
+
+// Answers each name question with `name` (none: Cancel) and records the prompts and the names
+// it was opened with.
+class FakeNameDialog : public NameDialog {
+ public:
+  std::optional<std::string> AskName(unsigned prompt, std::string_view shown) override {
+    prompts.push_back(prompt);
+    opened.emplace_back(shown);
+    return name;
+  }
+  std::optional<std::string> name;
+  std::vector<unsigned> prompts;
+  std::vector<std::string> opened;
+};
+
+// Records what the links dialog was opened with and answers with `chosen` (none: Cancel).
+class FakeLinksDialog : public LinkedAddressesDialog {
+ public:
+  std::optional<std::vector<GroupItem*>> Edit(const GroupItem&,
+                                              const CurrentLinks& current) override {
+    opened.push_back(current);
+    return chosen;
+  }
+  std::optional<std::vector<GroupItem*>> chosen;
+  std::vector<CurrentLinks> opened;
 };
 
 class DocumentTest : public ::testing::Test {
@@ -99,6 +149,8 @@ class DocumentTest : public ::testing::Test {
     CDORAzivazDoc::Services services{callback, prompt, mainThread, *settings};
     services.views = &views;
     services.addressDialog = &dialog;
+    services.nameDialog = &names;
+    services.linksDialog = &links;
     doc = std::make_unique<CDORAzivazDoc>(services, std::move(seams));
     return *doc;
   }
@@ -122,5 +174,7 @@ class DocumentTest : public ::testing::Test {
   QueuedMainThread mainThread;
   FakeViews views;
   FakeAddressDialog dialog;
+  FakeNameDialog names;
+  FakeLinksDialog links;
   std::unique_ptr<CDORAzivazDoc> doc;
 };

@@ -19,6 +19,7 @@
 #include "platform/language_resources.h"
 #include "platform/prompt.h"
 #include "platform/settings_store.h"
+#include "project/document_seams.h"
 #include "project/dorazivaz_doc.h"
 #include "project/esf_import.h"
 #include "project/file_dialogs.h"
@@ -95,7 +96,7 @@ class WindowTest : public ::testing::Test {
     services.strings = [](unsigned id) { return Language()->String(id); };
     services.views = frame.get();
     services.fileDialogs = &dialogs;
-    doc = std::make_unique<CDORAzivazDoc>(services);
+    doc = std::make_unique<CDORAzivazDoc>(services, seams);
     frame->Attach(doc.get());
     frame->resize(1000, 600);
     frame->show();
@@ -166,6 +167,7 @@ class WindowTest : public ::testing::Test {
   ScriptedFileDialogs dialogs;
   QtMainThread mainThread;
   int clients = 0;
+  DocumentSeams seams;  // what the next document is made with
   std::unique_ptr<CMainFrame> frame;
   std::unique_ptr<CDORAzivazDoc> doc;
 };

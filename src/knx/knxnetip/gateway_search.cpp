@@ -3,6 +3,8 @@
 
 #include <arpa/inet.h>
 #include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -21,9 +23,24 @@ sockaddr_in GatewaySearch::StandardGroup() {
   return group;
 }
 
+GatewaySearch::GatewaySearch() : m_wake(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+
+GatewaySearch::~GatewaySearch() {
+  if (m_wake >= 0) close(m_wake);
+}
+
+void GatewaySearch::Cancel() {
+  m_cancelled = true;
+  if (m_wake >= 0) {
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = write(m_wake, &one, sizeof one);
+  }
+}
+
 std::optional<std::vector<FoundGateway>> GatewaySearch::Run(const sockaddr_in& to,
                                                             std::chrono::milliseconds timeout) {
   m_error.clear();
+  if (m_cancelled) return std::vector<FoundGateway>{};
   const std::string target = EndpointText(HpaiOf(to));
   // Bound to the address of the route to `to`: the request names it as where to answer.
   PosixUdpSocket socket;
@@ -38,18 +55,21 @@ std::optional<std::vector<FoundGateway>> GatewaySearch::Run(const sockaddr_in& t
 
   std::vector<FoundGateway> found;
   const auto end = std::chrono::steady_clock::now() + timeout;
+  // Without an eventfd a cancel is seen within a tenth of a second.
+  const auto longestWait = std::chrono::milliseconds(m_wake >= 0 ? timeout.count() : 100);
   for (;;) {
     const auto left =
         std::chrono::ceil<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-    if (left.count() <= 0) break;
-    pollfd waiting{socket.fd(), POLLIN, 0};
-    const int ready = poll(&waiting, 1, static_cast<int>(left.count()));
+    if (left.count() <= 0 || m_cancelled) break;
+    pollfd waiting[2] = {{socket.fd(), POLLIN, 0}, {m_wake, POLLIN, 0}};
+    const int ready =
+        poll(waiting, m_wake >= 0 ? 2 : 1, static_cast<int>(std::min(left, longestWait).count()));
     if (ready < 0 && errno != EINTR) {
       m_error = std::string("waiting for answers failed: ") + std::strerror(errno);
       return std::nullopt;
     }
     // Drains what waits, but a flood of datagrams does not stretch the search past its end.
-    while (std::chrono::steady_clock::now() < end) {
+    while (!m_cancelled && std::chrono::steady_clock::now() < end) {
       auto datagram = socket.Receive();
       if (!datagram) break;
       auto response = DecodeSearchResponse(datagram->bytes);

@@ -3,6 +3,7 @@
 
 #include <netinet/in.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -23,6 +24,11 @@ struct FoundGateway {
 
 class GatewaySearch {
  public:
+  GatewaySearch();
+  ~GatewaySearch();
+  GatewaySearch(const GatewaySearch&) = delete;
+  GatewaySearch& operator=(const GatewaySearch&) = delete;
+
   // The KNXnet/IP system setup multicast group and port, where every server listens.
   static sockaddr_in StandardGroup();
 
@@ -33,9 +39,15 @@ class GatewaySearch {
   std::optional<std::vector<FoundGateway>> Run(const sockaddr_in& to,
                                                std::chrono::milliseconds timeout);
   const std::string& Error() const { return m_error; }
+  // Any thread: a running Run returns at once with the servers found so far, and so does
+  // every later one (a window that is closed mid-search does not wait for the time-out).
+  void Cancel();
+  bool Cancelled() const { return m_cancelled; }
 
  private:
   std::string m_error;
+  std::atomic<bool> m_cancelled{false};
+  int m_wake = -1;  // eventfd that Cancel makes readable; -1 when none could be made
 };
 
 // "a.b.c.d:port"

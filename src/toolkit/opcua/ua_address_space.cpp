@@ -679,6 +679,12 @@ UaStatusCode UaAddressSpace::Check(const UaNodeId& id, std::uint32_t attribute) 
   return Read(id, attribute, 1e9).status;
 }
 
+bool UaAddressSpace::StillNames(const UaNodeId& id, const CTag* tag) {
+  if (id.ns != kItemNamespace || id.kind != UaNodeId::Kind::String) return false;
+  auto text = ExactAnsi(id.text);
+  return text && m_callback.FindTag(text->c_str(), nullptr, 0) == tag;
+}
+
 CTag* UaAddressSpace::AcquireTag(const UaNodeId& id) {
   if (id.ns != kItemNamespace || id.kind != UaNodeId::Kind::String) return nullptr;
   auto text = ExactAnsi(id.text);

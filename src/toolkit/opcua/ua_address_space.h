@@ -69,6 +69,9 @@ class UaAddressSpace {
   UaStatusCode Write(const UaNodeId& id, std::uint32_t attribute, const UaVariant& value);
   // The tag behind an item variable with a client reference taken (Release it); null otherwise.
   CTag* AcquireTag(const UaNodeId& id);
+  // Whether `id` still names the item variable of `tag`: false once the item was deleted or a
+  // branch above it renamed. The caller holds the tag lock.
+  bool StillNames(const UaNodeId& id, const CTag* tag);
   COPCCallback& Callback() { return m_callback; }
 
   // Whether reference type `type` is `base` or one of its subtypes.

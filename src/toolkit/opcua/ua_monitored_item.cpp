@@ -17,6 +17,16 @@ UaMonitoredItem::SampleResult UaMonitoredItem::Sample(UaAddressSpace& space, boo
   // Without room to queue, a change stays unseen (and costs nothing) until there is room.
   if (mode == UaMonitoringMode::Disabled || !mayGrow) return {};
   if (m_tag != nullptr) {
+    const std::uint64_t version = space.Callback().NameSpaceVersion();
+    if (version != m_nameSpaceVersion) {
+      m_nameSpaceVersion = version;
+      if (!space.StillNames(m_nodeId, m_tag)) {
+        m_tag->Release();
+        m_tag = nullptr;
+      }
+    }
+  }
+  if (m_tag != nullptr) {
     const CTag& tag = *m_tag;
     if ((tag.m_accessRights & OPC_READABLE) == 0) {
       // A write-only item ("Check Device") publishes no value, as a Read returns none.

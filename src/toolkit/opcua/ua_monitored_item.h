@@ -39,6 +39,9 @@ class UaMonitoredItem {
   // Samples now and queues a notification when the watched state changed since the last
   // sample. Items with a tag compare its fields in place (the caller holds the tag lock) and
   // copy nothing unless something changed; other items read through the address space.
+  // When the name space changed shape, an item whose node no longer names its tag (the item
+  // was deleted or renamed) lets the tag go and from then on reads through the address space:
+  // it reports Bad_NodeIdUnknown at once, and the value again should the node come back.
   // Without `mayGrow` (the session's or server's queues are full) nothing is sampled and a
   // change is seen by a later sample.
   SampleResult Sample(UaAddressSpace& space, bool mayGrow = true);
@@ -76,7 +79,9 @@ class UaMonitoredItem {
   std::uint32_t m_id;
   UaNodeId m_nodeId;
   std::uint32_t m_attributeId;
-  CTag* m_tag;  // with a client reference while the item lives
+  CTag* m_tag;  // with a client reference while the item lives and its node names it
+  // The name space's version when the node was last found to name the tag.
+  std::uint64_t m_nameSpaceVersion = ~std::uint64_t{0};
   bool m_sampled = false;
   Variant m_lastValue;
   std::uint16_t m_lastQuality = 0;

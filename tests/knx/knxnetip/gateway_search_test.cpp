@@ -12,34 +12,12 @@
 
 #include "frame_test_util.h"
 #include "knx/knxnetip/search_frames.h"
+#include "loopback_udp_socket.h"
 
 using namespace knxnetip;
 using namespace std::chrono_literals;
 
 namespace {
-
-// A UDP socket bound to an ephemeral port on 127.0.0.1.
-class LoopbackSocket {
- public:
-  LoopbackSocket() {
-    m_fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof(m_address);
-    if (bind(m_fd, reinterpret_cast<sockaddr*>(&local), sizeof(local)) != 0 ||
-        getsockname(m_fd, reinterpret_cast<sockaddr*>(&m_address), &length) != 0) {
-      ADD_FAILURE() << "no loopback socket";
-    }
-  }
-  ~LoopbackSocket() { close(m_fd); }
-  int fd() const { return m_fd; }
-  const sockaddr_in& address() const { return m_address; }
-
- private:
-  int m_fd = -1;
-  sockaddr_in m_address{};
-};
 
 SearchResponse Server(const std::string& name, Hpai control, std::vector<ServiceFamily> families) {
   SearchResponse response;
@@ -53,7 +31,7 @@ SearchResponse Server(const std::string& name, Hpai control, std::vector<Service
 }  // namespace
 
 TEST(GatewaySearch, ListsEachTunnellingServerOnceAndSkipsTheRest) {
-  LoopbackSocket server;
+  LoopbackUdpSocket server;
   Bytes request;
   std::thread answering([&] {
     pollfd waiting{server.fd(), POLLIN, 0};
@@ -104,11 +82,33 @@ TEST(GatewaySearch, ListsEachTunnellingServerOnceAndSkipsTheRest) {
 }
 
 TEST(GatewaySearch, NoAnswerGivesAnEmptyListAfterTheTimeOut) {
-  LoopbackSocket silent;
+  LoopbackUdpSocket silent;
   GatewaySearch search;
   const auto start = std::chrono::steady_clock::now();
   auto found = search.Run(silent.address(), 200ms);
   ASSERT_TRUE(found) << search.Error();
   EXPECT_TRUE(found->empty());
   EXPECT_GE(std::chrono::steady_clock::now() - start, 200ms);
+}
+
+TEST(GatewaySearch, CancelEndsARunningSearchAndTheNextOne) {
+  LoopbackUdpSocket silent;
+  GatewaySearch search;
+  const auto start = std::chrono::steady_clock::now();
+  std::thread cancelling([&] {
+    std::this_thread::sleep_for(50ms);
+    search.Cancel();
+  });
+  auto found = search.Run(silent.address(), 30s);
+  cancelling.join();
+  ASSERT_TRUE(found) << search.Error();
+  EXPECT_TRUE(found->empty());
+  EXPECT_TRUE(search.Cancelled());
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 20s);
+  // The request of the cancelled search came; once cancelled, a search sends nothing more.
+  std::uint8_t buffer[512];
+  EXPECT_GT(recv(silent.fd(), buffer, sizeof buffer, MSG_DONTWAIT), 0);
+  ASSERT_TRUE(search.Run(silent.address(), 30s));
+  pollfd waiting{silent.fd(), POLLIN, 0};
+  EXPECT_EQ(poll(&waiting, 1, 0), 0);
 }

@@ -35,6 +35,35 @@ TEST(TunnelServerAddress, ParsesHostAndPort) {
   }
 }
 
+TEST(TunnelServerAddress, SplitNamesTheWrongPartWithoutResolving) {
+  auto text = SplitTunnelServer("gateway-2.example:3700 ,nat");
+  ASSERT_TRUE(text);
+  EXPECT_EQ(text->host, "gateway-2.example");
+  EXPECT_EQ(text->port, 3700);
+  EXPECT_TRUE(text->nat);
+  EXPECT_FALSE(text->hostIsAddress);
+  EXPECT_TRUE(SplitTunnelServer("10.0.0.1")->hostIsAddress);
+  const std::pair<const char*, const char*> bad[] = {
+      {"", "the host is missing"},
+      {":3671", "the host is missing"},
+      {"127.0.0.1:0", "the port \"0\" is no number from 1 to 65535"},
+      {"127.0.0.1:36x", "the port \"36x\""},
+      {"127.0.0.1:", "the port \"\""},
+      {"192.168.1.300", "the host \"192.168.1.300\" is neither"},
+      {"1.2.3", "the host \"1.2.3\" is neither"},
+      {"gate way", "the host \"gate way\" is neither"},
+      {"-gateway", "is neither"},
+      {"gateway..lan", "is neither"},
+      {"127.0.0.1,route", "\"route\" after the comma is no option"},
+  };
+  for (const auto& [parameter, reason] : bad) {
+    std::string error;
+    EXPECT_FALSE(SplitTunnelServer(parameter, &error)) << parameter;
+    EXPECT_NE(error.find(reason), std::string::npos) << parameter << ": " << error;
+    EXPECT_FALSE(ParseTunnelServer(parameter)) << parameter;
+  }
+}
+
 TEST(KnxNetIpBusDriver, OpenErrorsAndSendsWithoutTunnel) {
   KnxNetIpBusDriver driver{KnxNetIpDriverTiming{TunnelTiming{}, 300ms, 1000ms}};
   EXPECT_EQ(driver.SendGroupRead(1, PriorityLow, 6), DeviceWriteErrorDriverNotOpen);
