@@ -51,6 +51,15 @@ class NodeMembers {
     return added;
   }
 
+  // Inserts a member before `pos` (an undone removal puts it back where it was); it is found
+  // by its name when no earlier member has that name.
+  T& insert(const_iterator pos, std::unique_ptr<T> member) {
+    T& added = *member;
+    m_list.insert(pos, std::move(member));
+    Reindex(IndexedName(added));
+    return added;
+  }
+
   // Takes `member` out of the list; null when it is not a member. The caller destroys it, so
   // that its destruction meets an index that no longer knows it.
   std::unique_ptr<T> Take(const T& member) {
