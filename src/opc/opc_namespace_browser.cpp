@@ -5,7 +5,6 @@
 #include <mutex>
 
 #include "opc/opc_server_callback.h"
-#include "project/equal_no_case.h"
 #include "project/group_lookup.h"
 #include "project/group_node.h"
 #include "project/item_id.h"
@@ -62,14 +61,11 @@ int OpcNameSpaceBrowser::MoveUp() {
 int OpcNameSpaceBrowser::MoveDown(const char* name) {
   if (!name) return 0;
   Guard lock(m_server.GetTagLock());
-  for (const auto& child : Current().m_children) {
-    if (EqualNoCase(child->m_name, name)) {
-      m_current = child.get();
-      ResetEnumeration();
-      return 1;
-    }
-  }
-  return 0;
+  GroupNode* child = Current().m_children.Find(name);
+  if (!child) return 0;
+  m_current = child;
+  ResetEnumeration();
+  return 1;
 }
 
 long OpcNameSpaceBrowser::BrowseItemIDs(int browseType, const char* pattern, VARTYPE dataTypeFilter,

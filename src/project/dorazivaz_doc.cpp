@@ -141,7 +141,7 @@ void CDORAzivazDoc::BuildEmptyProject() {
   GroupNode& root = Root();
   {
     std::lock_guard tagLock(TagLock());
-    root.m_name = "Project";
+    root.SetName("Project");
     root.m_pDoc = this;
 
     auto failed = CreateGroupItem("Failed Devices", String(kStrFailedDevicesName),

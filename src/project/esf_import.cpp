@@ -174,8 +174,8 @@ bool IsEmptyGroup(const GroupNode& node) {
 // Middle groups first, then main groups, so that a main group whose middle groups all went
 // goes too.
 void RemoveEmptyGroups(GroupNode& root, DocumentViews* views) {
-  auto removeEmpty = [views](std::vector<std::unique_ptr<GroupNode>>& nodes) {
-    std::erase_if(nodes, [views](const std::unique_ptr<GroupNode>& node) {
+  auto removeEmpty = [views](NodeMembers<GroupNode>& nodes) {
+    nodes.EraseIf([views](const std::unique_ptr<GroupNode>& node) {
       if (!IsEmptyGroup(*node)) return false;
       if (views) views->NodeRemoving(*node);
       return true;
@@ -228,7 +228,7 @@ EsfImportResult ImportEsfText(CDORAzivazDoc& doc, std::string_view text, Progres
     std::lock_guard deviceLock(doc.DeviceListLock());
     std::lock_guard tagLock(doc.TagLock());
     doc.Devices().ClearPresence();
-    root.m_name = project->name.empty() ? std::string_view("Project") : project->name;
+    root.SetName(project->name.empty() ? std::string("Project") : std::string(project->name));
     if (views) views->RefreshRootName(root);
 
     EsfImporter importer(doc, reader, project->language, progress);

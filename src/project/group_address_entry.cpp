@@ -180,7 +180,7 @@ bool ApplyGroupAddressEntry(CDORAzivazDoc& doc, GroupItem& item, const GroupAddr
   if (address != item.m_addressText) {
     const std::string old = item.m_addressText;
     item.m_subNumber = sub;
-    item.m_addressText = address;
+    item.SetAddressText(address);
     item.m_itemId = MakeItemId(node, address);
     FollowNewAddress(doc, item, old, edit);
     changed = true;

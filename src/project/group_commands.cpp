@@ -73,9 +73,9 @@ DocumentEditPtr RenameGroup(CDORAzivazDoc& doc, GroupNode& node, std::string_vie
     edit->Touch(node);
     edit->TouchBelow(node, false);
     // The node's own name must not count as taken.
-    const std::string old = std::move(node.m_name);
-    node.m_name.clear();
-    node.m_name = MakeUniqueNodeName(CleanGroupName(name), *node.m_parent);
+    const std::string old = node.m_name;
+    node.SetName({});
+    node.SetName(MakeUniqueNodeName(CleanGroupName(name), *node.m_parent));
     if (node.m_name == old) return nullptr;
     RebuildItemIds(node);
   }
@@ -89,7 +89,7 @@ DocumentEditPtr RenameProject(CDORAzivazDoc& doc, std::string_view name) {
   {
     std::lock_guard tagLock(doc.TagLock());
     edit->Touch(root);
-    root.m_name = name;
+    root.SetName(std::string(name));
   }
   return ProjectEdit::Conclude(std::move(edit));
 }

@@ -18,16 +18,27 @@ GroupItem::~GroupItem() {
   DropListeners(*this);
 }
 
+void GroupItem::SetAddressText(std::string text) {
+  auto apply = [&] { m_address = std::move(text); };
+  if (m_parent) {
+    m_parent->m_items.Rename(*this, apply);
+  } else {
+    apply();
+  }
+  const auto slash = m_address.rfind('/');
+  m_subNumber =
+      DecimalValue(slash == std::string::npos ? std::string_view(m_address)
+                                              : std::string_view(m_address).substr(slash + 1));
+  if (m_parent) m_itemId = MakeItemId(*m_parent, m_address);
+}
+
 std::unique_ptr<GroupItem> CreateGroupItem(std::string_view addressText, std::string_view name,
                                            std::string_view esfType, std::int32_t priority,
                                            GroupNode& parent, CDORAzivazDoc* doc) {
   auto item = std::make_unique<GroupItem>();
-  item->m_addressText = addressText;
+  item->SetAddressText(std::string(addressText));
   item->m_itemId = MakeItemId(parent, addressText);
   item->m_name = name;
-  const auto slash = addressText.rfind('/');
-  item->m_subNumber =
-      DecimalValue(slash == std::string_view::npos ? addressText : addressText.substr(slash + 1));
   SetTypeFromEsf(*item, esfType);
   item->m_value.Clear();
   item->m_quality = OPC_QUALITY_UNCERTAIN;

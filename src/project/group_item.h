@@ -26,7 +26,12 @@ class GroupItem : public CTag {
   // Tells the root's ItemLifecycle, then drops the item's listener entries (DropListeners).
   ~GroupItem() override;
 
-  std::string m_addressText;     // as read, e.g. "1/2/3" or "1/515"; the leaf name for browsing
+  // Sets the address text, keeping the parent's index right, and the sub number and item ID
+  // that follow from it.
+  void SetAddressText(std::string text);
+
+  // As read, e.g. "1/2/3" or "1/515"; the leaf name for browsing. Read only: SetAddressText.
+  const std::string& m_addressText = m_address;
   std::int32_t m_subNumber = 0;  // value after the last "/", matched by FindItemByAddress
   std::string m_itemId;          // the parent's path followed by the address text
   std::string m_name;            // may be empty
@@ -43,10 +48,17 @@ class GroupItem : public CTag {
   void* m_listView = nullptr;                  // the list that shows the item (opaque)
   std::int64_t m_responseDeadline = 0;         // seconds since 1970; 0 when none
   std::int64_t m_responseSeenAt = 0;  // a response that came while no read was pending; 0 none
-  std::int32_t m_initialRead = 0;              // read from the bus when a project is loaded
+  std::int32_t m_initialRead = 0;     // read from the bus when a project is loaded
   std::int32_t m_written = 0;
   std::int32_t m_shown = 0;
   bool m_untypedMark = false;  // the list row's untyped mark
+
+ private:
+  // The name by which the parent's index finds the item; read straight from the storage, not
+  // through the reference member, which would cost every probe one more load.
+  friend const std::string& IndexedName(const GroupItem& item) { return item.m_address; }
+
+  std::string m_address;
 };
 
 // A new item for `parent`: ID, sub number, type from the ESF type text, empty value, quality

@@ -1,21 +1,18 @@
 // GroupNode: ownership of children and items, creation and unique child names.
 #include "project/group_node.h"
 
-#include <algorithm>
 #include <utility>
 
-#include "project/equal_no_case.h"
+#include "project/item_id.h"
 
 GroupNode::~GroupNode() {
   Clear();
 }
 
 void GroupNode::Clear() {
-  auto children = std::move(m_children);
-  m_children.clear();
+  auto children = m_children.TakeAll();
   for (auto& child : children) child.reset();
-  auto items = std::move(m_items);
-  m_items.clear();
+  auto items = m_items.TakeAll();
   // In list order; each item's DropListeners may still look up the other nodes.
   for (auto& item : items) item.reset();
   // Nothing is left below: no untyped item either.
@@ -24,20 +21,48 @@ void GroupNode::Clear() {
 
 GroupNode& GroupNode::AppendChild(std::unique_ptr<GroupNode> child) {
   child->m_parent = this;
-  m_children.push_back(std::move(child));
-  return *m_children.back();
+  return m_children.push_back(std::move(child));
 }
 
 GroupItem& GroupNode::AppendItem(std::unique_ptr<GroupItem> item) {
   item->m_parent = this;
-  m_items.push_back(std::move(item));
-  return *m_items.back();
+  return m_items.push_back(std::move(item));
+}
+
+std::unique_ptr<GroupNode> GroupNode::TakeChild(const GroupNode& child) {
+  return m_children.Take(child);
+}
+
+std::unique_ptr<GroupItem> GroupNode::TakeItem(const GroupItem& item) {
+  return m_items.Take(item);
+}
+
+namespace {
+
+// Each item's ID is its node's path and its address text, so a renamed node changes them.
+void RebuildItemIds(GroupNode& node, const std::string& path) {
+  for (const auto& item : node.m_items) item->m_itemId = path + item->m_addressText;
+  for (const auto& child : node.m_children) {
+    RebuildItemIds(*child, path + child->m_name + ".");
+  }
+}
+
+}  // namespace
+
+void GroupNode::SetName(std::string name) {
+  if (!m_parent) {
+    // The root's name is no part of any item ID.
+    m_nameText = std::move(name);
+    return;
+  }
+  m_parent->m_children.Rename(*this, [&] { m_nameText = std::move(name); });
+  RebuildItemIds(*this, NodePath(*this));
 }
 
 std::unique_ptr<GroupNode> CreateGroupNode(std::string_view name, std::int32_t number,
                                            CDORAzivazDoc* doc, std::int32_t deviceNode) {
   auto node = std::make_unique<GroupNode>();
-  node->m_name = name;
+  node->SetName(std::string(name));
   node->m_number = number;
   node->m_pDoc = doc;
   node->m_deviceNode = deviceNode;
@@ -60,9 +85,6 @@ std::string MakeUniqueNodeName(std::string_view name, const GroupNode& parent) {
   std::string candidate(name);
   for (int n = name.empty() ? 1 : 0;; ++n) {
     if (n > 0) candidate = std::string(name) + "(" + std::to_string(n) + ")";
-    const bool taken =
-        std::any_of(parent.m_children.begin(), parent.m_children.end(),
-                    [&](const auto& child) { return EqualNoCase(child->m_name, candidate); });
-    if (!taken) return candidate;
+    if (!parent.m_children.Find(candidate)) return candidate;
   }
 }

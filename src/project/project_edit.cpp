@@ -20,7 +20,7 @@ void ClearLinksBelow(GroupNode& node) {
 
 // The position of `member` in an owning list; the list's size when it is not there.
 template <typename T>
-std::size_t IndexOf(const std::vector<std::unique_ptr<T>>& list, const T* member) {
+std::size_t IndexOf(const NodeMembers<T>& list, const T* member) {
   const auto at =
       std::find_if(list.begin(), list.end(), [&](const auto& m) { return m.get() == member; });
   return static_cast<std::size_t>(at - list.begin());
@@ -213,7 +213,7 @@ DocumentEditPtr ProjectEdit::Conclude(std::unique_ptr<ProjectEdit> edit) {
 }
 
 void ProjectEdit::Apply(GroupItem& item, const ItemState& s, const ItemState& other) {
-  item.m_addressText = s.addressText;
+  item.SetAddressText(s.addressText);
   item.m_subNumber = s.subNumber;
   item.m_itemId = s.itemId;
   item.m_name = s.name;
@@ -246,7 +246,7 @@ void ProjectEdit::Apply(GroupItem& item, const ItemState& s, const ItemState& ot
 void ProjectEdit::ApplyStates(bool before) {
   for (TouchedNode& t : m_nodes) {
     const NodeState& s = before ? t.before : t.after;
-    t.node->m_name = s.name;
+    t.node->SetName(s.name);
     t.node->m_number = s.number;
     t.node->m_untypedMark = s.untypedMark;
   }
@@ -271,20 +271,14 @@ void ProjectEdit::DetachPiece(Piece& piece) {
     GroupItem& item = *piece.item;
     if (views) views->ItemRemoving(item);
     m_doc.OnItemDestroying(item);
-    const auto at =
-        parent.m_items.begin() + static_cast<std::ptrdiff_t>(IndexOf(parent.m_items, &item));
-    piece.heldItem = std::move(*at);
-    parent.m_items.erase(at);
+    piece.heldItem = parent.TakeItem(item);
     item.m_parent = nullptr;
     return;
   }
   GroupNode& node = *piece.node;
   if (views) views->NodeRemoving(node);
   ForEachItemBelow(node, [&](GroupItem& item) { m_doc.OnItemDestroying(item); });
-  const auto at =
-      parent.m_children.begin() + static_cast<std::ptrdiff_t>(IndexOf(parent.m_children, &node));
-  piece.heldNode = std::move(*at);
-  parent.m_children.erase(at);
+  piece.heldNode = parent.TakeChild(node);
   node.m_parent = nullptr;
 }
 

@@ -281,7 +281,7 @@ void CDORAzivazDoc::LoadProjectText(const std::string& path, const std::string& 
   std::optional<std::string> badLine;
   {
     std::lock_guard tagLock(TagLock());
-    root.m_name = name.empty() ? std::string_view("Project") : name;
+    root.SetName(name.empty() ? std::string("Project") : std::string(name));
     if (views) views->RefreshRootName(root);
     ItemLineReader reader(*this, root);
     while (lines.Next(line) && reader.Read(line)) {

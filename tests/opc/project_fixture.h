@@ -17,7 +17,7 @@
 //   Central (2): 2/515 EIS 14, 2/516 EIS 1 (readable only)
 struct TestProject {
   explicit TestProject(OpcServerCallback& server) : root(server.Root()) {
-    root.m_name = "Project";
+    root.SetName("Project");
     failedDevices = &Add(root, "Failed Devices", "Array of Strings");
     failedDevices->m_accessRights = OPC_READABLE;
     checkDevice = &Add(root, "Check Device", "String");

@@ -17,7 +17,7 @@ struct Project {
   GroupItem* special = nullptr;
 
   Project() {
-    root.m_name = "Project";
+    root.SetName("Project");
     ground = &AddNode(root, "Ground floor", 1);
     lights = &AddNode(*ground, "Lights", 2);
     AddItem(*lights, "1/2/1");

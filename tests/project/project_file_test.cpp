@@ -357,7 +357,7 @@ TEST_F(ProjectFileTest, SaveModifiedAsksBeforeAProjectIsReplaced) {
   EXPECT_TRUE(d.SaveModified());  // nothing to ask
   EXPECT_TRUE(prompt.records.empty());
 
-  d.Root().m_name = "Renamed";
+  d.Root().SetName("Renamed");
   d.SetModifiedFlag();
   prompt.answer = PromptAnswer::Cancel;
   EXPECT_FALSE(d.SaveModified());
