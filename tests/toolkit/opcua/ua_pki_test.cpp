@@ -107,29 +107,29 @@ TEST(UaCertificateValidation, SelfSignedCertificatesPassOnlyEveryCheck) {
   EXPECT_EQ(Check(good, trust, ""), ua_status::Good) << "no URI to compare";
   EXPECT_EQ(Check(good, trust, "urn:someone:else"), ua_status::BadCertificateUriInvalid);
 
-  auto trusted = [&](const TestCertificateSpec& spec) {
-    TestCertificate c = MakeTestCertificate(spec);
+  auto trusted = [&](const TestCertificateOptions& options) {
+    TestCertificate c = MakeTestCertificate(options);
     UaTrustList list;
     list.trusted.push_back(Copy(c));
     return Check(c, list);
   };
-  TestCertificateSpec expired;
+  TestCertificateOptions expired;
   expired.notBeforeDays = -30;
   expired.notAfterDays = -1;
   EXPECT_EQ(trusted(expired), ua_status::BadCertificateTimeInvalid);
-  TestCertificateSpec future;
+  TestCertificateOptions future;
   future.notBeforeDays = 2;
   EXPECT_EQ(trusted(future), ua_status::BadCertificateTimeInvalid);
-  TestCertificateSpec signOnly;
+  TestCertificateOptions signOnly;
   signOnly.keyUsage = "critical,digitalSignature,keyCertSign";
   EXPECT_EQ(trusted(signOnly), ua_status::BadCertificateUseNotAllowed);
-  TestCertificateSpec noUri;
+  TestCertificateOptions noUri;
   noUri.uri.clear();
   EXPECT_EQ(trusted(noUri), ua_status::BadCertificateUriInvalid);
-  TestCertificateSpec smallKey;
+  TestCertificateOptions smallKey;
   smallKey.keyBits = 1024;
   EXPECT_EQ(trusted(smallKey), ua_status::BadCertificatePolicyCheckFailed);
-  TestCertificateSpec sha1;
+  TestCertificateOptions sha1;
   sha1.sha1 = true;
   EXPECT_EQ(trusted(sha1), ua_status::BadCertificatePolicyCheckFailed);
 

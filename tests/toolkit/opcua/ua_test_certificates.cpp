@@ -45,30 +45,30 @@ std::atomic<long> nextSerial{1000};
 
 }  // namespace
 
-TestCertificate MakeTestCertificate(const TestCertificateSpec& spec,
+TestCertificate MakeTestCertificate(const TestCertificateOptions& options,
                                     const TestCertificate* issuer) {
   TestCertificate made;
-  made.key = KeyOf(spec.keyBits);
+  made.key = KeyOf(options.keyBits);
   made.serial = nextSerial++;
   made.certificate.reset(X509_new());
   X509* c = made.certificate.get();
   X509_set_version(c, 2);
   ASN1_INTEGER_set(X509_get_serialNumber(c), made.serial);
-  X509_gmtime_adj(X509_getm_notBefore(c), spec.notBeforeDays * 86400);
-  X509_gmtime_adj(X509_getm_notAfter(c), spec.notAfterDays * 86400);
+  X509_gmtime_adj(X509_getm_notBefore(c), options.notBeforeDays * 86400);
+  X509_gmtime_adj(X509_getm_notAfter(c), options.notAfterDays * 86400);
   X509_NAME_add_entry_by_txt(X509_get_subject_name(c), "CN", MBSTRING_UTF8,
-                             reinterpret_cast<const unsigned char*>(spec.commonName.c_str()), -1,
+                             reinterpret_cast<const unsigned char*>(options.commonName.c_str()), -1,
                              -1, 0);
   X509* signer = issuer ? issuer->certificate.get() : c;
   X509_set_issuer_name(c, X509_get_subject_name(signer));
   X509_set_pubkey(c, made.key.get());
-  Extend(c, signer, NID_basic_constraints, spec.ca ? "critical,CA:TRUE" : "critical,CA:FALSE");
-  if (!spec.keyUsage.empty()) Extend(c, signer, NID_key_usage, spec.keyUsage);
+  Extend(c, signer, NID_basic_constraints, options.ca ? "critical,CA:TRUE" : "critical,CA:FALSE");
+  if (!options.keyUsage.empty()) Extend(c, signer, NID_key_usage, options.keyUsage);
   Extend(c, signer, NID_subject_key_identifier, "hash");
   Extend(c, signer, NID_authority_key_identifier, "keyid:always");
-  if (!spec.uri.empty()) Extend(c, signer, NID_subject_alt_name, "URI:" + spec.uri);
+  if (!options.uri.empty()) Extend(c, signer, NID_subject_alt_name, "URI:" + options.uri);
   EVP_PKEY* signingKey = issuer ? issuer->key.get() : made.key.get();
-  if (X509_sign(c, signingKey, spec.sha1 ? EVP_sha1() : EVP_sha256()) <= 0) {
+  if (X509_sign(c, signingKey, options.sha1 ? EVP_sha1() : EVP_sha256()) <= 0) {
     throw std::runtime_error("signing failed");
   }
   return made;
@@ -76,14 +76,14 @@ TestCertificate MakeTestCertificate(const TestCertificateSpec& spec,
 
 TestCertificate MakeTestCa(const std::string& commonName, const TestCertificate* issuer,
                            int keyBits) {
-  TestCertificateSpec spec;
-  spec.keyBits = keyBits;
-  spec.commonName = commonName;
-  spec.uri.clear();
-  spec.keyUsage = "critical,keyCertSign,cRLSign";
-  spec.ca = true;
-  spec.notAfterDays = 3650;
-  return MakeTestCertificate(spec, issuer);
+  TestCertificateOptions options;
+  options.keyBits = keyBits;
+  options.commonName = commonName;
+  options.uri.clear();
+  options.keyUsage = "critical,keyCertSign,cRLSign";
+  options.ca = true;
+  options.notAfterDays = 3650;
+  return MakeTestCertificate(options, issuer);
 }
 
 UaX509Crl MakeTestCrl(const TestCertificate& issuer, const std::vector<long>& revokedSerials) {

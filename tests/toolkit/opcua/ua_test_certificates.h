@@ -7,7 +7,7 @@
 #include "toolkit/opcua/ua_application_certificate.h"
 #include "toolkit/opcua/ua_ssl.h"
 
-struct TestCertificateSpec {
+struct TestCertificateOptions {
   std::string commonName = "Test Client";
   std::string uri = "urn:test:client";  // subjectAltName URI; empty: none
   long notBeforeDays = -1;              // relative to now
@@ -28,7 +28,7 @@ struct TestCertificate {
 };
 
 // Signed by `issuer`, or self-signed when it is null.
-TestCertificate MakeTestCertificate(const TestCertificateSpec& spec,
+TestCertificate MakeTestCertificate(const TestCertificateOptions& options,
                                     const TestCertificate* issuer = nullptr);
 // A CRL of `issuer` listing `revokedSerials`.
 UaX509Crl MakeTestCrl(const TestCertificate& issuer, const std::vector<long>& revokedSerials);
