@@ -99,6 +99,7 @@ class BusWindowTest : public WindowTest {
   // document goes (device check ended, bus disconnected), then the bus parts and the window.
   void CloseBusWindow() {
     if (frame) {
+      frame->SetTelegramReception(nullptr);  // the reception goes with the bus link
       frame->ClearViews();
       frame->SetLinkState({});
       frame->Attach(nullptr);

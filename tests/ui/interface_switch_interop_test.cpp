@@ -13,7 +13,11 @@
 #include "child_process.h"
 #include "interop_helpers.h"
 #include "project/group_lookup.h"
+#include "ui/busmonitor_frame.h"
+#include "ui/busmonitor_opener.h"
+#include "ui/busmonitor_view.h"
 #include "ui/interface_chooser_dialog.h"
+#include "ui/telegram_line_model.h"
 
 namespace {
 
@@ -48,8 +52,11 @@ class InterfaceSwitchInteropTest : public BusWindowTest {
 TEST_F(InterfaceSwitchInteropTest, SearchFindsKnxdAndTheSwitchToItsTunnelReceivesTelegrams) {
   MakeBusWindow("");
   ImportDemo();
-  RecordingMonitor monitor;
-  link->Reception().SetBusmonitor(&monitor);
+  frame->SetTelegramReception(&link->Reception());
+  frame->RunCommand(kCmdBusmonitor);
+  CBusmonitorFrame* monitor = frame->Busmonitor().Frame();
+  ASSERT_TRUE(monitor);
+  TelegramLineModel& lines = monitor->View().Model();
 
   WhenModal<InterfaceChooserDialog>([](InterfaceChooserDialog& dialog) {
     const auto rows = dialog.InterfaceList().findItems("KNXnet/IP tunnelling", Qt::MatchExactly);
@@ -85,9 +92,10 @@ TEST_F(InterfaceSwitchInteropTest, SearchFindsKnxdAndTheSwitchToItsTunnelReceive
 
   // knxtool writes 1/1/2 through knxd: the busmonitor's line and the item's value come.
   ASSERT_EQ(RunProgram({"knxtool", "groupswrite", "local:" + m_socket, "1/1/2", "1"}), 0);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !monitor.lines.empty(); }, 5000));
-  EXPECT_EQ(monitor.lines.front().groupAddress, kAddress1_1_2);
-  EXPECT_EQ(monitor.lines.front().data, "01 ");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return lines.Count() > 0; }, 5000));
+  EXPECT_EQ(lines.Line(0)[1], monitor->View().TwoLevel() ? "1/258" : "1/1/2");
+  EXPECT_EQ(lines.Line(0)[4], "APciValueWrite");
+  EXPECT_EQ(lines.Line(0)[5], "01 ");
   GroupItem* item = FindItemByAddress(doc->Root(), "1/1/2");
   ASSERT_TRUE(item);
   EXPECT_EQ(item->m_quality, 0xC0);
