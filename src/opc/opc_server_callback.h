@@ -8,6 +8,7 @@
 #include <string>
 
 #include "project/group_node.h"
+#include "project/members_version.h"
 #include "project/name_space_holder.h"
 #include "toolkit/c_opc_callback.h"
 
@@ -33,7 +34,10 @@ class OpcServerCallback : public COPCCallback, public NameSpaceHolder {
 
   std::recursive_mutex& GetTagLock() override { return m_tagLock; }
   void NameSpaceChanged() override { ++m_nameSpaceVersion; }
-  std::uint64_t NameSpaceVersion() const override { return m_nameSpaceVersion.load(); }
+  // Edits count here, and every change to a group's members counts in MembersVersion.
+  std::uint64_t NameSpaceVersion() const override {
+    return m_nameSpaceVersion.load() + MembersVersion();
+  }
 
   // Six properties for a known item (count 6, tag the item); OPC_E_UNKNOWNITEMID otherwise.
   HRESULT QueryPropertyCount(const char* itemId, std::uint32_t* count, CTag** tag) override;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "project/equal_no_case.h"
+#include "project/members_version.h"
 #include "project/name_hash_table.h"
 
 // The name a member is found by comes from IndexedName(const T&), declared beside T.
@@ -30,6 +31,9 @@ class NodeMembers {
   NodeMembers() = default;
   NodeMembers(const NodeMembers&) = delete;
   NodeMembers& operator=(const NodeMembers&) = delete;
+  ~NodeMembers() {
+    if (!m_list.empty()) RaiseMembersVersion();
+  }
 
   const_iterator begin() const { return m_list.begin(); }
   const_iterator end() const { return m_list.end(); }
@@ -46,6 +50,7 @@ class NodeMembers {
   // Appends a member; it is found by its name unless an earlier member has that name.
   T& push_back(std::unique_ptr<T> member) {
     T& added = *member;
+    RaiseMembersVersion();
     m_list.push_back(std::move(member));
     m_index.Insert(&added);  // no effect when an earlier member holds the name
     return added;
@@ -55,6 +60,7 @@ class NodeMembers {
   // by its name when no earlier member has that name.
   T& insert(const_iterator pos, std::unique_ptr<T> member) {
     T& added = *member;
+    RaiseMembersVersion();
     m_list.insert(pos, std::move(member));
     Reindex(IndexedName(added));
     return added;
@@ -66,6 +72,7 @@ class NodeMembers {
     auto it = std::find_if(m_list.begin(), m_list.end(),
                            [&](const std::unique_ptr<T>& m) { return m.get() == &member; });
     if (it == m_list.end()) return nullptr;
+    RaiseMembersVersion();
     std::unique_ptr<T> taken = std::move(*it);
     m_list.erase(it);
     Unindex(*taken);
@@ -98,6 +105,7 @@ class NodeMembers {
   // Empties the list and the index and hands the members over, so that the caller destroys
   // them while nothing can find them any more.
   List TakeAll() {
+    RaiseMembersVersion();
     m_index.Clear();
     List all = std::move(m_list);
     m_list.clear();
@@ -111,6 +119,7 @@ class NodeMembers {
   // that IndexedName returns. Works for a member or not (a member still being made).
   template <typename Change>
   void Rename(T& member, Change rename) {
+    RaiseMembersVersion();
     Unindex(member);
     const std::string oldName = IndexedName(member);
     rename();

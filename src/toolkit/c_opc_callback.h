@@ -71,8 +71,10 @@ class COPCCallback {
   virtual const char* GetErrorString(HRESULT code, std::uint32_t locale);
   virtual const char* GetVendorInfo() { return ""; }
   // Counts the changes of the name space's shape (items or branches that came, went or were
-  // renamed); the toolkit's own is 0, for a name space that never changes. Monitored items
-  // check whether their item is still there when it moved on.
+  // renamed); the toolkit's own is 0, for a name space that never changes. It must move on,
+  // under the tag lock, before an item ID finds another tag than before (or none) and before a
+  // tag that FindTag returned is destroyed: the toolkit remembers what item IDs found as long
+  // as it stays, and monitored items check whether their item is still there when it moved on.
   virtual std::uint64_t NameSpaceVersion() const { return 0; }
 
  private:

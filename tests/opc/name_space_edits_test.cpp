@@ -90,4 +90,59 @@ TEST_F(NameSpaceEditsTest, RenamedItemsReportNodeIdUnknownAndCanThenBeDeleted) {
   EXPECT_EQ(back[0], ua_status::Good);
 }
 
+// Reads remember what an item ID found; every edit must make them look again at once, and a
+// deleted item must never be read through what was remembered (the sanitizer build would
+// catch the read of a destroyed item).
+TEST_F(NameSpaceEditsTest, ReadsFollowRenamesDeletionsAndUndoAtOnce) {
+  CDORAzivazDoc& d = DemoDoc();
+  Item("1/1/1").m_value = Variant::Bool(true);
+  Item("1/1/1").m_quality = OPC_QUALITY_GOOD;
+  auto read = [&](const std::string& itemId) {
+    return space.Read(UaNodeId::String(kItemNamespace, itemId), ua_attr::Value, 1000);
+  };
+  const std::string oldId = "Ground floor.Lights.1/1/1";
+  const std::string newId = "Erdgeschoss.Lights.1/1/1";
+  ASSERT_EQ(read(oldId).status, ua_status::Good);
+  EXPECT_EQ(read("GROUND FLOOR.lights.1/1/1").status, ua_status::Good);
+  EXPECT_EQ(read(newId).status, ua_status::BadNodeIdUnknown);
+
+  DocumentEditPtr rename = RenameGroup(d, Group("Ground floor"), "Erdgeschoss");
+  ASSERT_NE(rename, nullptr);
+  EXPECT_EQ(read(oldId).status, ua_status::BadNodeIdUnknown);
+  EXPECT_EQ(read("GROUND FLOOR.lights.1/1/1").status, ua_status::BadNodeIdUnknown);
+  ASSERT_EQ(read(newId).status, ua_status::Good);
+  EXPECT_TRUE(read(newId).value == UaVariant::Boolean(true));
+
+  // Deleted and undone: the same item is found again under the name it had.
+  DocumentEditPtr deleted = DeleteGroup(d, Group("Erdgeschoss"));
+  ASSERT_NE(deleted, nullptr);
+  EXPECT_EQ(read(newId).status, ua_status::BadNodeIdUnknown);
+  ASSERT_TRUE(deleted->Undo());
+  EXPECT_EQ(read(newId).status, ua_status::Good);
+  ASSERT_TRUE(rename->Undo());
+  EXPECT_EQ(read(oldId).status, ua_status::Good);
+  EXPECT_EQ(read(newId).status, ua_status::BadNodeIdUnknown);
+
+  // Deleted for good: the group and its items are destroyed with the edit.
+  rename.reset();
+  deleted = DeleteGroup(d, Group("Ground floor"));
+  ASSERT_NE(deleted, nullptr);
+  deleted.reset();
+  EXPECT_EQ(read(oldId).status, ua_status::BadNodeIdUnknown);
+  EXPECT_EQ(read("GROUND FLOOR.lights.1/1/1").status, ua_status::BadNodeIdUnknown);
+
+  // A project cleared and imported again, no edit in between: the new items are read.
+  Item("2/1/1").m_value = Variant::Bool(true);
+  Item("2/1/1").m_quality = OPC_QUALITY_GOOD;
+  EXPECT_EQ(read("First floor.Lights.2/1/1").status, ua_status::Good);
+  ASSERT_TRUE(d.DeleteContents());
+  EXPECT_EQ(read("First floor.Lights.2/1/1").status, ua_status::BadNodeIdUnknown);
+  ASSERT_EQ(ImportEsfFile(d, DemoEsfPath(), nullptr), EsfImportResult::kImported);
+  Item("1/1/1").m_value = Variant::Bool(false);
+  Item("1/1/1").m_quality = OPC_QUALITY_GOOD;
+  const UaDataValue again = read(oldId);
+  ASSERT_EQ(again.status, ua_status::Good);
+  EXPECT_TRUE(again.value == UaVariant::Boolean(false));
+}
+
 }  // namespace

@@ -1,5 +1,6 @@
 // Tests of the name indexes of group nodes: lookups after adding, renaming, taking out and
-// erasing members, against the first-match rule of a walk through the list.
+// erasing members, against the first-match rule of a walk through the list, and the count of
+// changes that every one of them raises.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -9,6 +10,7 @@
 #include "project/change_item_type.h"
 #include "project/equal_no_case.h"
 #include "project/group_lookup.h"
+#include "project/members_version.h"
 #include "test_tree.h"
 
 namespace {
@@ -139,6 +141,8 @@ TEST(NodeMembers, IndexAgreesWithAWalkThroughEveryChange) {
   for (int step = 0; step < 5000; ++step) {
     const std::string& name = names[pick(names.size())];
     const std::size_t op = pick(5);
+    // Every change counts in MembersVersion, which caches of item lookups rely on.
+    std::uint64_t version = MembersVersion();
     if (op <= 1 || node.m_items.empty()) {
       AddItem(node, name);
     } else if (op == 2) {
@@ -148,6 +152,9 @@ TEST(NodeMembers, IndexAgreesWithAWalkThroughEveryChange) {
     } else {
       node.m_items.erase(node.m_items.begin() + static_cast<long>(pick(node.m_items.size())));
     }
+    ASSERT_GT(MembersVersion(), version) << "step " << step;
+    version = MembersVersion();
+    const std::size_t children = node.m_children.size();
     if (op <= 1 || node.m_children.empty()) {
       AddNode(node, name, 2);
     } else if (op == 2) {
@@ -156,6 +163,9 @@ TEST(NodeMembers, IndexAgreesWithAWalkThroughEveryChange) {
       node.TakeChild(*node.m_children[pick(node.m_children.size())]);
     } else {
       node.m_children.EraseIf([&](const auto&) { return pick(4) == 0; });
+    }
+    if (op != 4 || node.m_children.size() != children) {
+      ASSERT_GT(MembersVersion(), version) << "step " << step;
     }
     for (const std::string& n : names) {
       ASSERT_EQ(node.m_items.Find(n), FirstByWalk(node.m_items, n)) << "step " << step;

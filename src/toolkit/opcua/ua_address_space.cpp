@@ -599,18 +599,26 @@ UaDataValue UaAddressSpace::EuRangeValue(const std::string& itemId) {
 
 bool UaAddressSpace::ReadItemValue(const UaNodeId& id, double maxAge, UaDataValue& out) {
   if (id.ns != kItemNamespace || id.kind != UaNodeId::Kind::String) return false;
-  if (!IsWellFormedPath(id.text)) return false;
-  std::optional<std::string> converted;
-  const char* text = id.text.c_str();
-  if (!IsAscii(id.text)) {
-    converted = ExactAnsi(id.text);
-    if (!converted) return false;
-    text = converted->c_str();
-  }
-  CTag* tag = m_callback.FindTag(text, nullptr, 0);
+  CTag* tag = FindItemTag(id.text);
   if (tag == nullptr) return false;
   ReadTagValue(*tag, maxAge, out);
   return true;
+}
+
+CTag* UaAddressSpace::FindItemTag(const std::string& utf8) {
+  const std::uint64_t version = m_callback.NameSpaceVersion();
+  if (CTag* tag = m_itemCache.Find(utf8, version)) return tag;
+  if (!IsWellFormedPath(utf8)) return nullptr;
+  std::optional<std::string> converted;
+  const char* text = utf8.c_str();
+  if (!IsAscii(utf8)) {
+    converted = ExactAnsi(utf8);
+    if (!converted) return nullptr;
+    text = converted->c_str();
+  }
+  CTag* tag = m_callback.FindTag(text, nullptr, 0);
+  m_itemCache.Insert(utf8, tag, version);
+  return tag;
 }
 
 UaDataValue UaAddressSpace::Read(const UaNodeId& id, std::uint32_t attribute, double maxAge) {

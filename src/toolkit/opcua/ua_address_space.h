@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "toolkit/c_opc_callback.h"
+#include "toolkit/opcua/ua_item_cache.h"
 #include "toolkit/opcua/ua_node_ids.h"
 #include "toolkit/opcua/ua_server_options.h"
 #include "toolkit/opcua/ua_types.h"
@@ -127,6 +128,8 @@ class UaAddressSpace {
   // The tag's value from the cache (the caller holds the tag lock). The device is asked only
   // for a tag that never had a value (once), or with deviceReads and maxAge 0.
   void ReadTagValue(CTag& tag, double maxAge, UaDataValue& out);
+  // The tag of an item ID (UTF-8) under the tag lock, remembered for the next time.
+  CTag* FindItemTag(const std::string& utf8);
   UaDataValue ReadItem(const std::string& itemId, std::uint32_t attribute, double maxAge);
   UaDataValue ReadProperty(const std::string& itemId, std::uint32_t propertyId,
                            std::uint32_t attribute);
@@ -141,4 +144,5 @@ class UaAddressSpace {
   std::map<std::uint32_t, StandardNode> m_standard;
   COPCBrowser* m_browser = nullptr;
   bool m_browserMade = false;
+  UaItemCache m_itemCache;  // guarded by the tag lock
 };

@@ -19,34 +19,6 @@ void UaBinaryReader::Skip(std::size_t n) {
   m_pos += n;
 }
 
-std::uint8_t UaBinaryReader::Byte() {
-  Need(1);
-  return m_data[m_pos++];
-}
-
-std::uint16_t UaBinaryReader::UInt16() {
-  Need(2);
-  std::uint16_t v = static_cast<std::uint16_t>(m_data[m_pos] | (m_data[m_pos + 1] << 8));
-  m_pos += 2;
-  return v;
-}
-
-std::uint32_t UaBinaryReader::UInt32() {
-  Need(4);
-  std::uint32_t v = 0;
-  for (int k = 3; k >= 0; --k) v = (v << 8) | m_data[m_pos + k];
-  m_pos += 4;
-  return v;
-}
-
-std::uint64_t UaBinaryReader::UInt64() {
-  Need(8);
-  std::uint64_t v = 0;
-  for (int k = 7; k >= 0; --k) v = (v << 8) | m_data[m_pos + k];
-  m_pos += 8;
-  return v;
-}
-
 float UaBinaryReader::Float() {
   std::uint32_t bits = UInt32();
   float f;
@@ -69,7 +41,10 @@ std::string UaBinaryReader::String() {
 
 void UaBinaryReader::StringInto(std::string& out) {
   std::string_view view = StringView();
-  out.assign(view.data(), view.size());
+  // Cleared and appended: the view never points into `out`, so the general replace is not
+  // needed, and the buffer is kept.
+  out.clear();
+  out.append(view.data(), view.size());
 }
 
 std::string_view UaBinaryReader::StringView() {

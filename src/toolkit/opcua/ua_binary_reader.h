@@ -1,8 +1,10 @@
 // UaBinaryReader: bounded UA Binary decoding that never trusts a length it reads.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,13 +34,17 @@ class UaBinaryReader {
   void Skip(std::size_t n);
 
   bool Boolean() { return Byte() != 0; }
-  std::uint8_t Byte();
+  // The fixed-size reads are inline: a Read request of a thousand items makes thousands.
+  std::uint8_t Byte() {
+    Need(1);
+    return m_data[m_pos++];
+  }
   std::int8_t SByte() { return static_cast<std::int8_t>(Byte()); }
-  std::uint16_t UInt16();
+  std::uint16_t UInt16() { return Fixed<std::uint16_t>(); }
   std::int16_t Int16() { return static_cast<std::int16_t>(UInt16()); }
-  std::uint32_t UInt32();
+  std::uint32_t UInt32() { return Fixed<std::uint32_t>(); }
   std::int32_t Int32() { return static_cast<std::int32_t>(UInt32()); }
-  std::uint64_t UInt64();
+  std::uint64_t UInt64() { return Fixed<std::uint64_t>(); }
   std::int64_t Int64() { return static_cast<std::int64_t>(UInt64()); }
   float Float();
   double Double();
@@ -76,6 +82,19 @@ class UaBinaryReader {
   void NodeIdBody(std::uint8_t encoding, UaNodeId& id);
   void Need(std::size_t n) const {
     if (n > m_size - m_pos) throw UaDecodeError{};
+  }
+  // A little-endian number of the size of U: one load on a little-endian machine.
+  template <typename U>
+  U Fixed() {
+    Need(sizeof(U));
+    U v = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(&v, m_data + m_pos, sizeof(U));
+    } else {
+      for (std::size_t k = sizeof(U); k-- > 0;) v = static_cast<U>((v << 8) | m_data[m_pos + k]);
+    }
+    m_pos += sizeof(U);
+    return v;
   }
   struct DepthGuard {
     explicit DepthGuard(UaBinaryReader& r);

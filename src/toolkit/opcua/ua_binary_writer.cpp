@@ -1,6 +1,7 @@
 // UaBinaryWriter: little-endian UA Binary encoding.
 #include "toolkit/opcua/ua_binary_writer.h"
 
+#include <bit>
 #include <cstring>
 
 void UaBinaryWriter::PatchUInt32(std::size_t at, std::uint32_t v) {
@@ -195,7 +196,77 @@ void UaBinaryWriter::Variant(const UaVariant& v) {
   }
 }
 
+namespace {
+
+// The `n` low bytes of `v` at `p`, little-endian; returns the end. `p` has room for eight.
+std::uint8_t* Store(std::uint8_t* p, std::uint64_t v, std::size_t n) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(p, &v, 8);
+  } else {
+    for (std::size_t k = 0; k < n; ++k) p[k] = static_cast<std::uint8_t>(v >> (8 * k));
+  }
+  return p + n;
+}
+
+// The encoded size and bits of a scalar of a fixed size; size 0 for every other value.
+std::size_t FixedScalar(const UaVariant& v, std::uint64_t& bits) {
+  if (v.isArray) return 0;
+  switch (v.type) {
+    case UaType::Boolean:
+      bits = v.b ? 1 : 0;
+      return 1;
+    case UaType::SByte:
+    case UaType::Int16:
+    case UaType::Int32:
+    case UaType::Int64:
+    case UaType::DateTime:
+      bits = static_cast<std::uint64_t>(v.i);
+      return UaVariant::PackedSize(v.type);
+    case UaType::Byte:
+    case UaType::UInt16:
+    case UaType::UInt32:
+    case UaType::UInt64:
+    case UaType::StatusCode:
+      bits = v.u;
+      return UaVariant::PackedSize(v.type);
+    case UaType::Float: {
+      const float f = static_cast<float>(v.d);
+      std::uint32_t b;
+      std::memcpy(&b, &f, sizeof b);
+      bits = b;
+      return 4;
+    }
+    case UaType::Double:
+      std::memcpy(&bits, &v.d, sizeof bits);
+      return 8;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
 void UaBinaryWriter::DataValue(const UaDataValue& dv) {
+  // An item's value is a scalar of a fixed size (or none): encoded into one piece and appended
+  // at once, as a Read response holds a thousand of them.
+  std::uint64_t bits = 0;
+  const std::size_t valueSize = dv.hasValue ? FixedScalar(dv.value, bits) : 0;
+  if (valueSize != 0 || !dv.hasValue) {
+    std::uint8_t piece[1 + 1 + 8 + 4 + 8 + 8];  // room for Store's eight bytes at each step
+    std::uint8_t* p = piece + 1;
+    piece[0] = static_cast<std::uint8_t>((dv.hasValue ? 0x01 : 0) | (dv.hasStatus ? 0x02 : 0) |
+                                         (dv.hasSourceTimestamp ? 0x04 : 0) |
+                                         (dv.hasServerTimestamp ? 0x08 : 0));
+    if (dv.hasValue) {
+      *p++ = static_cast<std::uint8_t>(dv.value.type);
+      p = Store(p, bits, valueSize);
+    }
+    if (dv.hasStatus) p = Store(p, dv.status, 4);
+    if (dv.hasSourceTimestamp) p = Store(p, static_cast<std::uint64_t>(dv.sourceTimestamp), 8);
+    if (dv.hasServerTimestamp) p = Store(p, static_cast<std::uint64_t>(dv.serverTimestamp), 8);
+    m_out.insert(m_out.end(), piece, p);
+    return;
+  }
   std::uint8_t mask = 0;
   if (dv.hasValue) mask |= 0x01;
   if (dv.hasStatus) mask |= 0x02;

@@ -63,6 +63,56 @@ TEST(UaBinary, DataValueKeepsOnlyItsPresentFields) {
   EXPECT_FALSE(back.hasServerTimestamp);
 }
 
+TEST(UaBinary, DataValuesOfEveryFixedSizeScalarMatchTheirFieldByFieldEncoding) {
+  // Item values are encoded in one piece; the bytes must be those of the fields one by one.
+  UaVariant sbyte;
+  sbyte.type = UaType::SByte;
+  sbyte.i = -3;
+  UaVariant int64;
+  int64.type = UaType::Int64;
+  int64.i = -5000000000LL;
+  UaVariant uint64;
+  uint64.type = UaType::UInt64;
+  uint64.u = 0x0102030405060708ull;
+  const std::vector<UaVariant> values = {UaVariant::Boolean(true),
+                                         UaVariant::Boolean(false),
+                                         sbyte,
+                                         UaVariant::Byte(200),
+                                         UaVariant::Int16(-1234),
+                                         UaVariant::UInt16(65000),
+                                         UaVariant::Int32(-123456789),
+                                         UaVariant::UInt32(4000000000u),
+                                         int64,
+                                         uint64,
+                                         UaVariant::Float(-21.5f),
+                                         UaVariant::Double(1e300),
+                                         UaVariant::DateTime(133000000000000000LL),
+                                         UaVariant::StatusCode(ua_status::BadNodeIdUnknown),
+                                         UaVariant{}};
+  for (const UaVariant& v : values) {
+    for (int fields = 0; fields < 16; ++fields) {
+      UaDataValue dv;
+      dv.hasValue = (fields & 1) != 0;
+      dv.value = v;
+      dv.hasStatus = (fields & 2) != 0;
+      dv.status = ua_status::Uncertain;
+      dv.hasSourceTimestamp = (fields & 4) != 0;
+      dv.sourceTimestamp = 0x1122334455667788LL;
+      dv.hasServerTimestamp = (fields & 8) != 0;
+      dv.serverTimestamp = -2;
+      std::vector<std::uint8_t> whole, expected;
+      UaBinaryWriter(whole).DataValue(dv);
+      UaBinaryWriter e(expected);
+      e.Byte(static_cast<std::uint8_t>(fields));
+      if (dv.hasValue) e.Variant(v);
+      if (dv.hasStatus) e.UInt32(dv.status);
+      if (dv.hasSourceTimestamp) e.DateTime(dv.sourceTimestamp);
+      if (dv.hasServerTimestamp) e.DateTime(dv.serverTimestamp);
+      ASSERT_EQ(whole, expected) << "type " << static_cast<int>(v.type) << " fields " << fields;
+    }
+  }
+}
+
 TEST(UaBinary, RefusesLengthsBeyondTheDataAndDeepNesting) {
   // A string claiming 1000 bytes with 2 present.
   std::vector<std::uint8_t> shortString = {0xE8, 0x03, 0x00, 0x00, 'a', 'b'};

@@ -42,20 +42,32 @@ bool UaTestClient::SendAll(const std::vector<std::uint8_t>& bytes) {
   return true;
 }
 
-bool UaTestClient::ReceiveChunk(std::vector<std::uint8_t>& chunk) {
-  chunk.resize(8);
-  std::size_t got = 0;
-  while (got < chunk.size()) {
-    ssize_t n = recv(m_fd, chunk.data() + got, chunk.size() - got, 0);
-    if (n <= 0) return false;
-    got += static_cast<std::size_t>(n);
-    if (got == 8) {
-      std::uint32_t size = chunk[4] | (chunk[5] << 8) | (chunk[6] << 16) |
-                           (static_cast<std::uint32_t>(chunk[7]) << 24);
-      if (size < 8) return false;
-      chunk.resize(size);
-    }
+bool UaTestClient::Buffer(std::size_t n) {
+  if (m_receivedEnd - m_receivedAt >= n) return true;
+  // What is left moves to the front, and the room grows to hold `n` and more.
+  std::copy(m_received.begin() + static_cast<std::ptrdiff_t>(m_receivedAt),
+            m_received.begin() + static_cast<std::ptrdiff_t>(m_receivedEnd), m_received.begin());
+  m_receivedEnd -= m_receivedAt;
+  m_receivedAt = 0;
+  if (m_received.size() < n + 65536) m_received.resize(n + 65536);
+  while (m_receivedEnd < n) {
+    ssize_t got =
+        recv(m_fd, m_received.data() + m_receivedEnd, m_received.size() - m_receivedEnd, 0);
+    if (got <= 0) return false;
+    m_receivedEnd += static_cast<std::size_t>(got);
   }
+  return true;
+}
+
+bool UaTestClient::ReceiveChunk(std::vector<std::uint8_t>& chunk) {
+  if (!Buffer(8)) return false;
+  const std::uint8_t* header = m_received.data() + m_receivedAt;
+  const std::uint32_t size = header[4] | (header[5] << 8) | (header[6] << 16) |
+                             (static_cast<std::uint32_t>(header[7]) << 24);
+  if (size < 8 || !Buffer(size)) return false;
+  const std::uint8_t* begin = m_received.data() + m_receivedAt;
+  chunk.assign(begin, begin + size);
+  m_receivedAt += size;
   return true;
 }
 
@@ -107,6 +119,7 @@ bool UaTestClient::SendRequest(std::uint32_t requestType, const std::vector<std:
     std::vector<std::uint8_t> chunk =
         m_channel.Message(offset + n == request.size() ? 'F' : 'C', ++m_sequence, m_requestId,
                           request.data() + offset, n);
+    if (offset == 0 && n == request.size()) return SendAll(chunk);  // the usual single chunk
     msg.insert(msg.end(), chunk.begin(), chunk.end());
   }
   return SendAll(msg);
@@ -116,17 +129,22 @@ std::uint32_t UaTestClient::ReceiveResponse(std::vector<std::uint8_t>& response,
                                             UaStatusCode* serviceResult) {
   std::vector<std::uint8_t> whole;
   std::vector<std::uint8_t> chunk;
-  do {
-    std::size_t begin = 0, end = 0;
+  std::size_t begin = 0, end = 0;
+  bool single = true;
+  while (true) {
     if (!ReceiveChunk(chunk) || std::string(chunk.begin(), chunk.begin() + 3) != "MSG" ||
         !m_channel.OpenMessage(chunk.data(), chunk.size(), &begin, &end)) {
       return 0;
     }
+    if (single && chunk[3] != 'C') break;  // the usual single chunk is read where it is
+    single = false;
     whole.insert(whole.end(), chunk.begin() + static_cast<std::ptrdiff_t>(begin),
                  chunk.begin() + static_cast<std::ptrdiff_t>(end));
-  } while (chunk[3] == 'C');
+    if (chunk[3] != 'C') break;
+  }
   try {
-    UaBinaryReader r(whole.data(), whole.size());
+    UaBinaryReader r = single ? UaBinaryReader(chunk.data() + begin, end - begin)
+                              : UaBinaryReader(whole.data(), whole.size());
     std::uint32_t responseType = r.NodeId().numeric;
     r.DateTime();
     r.UInt32();
@@ -350,7 +368,9 @@ std::optional<std::vector<UaDataValue>> UaTestClient::Read(const std::vector<UaN
 
 std::string UaTestClient::SendRawAndReadUntilClosed(const std::vector<std::uint8_t>& bytes) {
   SendAll(bytes);
-  std::string out;
+  std::string out(m_received.begin() + static_cast<std::ptrdiff_t>(m_receivedAt),
+                  m_received.begin() + static_cast<std::ptrdiff_t>(m_receivedEnd));
+  m_receivedAt = m_receivedEnd = 0;
   char buffer[4096];
   while (true) {
     ssize_t n = recv(m_fd, buffer, sizeof buffer, 0);

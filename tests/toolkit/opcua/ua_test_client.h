@@ -77,8 +77,16 @@ class UaTestClient {
   bool SendAll(const std::vector<std::uint8_t>& bytes);
   // One whole chunk, header included.
   bool ReceiveChunk(std::vector<std::uint8_t>& chunk);
+  // Receives until at least `n` bytes are buffered; false when the connection ends first.
+  bool Buffer(std::size_t n);
 
   int m_fd = -1;
+  // What the server sent and no chunk took yet, from m_receivedAt to m_receivedEnd: the
+  // client receives as much as there is at once, as a real client does, and not a chunk
+  // header at a time.
+  std::vector<std::uint8_t> m_received;
+  std::size_t m_receivedAt = 0;
+  std::size_t m_receivedEnd = 0;
   UaTestSecureChannel m_channel;
   UaStatusCode m_openStatus = ua_status::Good;
   std::uint32_t m_sequence = 0;

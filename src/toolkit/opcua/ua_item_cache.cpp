@@ -1,0 +1,98 @@
+// UaItemCache: open addressing with linear probing; the texts are kept in one string.
+#include "toolkit/opcua/ua_item_cache.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Enough for every item of a large installation under a few spellings; a client that sends
+// ever new IDs only makes the cache start again.
+constexpr std::size_t kMaxEntries = std::size_t{1} << 18;
+constexpr std::size_t kMaxKeyBytes = std::size_t{64} << 20;
+
+// Eight bytes at a time: IDs are a few dozen bytes long and read by the thousand.
+std::uint64_t HashText(std::string_view text) {
+  constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
+  std::uint64_t hash = kMultiplier ^ text.size();
+  std::size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + i, 8);
+    hash = (hash ^ word) * kMultiplier;
+    hash ^= hash >> 29;
+  }
+  if (i < text.size()) {
+    // The last eight bytes when there are as many (overlapping words already hashed), so that
+    // the tail is one load too.
+    std::uint64_t word = 0;
+    if (text.size() >= 8) {
+      std::memcpy(&word, text.data() + text.size() - 8, 8);
+    } else {
+      for (std::size_t k = i; k < text.size(); ++k) {
+        word |= std::uint64_t{static_cast<std::uint8_t>(text[k])} << (8 * (k - i));
+      }
+    }
+    hash = (hash ^ word) * kMultiplier;
+  }
+  // A multiplication carries a byte's bits only upwards; the finish brings the high bits of
+  // every byte into the low ones that pick the slot.
+  hash ^= hash >> 32;
+  hash *= kMultiplier;
+  return hash ^ (hash >> 29);
+}
+
+}  // namespace
+
+CTag* UaItemCache::Find(std::string_view text, std::uint64_t version) {
+  if (version != m_version) Forget(version);
+  if (m_count == 0) return nullptr;
+  const std::uint64_t hash = HashText(text);
+  for (std::size_t i = hash & Mask();; i = (i + 1) & Mask()) {
+    const Slot& slot = m_slots[i];
+    if (slot.tag == nullptr) return nullptr;
+    if (slot.hash == hash && slot.keySize == text.size() &&
+        std::memcmp(m_keys.data() + slot.keyAt, text.data(), text.size()) == 0) {
+      return slot.tag;
+    }
+  }
+}
+
+void UaItemCache::Insert(std::string_view text, CTag* tag, std::uint64_t version) {
+  if (tag == nullptr || version != m_version) return;
+  if (m_count >= kMaxEntries || m_keys.size() + text.size() > kMaxKeyBytes) Forget(version);
+  if ((m_count + 1) * 10 > m_slots.size() * 7) Grow();
+  const std::uint64_t hash = HashText(text);
+  std::size_t i = hash & Mask();
+  while (m_slots[i].tag != nullptr) {
+    const Slot& slot = m_slots[i];
+    if (slot.hash == hash && slot.keySize == text.size() &&
+        std::memcmp(m_keys.data() + slot.keyAt, text.data(), text.size()) == 0) {
+      return;
+    }
+    i = (i + 1) & Mask();
+  }
+  m_slots[i] = Slot{hash, tag, static_cast<std::uint32_t>(m_keys.size()),
+                    static_cast<std::uint32_t>(text.size())};
+  m_keys.append(text);
+  ++m_count;
+}
+
+void UaItemCache::Forget(std::uint64_t version) {
+  m_version = version;
+  if (m_count == 0) return;
+  std::fill(m_slots.begin(), m_slots.end(), Slot{});
+  m_keys.clear();
+  m_count = 0;
+}
+
+void UaItemCache::Grow() {
+  std::vector<Slot> old(m_slots.empty() ? 64 : m_slots.size() * 2);
+  old.swap(m_slots);
+  for (const Slot& slot : old) {
+    if (slot.tag == nullptr) continue;
+    std::size_t i = slot.hash & Mask();
+    while (m_slots[i].tag != nullptr) i = (i + 1) & Mask();
+    m_slots[i] = slot;
+  }
+}
