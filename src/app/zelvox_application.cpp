@@ -120,6 +120,7 @@ void ZelvoxApplication::CreateDocument(MainThread& mainThread, SettingsStore& st
   m_bus = std::make_unique<BusLink>(mainThread, component);
   m_bus->SetViews(m_window.busViews);
   m_bus->Connection().SetWaitHook(m_window.busSwitchWait);
+  m_bus->Connection().SetConnectingHook(m_window.busConnecting);
   m_supervision =
       std::make_shared<DeviceSupervision>(DeviceCheckWiring{store, &m_bus->Connection()});
   m_supervision->SetViews(m_window.deviceViews);

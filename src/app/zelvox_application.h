@@ -44,10 +44,12 @@ struct WindowSeams {
   BusViews* busViews = nullptr;
   DeviceViews* deviceViews = nullptr;
   // The bus access component's interface chooser (headless: none, so that a switch re-connects
-  // the interface in use), what runs while a switch waits for the worker threads (the window
-  // repaints), and the device address dialog of the device commands.
+  // the interface in use), what runs while a switch waits for the worker threads or the bus
+  // interface is being opened (the window repaints), what shows that the interface is being
+  // opened, and the device address dialog of the device commands.
   InterfaceChoiceDialog interfaceChoice;
   std::function<void()> busSwitchWait;
+  std::function<void(bool connecting)> busConnecting;
   DeviceAddressDialog* deviceAddressDialog = nullptr;
   GroupAddressDialog* addressDialog = nullptr;
   NameDialog* nameDialog = nullptr;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "bus/pumped_wait.h"
 #include "knx/bus_errors.h"
 #include "knx/bus_event_sink.h"
 #include "knx/device_check_service.h"
@@ -54,11 +55,17 @@ void BusConnection::Connect(CDORAzivazDoc& doc, bool silent) {
   std::shared_ptr<BusDevice> device;
   HRESULT hr = m_component.CreateBusDevice(&device);
   if (Failed(hr)) return Report(doc, silent, kMsgComponentNotCreated, HresultInsert(hr));
+  // Opening may take seconds (a tunnel server that does not answer): with a wait hook the main
+  // thread keeps pumping meanwhile.
+  if (m_connectingHook) m_connectingHook(true);
   device->SetMode(kGroupMode);
-  std::this_thread::sleep_for(m_modeSettle);
+  SleepPumping(m_modeSettle, m_waitHook);
 
   std::int32_t openError = DeviceOpenErrorNoError;
-  hr = device->Open(m_interfaceGuid, Variant::Bstr(AnsiToUtf16(m_connectionParameter)), &openError);
+  const Guid interfaceGuid = m_interfaceGuid;
+  const Variant parameter = Variant::Bstr(AnsiToUtf16(m_connectionParameter));
+  RunPumping([&] { hr = device->Open(interfaceGuid, parameter, &openError); }, m_waitHook);
+  if (m_connectingHook) m_connectingHook(false);
   if (Failed(hr)) return Report(doc, silent, kMsgOpenFailed, HresultInsert(hr));
   m_linkUp = openError == DeviceOpenErrorNoError;
   if (openError != DeviceOpenErrorNoError)

@@ -65,9 +65,14 @@ class BusConnection : public DeviceServiceHandOff {
 
   // The sink that Connect advises (the telegram reception); set before the first Connect.
   void SetEventSink(BusEventSink* sink) { m_sink = sink; }
-  // Called over and over while SwitchInterface waits for a worker thread (the window repaints
-  // there); by default the wait sleeps a millisecond per round.
+  // Called over and over on the main thread while SwitchInterface waits for a worker thread and
+  // while Connect waits for the interface to open (the window repaints there; Open then runs
+  // on a thread of its own). Without a hook the worker wait sleeps a millisecond per round and
+  // Open blocks the main thread.
   void SetWaitHook(std::function<void()> hook) { m_waitHook = std::move(hook); }
+  // Told true when Connect starts opening the interface and false once Open has returned,
+  // before any message of the connection (the window shows that it is connecting).
+  void SetConnectingHook(std::function<void(bool)> hook) { m_connectingHook = std::move(hook); }
   // The pause after SetMode before Open (100 ms).
   void SetModeSettleTime(std::chrono::milliseconds time) { m_modeSettle = time; }
 
@@ -118,6 +123,7 @@ class BusConnection : public DeviceServiceHandOff {
   const BusComponent& m_component;
   BusEventSink* m_sink = nullptr;
   std::function<void()> m_waitHook;
+  std::function<void(bool)> m_connectingHook;
   std::chrono::milliseconds m_modeSettle{100};
 
   Guid m_interfaceGuid;

@@ -189,6 +189,7 @@ WindowSeams CMainFrame::Seams() {
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   };
+  seams.busConnecting = [this](bool connecting) { m_connecting.Show(connecting); };
   seams.deviceAddressDialog = m_deviceDialog.get();
   seams.addressDialog = &m_editDialogs;
   seams.nameDialog = &m_editDialogs;
@@ -299,7 +300,7 @@ bool CMainFrame::CommandEnabled(unsigned id) const {
 }
 
 void CMainFrame::RunCommand(unsigned id) {
-  if (m_switchingInterface || !CommandEnabled(id)) return;
+  if (WaitingForBus() || !CommandEnabled(id)) return;
   switch (id) {
     case kCmdFileNew:
       FileNew();
@@ -485,7 +486,7 @@ int CMainFrame::ClientsConnected() const {
 }
 
 void CMainFrame::OnClientTimer() {
-  if (m_switchingInterface || ClientsConnected() != 0) return;
+  if (WaitingForBus() || ClientsConnected() != 0) return;
   m_clientTimer.stop();
   RunCommand(kCmdExit);
 }
@@ -504,7 +505,7 @@ bool CMainFrame::QueryClose() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-  if (m_closing || !QueryClose()) {
+  if (m_closing || WaitingForBus() || !QueryClose()) {
     event->ignore();
     return;
   }

@@ -13,6 +13,7 @@
 #include "bus/bus_views.h"
 #include "devices/device_views.h"
 #include "project/document_views.h"
+#include "ui/bus_connect_indicator.h"
 #include "ui/command_router.h"
 #include "ui/edit_undo_stack.h"
 #include "ui/qt_edit_dialogs.h"
@@ -155,6 +156,9 @@ class CMainFrame : public QMainWindow,
   void UpdateRecentMenu(QMenu& fileMenu);
   void OnNodeSelected(GroupNode* node);
   int ClientsConnected() const;
+  // Whether the bus connection is pumping events while it waits: commands, client timer ticks
+  // and closing must not reach the document then.
+  bool WaitingForBus() const { return m_switchingInterface || m_connecting.Active(); }
   void OnClientTimer();
 
   // File commands.
@@ -200,6 +204,8 @@ class CMainFrame : public QMainWindow,
   // Set while a switch of the bus interface pumps events waiting for the worker threads: no
   // command and no client timer tick runs in between.
   bool m_switchingInterface = false;
+  // Active while the bus interface is being opened (at start or by a switch); the same holds.
+  BusConnectIndicator m_connecting{*statusBar()};
   bool m_splitterPlaced = false;
   bool m_closing = false;
 };

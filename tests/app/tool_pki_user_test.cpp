@@ -3,32 +3,17 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include <algorithm>
+#include <string>
 
 #include "run_tool.h"
+#include "settings_sandbox.h"
 #include "toolkit/opcua/ua_user_store.h"
 #include "ua_test_certificates.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-class ToolPkiUserTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char folder[] = "/tmp/zelvox-pkiuser-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    home = folder;
-    setenv("ZELVOX_HOME", folder, 1);
-  }
-  void TearDown() override {
-    unsetenv("ZELVOX_HOME");
-    fs::remove_all(home);
-  }
-  fs::path home;
-};
+using ToolPkiUserTest = SettingsSandbox;
 
 }  // namespace
 
@@ -41,10 +26,10 @@ TEST_F(ToolPkiUserTest, UsersAreAddedFromStandardInputListedAndRemoved) {
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.out, "operator\tread-write\nviewer\tread-only\n");
   struct stat info {};
-  ASSERT_EQ(stat((home / "users").c_str(), &info), 0);
+  ASSERT_EQ(stat((Folder() / "users").c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0077, 0u);
 
-  UaUserStore users((home / "users").string());
+  UaUserStore users((Folder() / "users").string());
   EXPECT_TRUE(users.Authenticate("operator", "first secret"));
   EXPECT_TRUE(users.Authenticate("viewer", "view only")) << "the line end is not the password's";
 
@@ -61,7 +46,7 @@ TEST_F(ToolPkiUserTest, UsersAreAddedFromStandardInputListedAndRemoved) {
 
 TEST_F(ToolPkiUserTest, ClientCertificatesAreTrustedListedAndRejected) {
   TestCertificate client = MakeTestCertificate({});
-  std::string file = (home / "client.der").string();
+  std::string file = (Folder() / "client.der").string();
   WriteDerFile(file, client.certificate.get());
   std::string thumbprint = UaThumbprint(client.certificate.get());
 
@@ -79,7 +64,7 @@ TEST_F(ToolPkiUserTest, ClientCertificatesAreTrustedListedAndRejected) {
   EXPECT_TRUE(run.out.starts_with("rejected\t" + thumbprint + "\t")) << run.out;
   EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1);
 
-  run = RunTool({"pki", "trust", (home / "missing.der").string()});
+  run = RunTool({"pki", "trust", (Folder() / "missing.der").string()});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_NE(run.err.find("missing.der"), std::string::npos) << run.err;
   EXPECT_EQ(RunTool({"pki", "trust"}).exitCode, 2);

@@ -1,5 +1,6 @@
 // The bus connection: messages of every failure, silence, the interface switch with a running
-// worker, and a clean stop with requests queued.
+// worker, a clean stop with requests queued, and the main thread pumping while the interface
+// opens.
 #include "bus/bus_connection.h"
 
 #include <chrono>
@@ -148,4 +149,59 @@ TEST_F(ConnectionTest, StopsCleanlyWithRequestsQueued) {
   EXPECT_TRUE(doc->Stopping());
   EXPECT_EQ(bus.Service().Sent().size(), 1u);
   doc.reset();
+}
+
+TEST_F(ConnectionTest, TheWaitHookRunsWhileTheInterfaceOpensAndMessagesComeAfterwards) {
+  using namespace std::chrono_literals;
+  // Without hooks (headless) the interface opens on the calling thread, as ever.
+  MakeBusDoc();
+  EXPECT_EQ(bus.device->openThread, std::this_thread::get_id());
+
+  BusConnection& connection = link->Connection();
+  std::atomic<int> pumps{0};
+  connection.SetWaitHook([&] {
+    ++pumps;
+    std::this_thread::sleep_for(1ms);
+  });
+  std::vector<std::string> steps;
+  connection.SetConnectingHook([&](bool connecting) {
+    steps.push_back((connecting ? "opening, messages: " : "opened, messages: ") +
+                    std::to_string(prompt.records.size()));
+  });
+  // The interface answers only after the main thread has pumped a few rounds: an Open that
+  // blocked the main thread would give up after two seconds with too few rounds.
+  int pumpsWhileOpening = 0;  // written by Open's thread, read after it ended
+  bus.device->duringOpen = [&] {
+    const auto until = std::chrono::steady_clock::now() + 2s;
+    while (pumps < 3 && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(1ms);
+    pumpsWhileOpening = pumps;
+  };
+  bus.device->openErrorCode = DeviceOpenErrorDriverOpenError;
+  prompt.answer = PromptAnswer::No;
+  ASSERT_TRUE(doc->OnCommand(kCmdSwitchInterface));
+  EXPECT_NE(bus.device->openThread, std::this_thread::get_id());
+  EXPECT_GE(pumpsWhileOpening, 3);
+  EXPECT_EQ(bus.device->openedGuid, kInterfaceB);
+  EXPECT_EQ(bus.device->openedParameter, Variant::Bstr(u"host-b"));
+  // The question on the default interface came before the opening, its error after it.
+  EXPECT_EQ(steps, (std::vector<std::string>{"opening, messages: 1", "opened, messages: 1"}));
+  EXPECT_EQ(PromptIds(), (std::vector<unsigned>{kMsgMakeDefaultInterface, kMsgOpenError}));
+  ASSERT_EQ(prompt.records.size(), 2u);
+  EXPECT_EQ(prompt.records[1].insert, "DeviceOpenErrorDriverOpenError");
+  EXPECT_TRUE(connection.Connected());
+  EXPECT_FALSE(connection.LinkUp());
+
+  // An Open that fails ends the opening before its message; the pause after SetMode pumps too.
+  steps.clear();
+  prompt.records.clear();
+  pumps = 0;
+  int pumpsBeforeOpen = 0;
+  bus.device->duringOpen = [&] { pumpsBeforeOpen = pumps; };
+  bus.device->openResult = E_FAIL;
+  connection.SetModeSettleTime(50ms);
+  doc->OnCommand(kCmdSwitchInterface);
+  EXPECT_GE(pumpsBeforeOpen, 2);
+  EXPECT_EQ(steps, (std::vector<std::string>{"opening, messages: 1", "opened, messages: 1"}));
+  EXPECT_EQ(PromptIds(), (std::vector<unsigned>{kMsgMakeDefaultInterface, kMsgOpenFailed}));
+  EXPECT_FALSE(connection.Connected());
 }

@@ -3,9 +3,11 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "knx/bus_component.h"
@@ -90,6 +92,8 @@ class FakeDeviceCheckService : public DeviceCheckService {
 class FakeBusDevice : public BusDevice {
  public:
   HRESULT Open(const Guid& guid, const Variant& parameter, std::int32_t* openError) override {
+    openThread = std::this_thread::get_id();
+    if (duringOpen) duringOpen();
     openedGuid = guid;
     openedParameter = parameter;
     *openError = openErrorCode;
@@ -105,6 +109,9 @@ class FakeBusDevice : public BusDevice {
   }
   HRESULT openResult = S_OK;
   std::int32_t openErrorCode = 0;
+  // What Open does before it answers (e.g. wait for the caller's thread), and where it ran.
+  std::function<void()> duringOpen;
+  std::thread::id openThread;
   std::int32_t mode = 0;
   Guid openedGuid;
   Variant openedParameter;

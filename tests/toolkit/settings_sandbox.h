@@ -12,7 +12,7 @@
 class SettingsSandbox : public ::testing::Test {
  protected:
   void SetUp() override {
-    char folder[] = "/tmp/zelvox-toolkit-XXXXXX";
+    char folder[] = "/tmp/zelvox-settings-XXXXXX";
     ASSERT_NE(mkdtemp(folder), nullptr);
     m_folder = folder;
     setenv("ZELVOX_HOME", folder, 1);
@@ -24,6 +24,9 @@ class SettingsSandbox : public ::testing::Test {
     unsetenv("ZELVOX_HOME");
     std::filesystem::remove_all(m_folder);
   }
+
+  // The temporary folder that ZELVOX_HOME names during the test.
+  const std::filesystem::path& Folder() const { return m_folder; }
 
   // Every key and value of a hive, one line each ("Key\Sub" and "Key\Sub|Name=text"), in
   // store order.

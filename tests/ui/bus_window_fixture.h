@@ -73,6 +73,7 @@ class BusWindowTest : public WindowTest {
     link = std::make_unique<BusLink>(mainThread, component);
     link->SetViews(window.busViews);
     link->Connection().SetWaitHook(window.busSwitchWait);
+    link->Connection().SetConnectingHook(window.busConnecting);
     link->Connection().SetModeSettleTime(std::chrono::milliseconds(0));
     supervision =
         std::make_shared<DeviceSupervision>(DeviceCheckWiring{*settings, &link->Connection()});
