@@ -558,7 +558,8 @@ void UaAddressSpace::ReadTagValue(CTag& tag, double maxAge, UaDataValue& out) {
   // A tag that never had a value (empty and plainly uncertain) is asked for once.
   bool neverHadValue = tag.m_value.IsEmpty() && (tag.m_quality & 0xFC) == OPC_QUALITY_UNCERTAIN;
   bool ask = (m_options.deviceReads && maxAge == 0) || (neverHadValue && !tag.m_firstReadAsked);
-  tag.m_firstReadAsked = neverHadValue;
+  // Written only when it changes: a Read leaves the tags it reads clean in the caches.
+  if (tag.m_firstReadAsked != neverHadValue) tag.m_firstReadAsked = neverHadValue;
   if (ask) m_callback.ReadTagFromDevice(&tag);
   TagDataValue(tag, out);
 }
@@ -598,11 +599,15 @@ UaDataValue UaAddressSpace::EuRangeValue(const std::string& itemId) {
 }
 
 bool UaAddressSpace::ReadItemValue(const UaNodeId& id, double maxAge, UaDataValue& out) {
-  if (id.ns != kItemNamespace || id.kind != UaNodeId::Kind::String) return false;
-  CTag* tag = FindItemTag(id.text);
+  CTag* tag = ItemTag(id);
   if (tag == nullptr) return false;
   ReadTagValue(*tag, maxAge, out);
   return true;
+}
+
+CTag* UaAddressSpace::ItemTag(const UaNodeId& id) {
+  if (id.ns != kItemNamespace || id.kind != UaNodeId::Kind::String) return nullptr;
+  return FindItemTag(id.text);
 }
 
 CTag* UaAddressSpace::FindItemTag(const std::string& utf8) {

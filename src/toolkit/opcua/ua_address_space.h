@@ -65,6 +65,13 @@ class UaAddressSpace {
   // buffers); false, with `out` untouched, when `id` is not a known item. The caller holds the
   // tag lock.
   bool ReadItemValue(const UaNodeId& id, double maxAge, UaDataValue& out);
+  // ReadItemValue in two steps, for a Read that finds all its items before it reads them: the
+  // tag behind an item variable (null for any other node), and its value. The caller holds
+  // the tag lock from the one to the other.
+  CTag* ItemTag(const UaNodeId& id);
+  // The tag's value from the cache. The device is asked only for a tag that never had a value
+  // (once), or with deviceReads and maxAge 0.
+  void ReadTagValue(CTag& tag, double maxAge, UaDataValue& out);
   // Whether the attribute of the node exists (Good) or why not, without asking any device.
   UaStatusCode Check(const UaNodeId& id, std::uint32_t attribute);
   UaStatusCode Write(const UaNodeId& id, std::uint32_t attribute, const UaVariant& value);
@@ -125,9 +132,6 @@ class UaAddressSpace {
                       std::vector<std::string>& items);
   std::vector<PropertyInfo> Properties(const std::string& itemId);
   UaNodeInfo ItemInfo(const std::string& itemId, const CTag& tag, bool withNames);
-  // The tag's value from the cache (the caller holds the tag lock). The device is asked only
-  // for a tag that never had a value (once), or with deviceReads and maxAge 0.
-  void ReadTagValue(CTag& tag, double maxAge, UaDataValue& out);
   // The tag of an item ID (UTF-8) under the tag lock, remembered for the next time.
   CTag* FindItemTag(const std::string& utf8);
   UaDataValue ReadItem(const std::string& itemId, std::uint32_t attribute, double maxAge);

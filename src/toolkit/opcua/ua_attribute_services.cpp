@@ -25,10 +25,41 @@ void UaServiceHandler::Read(Context& ctx, const UaReadRequest& req) {
   w.NodeId(UaNodeId::Numeric(0, ua_id::ReadResponse));
   WriteResponseHeader(w, ctx.header.requestHandle);
   w.ArrayLength(req.nodes.size());
-  // Item values are read under one hold of the tag lock per run of them; anything else is read
-  // without it, as it takes the lock itself where needed.
+  // Time stamps as asked for; they belong to values only.
+  auto writeValue = [&](UaDataValue& dv, bool isValue) {
+    if (!source || !isValue) dv.hasSourceTimestamp = false;
+    if (server && isValue) {
+      dv.hasServerTimestamp = true;
+      dv.serverTimestamp = now;
+    }
+    w.DataValue(dv);
+  };
   std::unique_lock tagLock(m_callback.GetTagLock(), std::defer_lock);
   UaDataValue dv;
+  // The usual Read asks for item values only: all of them are found first, under one hold of
+  // the tag lock, so that the reads of their values (spread over a large project's memory)
+  // overlap instead of waiting for each other.
+  tagLock.lock();
+  m_readTags.clear();
+  for (const UaReadValueId& n : req.nodes) {
+    CTag* tag =
+        n.attribute == ua_attr::Value && !n.hasIndexRange ? m_space.ItemTag(n.nodeId) : nullptr;
+    if (tag == nullptr) break;
+    __builtin_prefetch(tag);
+    m_readTags.push_back(tag);
+  }
+  if (m_readTags.size() == req.nodes.size()) {
+    for (CTag* tag : m_readTags) {
+      m_space.ReadTagValue(*tag, req.maxAge, dv);
+      writeValue(dv, true);
+    }
+    tagLock.unlock();
+    w.ArrayLength(0);
+    return Respond(ctx, out);
+  }
+  tagLock.unlock();
+  // Otherwise item values are read under one hold of the tag lock per run of them; anything
+  // else is read without it, as it takes the lock itself where needed.
   for (const UaReadValueId& n : req.nodes) {
     const UaNodeId& nodeId = n.nodeId;
     std::uint32_t attribute = n.attribute;
@@ -52,12 +83,7 @@ void UaServiceHandler::Read(Context& ctx, const UaReadRequest& req) {
         dv.hasValue) {
       dv.value.u &= kReadOnlyAccess;
     }
-    if (!source || !isValue) dv.hasSourceTimestamp = false;
-    if (server && isValue) {
-      dv.hasServerTimestamp = true;
-      dv.serverTimestamp = now;
-    }
-    w.DataValue(dv);
+    writeValue(dv, isValue);
   }
   if (tagLock.owns_lock()) tagLock.unlock();
   w.ArrayLength(0);

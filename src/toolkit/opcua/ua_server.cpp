@@ -192,6 +192,9 @@ class UaServer::Loop : public UaConnectionDirectory {
         if (got > 0) {
           keep = e.connection->Receive(buffer, static_cast<std::size_t>(got), m_options.Now(),
                                        m_handler);
+          // Less than the buffer holds: nothing more was there. The watch is level-triggered,
+          // so what comes meanwhile wakes the loop again, and a request costs no extra call.
+          if (static_cast<std::size_t>(got) < sizeof buffer) break;
           continue;
         }
         if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) keep = false;

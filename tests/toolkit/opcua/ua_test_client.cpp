@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/secure_random.h"
 #include "toolkit/opcua/ua_address_space.h"
@@ -59,15 +60,22 @@ bool UaTestClient::Buffer(std::size_t n) {
   return true;
 }
 
-bool UaTestClient::ReceiveChunk(std::vector<std::uint8_t>& chunk) {
-  if (!Buffer(8)) return false;
+std::uint8_t* UaTestClient::NextChunk(std::size_t* size) {
+  if (!Buffer(8)) return nullptr;
   const std::uint8_t* header = m_received.data() + m_receivedAt;
-  const std::uint32_t size = header[4] | (header[5] << 8) | (header[6] << 16) |
-                             (static_cast<std::uint32_t>(header[7]) << 24);
-  if (size < 8 || !Buffer(size)) return false;
-  const std::uint8_t* begin = m_received.data() + m_receivedAt;
+  *size = header[4] | (header[5] << 8) | (header[6] << 16) |
+          (static_cast<std::uint32_t>(header[7]) << 24);
+  if (*size < 8 || !Buffer(*size)) return nullptr;
+  std::uint8_t* chunk = m_received.data() + m_receivedAt;
+  m_receivedAt += *size;
+  return chunk;
+}
+
+bool UaTestClient::ReceiveChunk(std::vector<std::uint8_t>& chunk) {
+  std::size_t size = 0;
+  const std::uint8_t* begin = NextChunk(&size);
+  if (begin == nullptr) return false;
   chunk.assign(begin, begin + size);
-  m_receivedAt += size;
   return true;
 }
 
@@ -105,21 +113,26 @@ bool UaTestClient::Connect(std::uint16_t port, std::uint32_t maxMessageSize) {
 }
 
 bool UaTestClient::SendRequest(std::uint32_t requestType, const std::vector<std::uint8_t>& body) {
-  std::vector<std::uint8_t> request;
+  // Made after room for the chunk headers: the usual single chunk is sent as it is made.
+  std::vector<std::uint8_t> request(UaTestSecureChannel::kMessageHeaderRoom);
   UaBinaryWriter r(request);
   r.NodeId(UaNodeId::Numeric(0, requestType));
   WriteRequestHeader(r, m_authenticationToken, ++m_requestId);
   r.Raw(body.data(), body.size());
+  const std::size_t size = request.size() - UaTestSecureChannel::kMessageHeaderRoom;
   // Chunks of at most the 65535 bytes the server accepts.
   const std::size_t perChunk =
       SymmetricMaxBody(m_channel.Policy().secured ? m_channel.Mode() : UaSecurityMode::None, 65535);
+  if (size <= perChunk) {
+    m_channel.MessageInPlace(request, 'F', ++m_sequence, m_requestId);
+    return SendAll(request);
+  }
+  const std::uint8_t* whole = request.data() + UaTestSecureChannel::kMessageHeaderRoom;
   std::vector<std::uint8_t> msg;
-  for (std::size_t offset = 0; offset < request.size(); offset += perChunk) {
-    std::size_t n = std::min(perChunk, request.size() - offset);
-    std::vector<std::uint8_t> chunk =
-        m_channel.Message(offset + n == request.size() ? 'F' : 'C', ++m_sequence, m_requestId,
-                          request.data() + offset, n);
-    if (offset == 0 && n == request.size()) return SendAll(chunk);  // the usual single chunk
+  for (std::size_t offset = 0; offset < size; offset += perChunk) {
+    std::size_t n = std::min(perChunk, size - offset);
+    std::vector<std::uint8_t> chunk = m_channel.Message(
+        offset + n == size ? 'F' : 'C', ++m_sequence, m_requestId, whole + offset, n);
     msg.insert(msg.end(), chunk.begin(), chunk.end());
   }
   return SendAll(msg);
@@ -128,22 +141,23 @@ bool UaTestClient::SendRequest(std::uint32_t requestType, const std::vector<std:
 std::uint32_t UaTestClient::ReceiveResponse(std::vector<std::uint8_t>& response,
                                             UaStatusCode* serviceResult) {
   std::vector<std::uint8_t> whole;
-  std::vector<std::uint8_t> chunk;
-  std::size_t begin = 0, end = 0;
+  std::uint8_t* chunk = nullptr;
+  std::size_t size = 0, begin = 0, end = 0;
   bool single = true;
   while (true) {
-    if (!ReceiveChunk(chunk) || std::string(chunk.begin(), chunk.begin() + 3) != "MSG" ||
-        !m_channel.OpenMessage(chunk.data(), chunk.size(), &begin, &end)) {
+    chunk = NextChunk(&size);
+    if (chunk == nullptr || std::memcmp(chunk, "MSG", 3) != 0 ||
+        !m_channel.OpenMessage(chunk, size, &begin, &end)) {
       return 0;
     }
-    if (single && chunk[3] != 'C') break;  // the usual single chunk is read where it is
+    // The usual single chunk is read where it was received (valid until the next receive).
+    if (single && chunk[3] != 'C') break;
     single = false;
-    whole.insert(whole.end(), chunk.begin() + static_cast<std::ptrdiff_t>(begin),
-                 chunk.begin() + static_cast<std::ptrdiff_t>(end));
+    whole.insert(whole.end(), chunk + begin, chunk + end);
     if (chunk[3] != 'C') break;
   }
   try {
-    UaBinaryReader r = single ? UaBinaryReader(chunk.data() + begin, end - begin)
+    UaBinaryReader r = single ? UaBinaryReader(chunk + begin, end - begin)
                               : UaBinaryReader(whole.data(), whole.size());
     std::uint32_t responseType = r.NodeId().numeric;
     r.DateTime();

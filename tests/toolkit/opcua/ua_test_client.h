@@ -77,6 +77,9 @@ class UaTestClient {
   bool SendAll(const std::vector<std::uint8_t>& bytes);
   // One whole chunk, header included.
   bool ReceiveChunk(std::vector<std::uint8_t>& chunk);
+  // The next whole chunk where it was received, valid until the next receive; null when the
+  // connection ends first.
+  std::uint8_t* NextChunk(std::size_t* size);
   // Receives until at least `n` bytes are buffered; false when the connection ends first.
   bool Buffer(std::size_t n);
 

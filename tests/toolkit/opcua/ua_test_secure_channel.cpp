@@ -2,6 +2,9 @@
 // chunk functions with the roles swapped.
 #include "ua_test_secure_channel.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "platform/secure_random.h"
 #include "toolkit/opcua/ua_binary_reader.h"
 #include "toolkit/opcua/ua_binary_writer.h"
@@ -128,21 +131,28 @@ std::vector<std::uint8_t> UaTestSecureChannel::Message(char chunkType, std::uint
                                                        std::uint32_t requestId,
                                                        const std::uint8_t* body, std::size_t size,
                                                        std::uint32_t tokenId) const {
+  std::vector<std::uint8_t> m(kMessageHeaderRoom + size);
+  if (size > 0) std::memcpy(m.data() + kMessageHeaderRoom, body, size);
+  MessageInPlace(m, chunkType, sequenceNumber, requestId, tokenId);
+  return m;
+}
+
+void UaTestSecureChannel::MessageInPlace(std::vector<std::uint8_t>& m, char chunkType,
+                                         std::uint32_t sequenceNumber, std::uint32_t requestId,
+                                         std::uint32_t tokenId) const {
   if (tokenId == 0) tokenId = m_tokenId;
-  std::vector<std::uint8_t> m;
-  UaBinaryWriter w(m);
+  std::vector<std::uint8_t> header;
+  UaBinaryWriter w(header);
   w.Raw("MSG", 3);
   w.Byte(static_cast<std::uint8_t>(chunkType));
-  w.UInt32(0);
+  w.UInt32(static_cast<std::uint32_t>(m.size()));
   w.UInt32(m_channelId);
   w.UInt32(tokenId);
   w.UInt32(sequenceNumber);
   w.UInt32(requestId);
-  w.Raw(body, size);
-  w.PatchUInt32(4, static_cast<std::uint32_t>(m.size()));
+  std::copy(header.begin(), header.end(), m.begin());
   auto keys = m_keys.find(tokenId);
   if (keys != m_keys.end()) SealSymmetricChunk(*m_policy, Mode(), keys->second.client, m, 0);
-  return m;
 }
 
 bool UaTestSecureChannel::OpenMessage(std::uint8_t* chunk, std::size_t size, std::size_t* bodyBegin,

@@ -52,6 +52,11 @@ class UaTestSecureChannel {
   std::vector<std::uint8_t> Message(char chunkType, std::uint32_t sequenceNumber,
                                     std::uint32_t requestId, const std::uint8_t* body,
                                     std::size_t size, std::uint32_t tokenId = 0) const;
+  // The same made in `m`, which holds room for the headers (kMessageHeaderRoom bytes) and then
+  // the body, so that a large body is not copied.
+  static constexpr std::size_t kMessageHeaderRoom = 24;
+  void MessageInPlace(std::vector<std::uint8_t>& m, char chunkType, std::uint32_t sequenceNumber,
+                      std::uint32_t requestId, std::uint32_t tokenId = 0) const;
   // Checks a whole received MSG chunk in place: false when its token is unknown or its
   // signature wrong; else where its body (after the sequence header) starts and ends.
   bool OpenMessage(std::uint8_t* chunk, std::size_t size, std::size_t* bodyBegin,
