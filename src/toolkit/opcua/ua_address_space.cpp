@@ -599,25 +599,26 @@ UaDataValue UaAddressSpace::EuRangeValue(const std::string& itemId) {
 }
 
 bool UaAddressSpace::ReadItemValue(const UaNodeId& id, double maxAge, UaDataValue& out) {
-  CTag* tag = ItemTag(id);
+  CTag* tag = ItemTag(UaNodeIdView::Of(id));
   if (tag == nullptr) return false;
   ReadTagValue(*tag, maxAge, out);
   return true;
 }
 
-CTag* UaAddressSpace::ItemTag(const UaNodeId& id) {
+CTag* UaAddressSpace::ItemTag(const UaNodeIdView& id) {
   if (id.ns != kItemNamespace || id.kind != UaNodeId::Kind::String) return nullptr;
   return FindItemTag(id.text);
 }
 
-CTag* UaAddressSpace::FindItemTag(const std::string& utf8) {
+CTag* UaAddressSpace::FindItemTag(std::string_view utf8) {
   const std::uint64_t version = m_callback.NameSpaceVersion();
   if (CTag* tag = m_itemCache.Find(utf8, version)) return tag;
-  if (!IsWellFormedPath(utf8)) return nullptr;
+  const std::string owned(utf8);
+  if (!IsWellFormedPath(owned)) return nullptr;
   std::optional<std::string> converted;
-  const char* text = utf8.c_str();
-  if (!IsAscii(utf8)) {
-    converted = ExactAnsi(utf8);
+  const char* text = owned.c_str();
+  if (!IsAscii(owned)) {
+    converted = ExactAnsi(owned);
     if (!converted) return nullptr;
     text = converted->c_str();
   }

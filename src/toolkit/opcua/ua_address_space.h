@@ -68,7 +68,7 @@ class UaAddressSpace {
   // ReadItemValue in two steps, for a Read that finds all its items before it reads them: the
   // tag behind an item variable (null for any other node), and its value. The caller holds
   // the tag lock from the one to the other.
-  CTag* ItemTag(const UaNodeId& id);
+  CTag* ItemTag(const UaNodeIdView& id);
   // The tag's value from the cache. The device is asked only for a tag that never had a value
   // (once), or with deviceReads and maxAge 0.
   void ReadTagValue(CTag& tag, double maxAge, UaDataValue& out);
@@ -133,7 +133,7 @@ class UaAddressSpace {
   std::vector<PropertyInfo> Properties(const std::string& itemId);
   UaNodeInfo ItemInfo(const std::string& itemId, const CTag& tag, bool withNames);
   // The tag of an item ID (UTF-8) under the tag lock, remembered for the next time.
-  CTag* FindItemTag(const std::string& utf8);
+  CTag* FindItemTag(std::string_view utf8);
   UaDataValue ReadItem(const std::string& itemId, std::uint32_t attribute, double maxAge);
   UaDataValue ReadProperty(const std::string& itemId, std::uint32_t propertyId,
                            std::uint32_t attribute);

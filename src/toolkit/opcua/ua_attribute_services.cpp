@@ -61,7 +61,7 @@ void UaServiceHandler::Read(Context& ctx, const UaReadRequest& req) {
   // Otherwise item values are read under one hold of the tag lock per run of them; anything
   // else is read without it, as it takes the lock itself where needed.
   for (const UaReadValueId& n : req.nodes) {
-    const UaNodeId& nodeId = n.nodeId;
+    const UaNodeId nodeId = n.nodeId.Owned();
     std::uint32_t attribute = n.attribute;
     bool hasIndexRange = n.hasIndexRange;
     bool isValue = attribute == ua_attr::Value;

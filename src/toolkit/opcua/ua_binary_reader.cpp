@@ -94,10 +94,17 @@ std::uint32_t UaBinaryReader::OperationCount(std::size_t minElementSize) {
 }
 
 void UaBinaryReader::NodeIdBody(std::uint8_t encoding, UaNodeId& id) {
-  id.ns = 0;
-  id.kind = UaNodeId::Kind::Numeric;
-  id.numeric = 0;
+  const UaNodeIdView view = NodeIdViewBody(encoding);
+  id.ns = view.ns;
+  id.kind = view.kind;
+  id.numeric = view.numeric;
+  // Cleared and appended: the view never points into `id`, and the buffer is kept.
   id.text.clear();
+  id.text.append(view.text);
+}
+
+UaNodeIdView UaBinaryReader::NodeIdViewBody(std::uint8_t encoding) {
+  UaNodeIdView id;
   switch (encoding & 0x3F) {
     case 0:  // two-byte form
       id.numeric = Byte();
@@ -113,23 +120,24 @@ void UaBinaryReader::NodeIdBody(std::uint8_t encoding, UaNodeId& id) {
     case 3:
       id.ns = UInt16();
       id.kind = UaNodeId::Kind::String;
-      StringInto(id.text);
+      id.text = StringView();
       break;
     case 4:
       id.ns = UInt16();
       id.kind = UaNodeId::Kind::Guid;
       Need(16);
-      id.text.assign(reinterpret_cast<const char*>(m_data + m_pos), 16);
+      id.text = std::string_view(reinterpret_cast<const char*>(m_data + m_pos), 16);
       m_pos += 16;
       break;
     case 5:
       id.ns = UInt16();
       id.kind = UaNodeId::Kind::Opaque;
-      StringInto(id.text);
+      id.text = StringView();
       break;
     default:
       throw UaDecodeError{};
   }
+  return id;
 }
 
 UaNodeId UaBinaryReader::NodeId() {
@@ -143,6 +151,12 @@ void UaBinaryReader::NodeIdInto(UaNodeId& out) {
   // The expanded form's flags are only allowed where an ExpandedNodeId is read.
   if ((encoding & 0xC0) != 0) throw UaDecodeError{};
   NodeIdBody(encoding, out);
+}
+
+UaNodeIdView UaBinaryReader::NodeIdView() {
+  std::uint8_t encoding = Byte();
+  if ((encoding & 0xC0) != 0) throw UaDecodeError{};
+  return NodeIdViewBody(encoding);
 }
 
 UaExpandedNodeId UaBinaryReader::ExpandedNodeId() {

@@ -59,6 +59,8 @@ class UaBinaryReader {
   UaNodeId NodeId();
   // Reads a NodeId into `out`, reusing its text buffer (no allocation once it is large enough).
   void NodeIdInto(UaNodeId& out);
+  // A NodeId with its text as a view into the message (valid while the message is).
+  UaNodeIdView NodeIdView();
   UaExpandedNodeId ExpandedNodeId();
   UaQualifiedName QualifiedName();
   UaLocalizedText LocalizedText();
@@ -80,6 +82,7 @@ class UaBinaryReader {
 
  private:
   void NodeIdBody(std::uint8_t encoding, UaNodeId& id);
+  UaNodeIdView NodeIdViewBody(std::uint8_t encoding);
   void Need(std::size_t n) const {
     if (n > m_size - m_pos) throw UaDecodeError{};
   }

@@ -68,10 +68,31 @@ bool UaConnection::Receive(const std::uint8_t* data, std::size_t size, std::int6
                            UaRequestSink& sink) {
   if (m_in.empty()) m_inSinceMs = nowMs;
   m_in.insert(m_in.end(), data, data + size);
-  std::size_t pos = 0;
   bool keep = true;
-  while (keep && m_in.size() - pos >= 8) {
-    std::uint8_t* p = m_in.data() + pos;
+  const std::size_t taken = TakeChunks(m_in.data(), m_in.size(), nowMs, sink, keep);
+  m_in.erase(m_in.begin(), m_in.begin() + static_cast<std::ptrdiff_t>(taken));
+  if (m_in.empty() && m_in.capacity() > m_receiveBufferSize) std::vector<std::uint8_t>().swap(m_in);
+  return keep && !m_failed;
+}
+
+bool UaConnection::ReceiveInPlace(std::uint8_t* data, std::size_t size, std::int64_t nowMs,
+                                  UaRequestSink& sink) {
+  // The rest of an unfinished chunk comes after what is kept of it.
+  if (!m_in.empty()) return Receive(data, size, nowMs, sink);
+  bool keep = true;
+  const std::size_t taken = TakeChunks(data, size, nowMs, sink, keep);
+  if (keep && taken < size) {
+    m_inSinceMs = nowMs;
+    m_in.assign(data + taken, data + size);
+  }
+  return keep && !m_failed;
+}
+
+std::size_t UaConnection::TakeChunks(std::uint8_t* data, std::size_t size, std::int64_t nowMs,
+                                     UaRequestSink& sink, bool& keep) {
+  std::size_t pos = 0;
+  while (keep && size - pos >= 8) {
+    std::uint8_t* p = data + pos;
     std::uint32_t chunkSize = static_cast<std::uint32_t>(p[4] | (p[5] << 8) | (p[6] << 16)) |
                               (static_cast<std::uint32_t>(p[7]) << 24);
     if (chunkSize < 16) {
@@ -82,14 +103,12 @@ bool UaConnection::Receive(const std::uint8_t* data, std::size_t size, std::int6
       keep = Fail(ua_status::BadTcpMessageTooLarge, "Chunk larger than the receive buffer");
       break;
     }
-    if (m_in.size() - pos < chunkSize) break;
+    if (size - pos < chunkSize) break;
     keep = HandleChunk(p, chunkSize, nowMs, sink);
     pos += chunkSize;
     m_inSinceMs = nowMs;
   }
-  m_in.erase(m_in.begin(), m_in.begin() + static_cast<std::ptrdiff_t>(pos));
-  if (m_in.empty() && m_in.capacity() > m_receiveBufferSize) std::vector<std::uint8_t>().swap(m_in);
-  return keep && !m_failed;
+  return pos;
 }
 
 bool UaConnection::HandleChunk(std::uint8_t* chunk, std::size_t size, std::int64_t nowMs,

@@ -64,6 +64,10 @@ class UaConnection {
   // Consumes received bytes, handing complete requests to `sink`. False means the connection
   // must be closed; an Error message, if one is due, is already queued in Outgoing().
   bool Receive(const std::uint8_t* data, std::size_t size, std::int64_t nowMs, UaRequestSink& sink);
+  // The same for bytes the connection may change (it opens secured chunks where they are):
+  // whole chunks are served from `data` itself, and only an unfinished rest is copied.
+  bool ReceiveInPlace(std::uint8_t* data, std::size_t size, std::int64_t nowMs,
+                      UaRequestSink& sink);
   // Sends a response body (type id and structure) in chunks; a response larger than the
   // client accepts is replaced by a ServiceFault with Bad_ResponseTooLarge, and when even that
   // does not fit, an Error message is queued and the connection is to be closed (Failed()).
@@ -93,6 +97,10 @@ class UaConnection {
   enum class State { ExpectHello, Acknowledged };
 
   bool HandleChunk(std::uint8_t* chunk, std::size_t size, std::int64_t nowMs, UaRequestSink& sink);
+  // Serves the whole chunks at the start of `data`; how many bytes they took. `keep` turns
+  // false when the connection must be closed.
+  std::size_t TakeChunks(std::uint8_t* data, std::size_t size, std::int64_t nowMs,
+                         UaRequestSink& sink, bool& keep);
   bool HandleHello(UaBinaryReader& r);
   bool HandleOpen(const std::uint8_t* chunk, std::size_t size, std::int64_t nowMs);
   // Checks the asymmetric security header and, for a secured policy, decrypts the chunk into

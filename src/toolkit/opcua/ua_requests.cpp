@@ -122,7 +122,7 @@ void Decode(UaBinaryReader& r, UaReadRequest& out) {
   out.timestamps = r.UInt32();
   out.nodes.resize(r.OperationCount(16));
   for (UaReadValueId& n : out.nodes) {
-    r.NodeIdInto(n.nodeId);
+    n.nodeId = r.NodeIdView();
     n.attribute = r.UInt32();
     n.hasIndexRange = !r.StringView().empty();
     r.UInt16();  // data encoding (a QualifiedName): only the default one is offered

@@ -79,8 +79,10 @@ struct UaNodesRequest {
   std::vector<UaNodeId> nodes;
 };
 
+// A Read names its nodes by views into the request, which lives while the Read is served:
+// a Read of a thousand items copies none of their IDs.
 struct UaReadValueId {
-  UaNodeId nodeId;
+  UaNodeIdView nodeId;
   std::uint32_t attribute = 0;
   bool hasIndexRange = false;
 };

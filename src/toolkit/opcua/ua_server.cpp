@@ -190,8 +190,8 @@ class UaServer::Loop : public UaConnectionDirectory {
       while (keep) {
         ssize_t got = recv(e.fd, buffer, sizeof buffer, 0);
         if (got > 0) {
-          keep = e.connection->Receive(buffer, static_cast<std::size_t>(got), m_options.Now(),
-                                       m_handler);
+          keep = e.connection->ReceiveInPlace(buffer, static_cast<std::size_t>(got),
+                                              m_options.Now(), m_handler);
           // Less than the buffer holds: nothing more was there. The watch is level-triggered,
           // so what comes meanwhile wakes the loop again, and a request costs no extra call.
           if (static_cast<std::size_t>(got) < sizeof buffer) break;

@@ -166,6 +166,8 @@ class UaServiceHandler : public UaRequestSink {
   std::size_t m_queuedNotifications = 0;
   LogRateLimit m_refusalLog{20, std::chrono::seconds(10)};  // refusals a client can cause at will
   LogRateLimit m_notificationLimitLog{1, std::chrono::seconds(60)};
-  UaReadRequest m_readRequest;    // reused by every Read, so its buffers are reused
+  // Reused by every Read, so that its buffers are; its node IDs are views into the request being
+  // served and mean nothing once it is answered.
+  UaReadRequest m_readRequest;
   std::vector<CTag*> m_readTags;  // the items of a Read, found before their values are read
 };

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "toolkit/opcua/ua_status_codes.h"
@@ -59,6 +60,18 @@ struct UaNodeId {
     return kind == Kind::Numeric && ns == n && numeric == id;
   }
   bool operator==(const UaNodeId&) const = default;
+};
+
+// A NodeId whose text is a view into the message it was decoded from: no copy is made, and it
+// is valid as long as the message is. Owned() makes the UaNodeId.
+struct UaNodeIdView {
+  std::uint16_t ns = 0;
+  UaNodeId::Kind kind = UaNodeId::Kind::Numeric;
+  std::uint32_t numeric = 0;
+  std::string_view text;
+
+  static UaNodeIdView Of(const UaNodeId& id) { return {id.ns, id.kind, id.numeric, id.text}; }
+  UaNodeId Owned() const { return {ns, kind, numeric, std::string(text)}; }
 };
 
 struct UaExpandedNodeId {

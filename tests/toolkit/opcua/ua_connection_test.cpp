@@ -166,3 +166,35 @@ TEST_F(UaConnectionTest, AResponseOverTheClientsLimitBecomesOneFaultEvenForATiny
   EXPECT_EQ(r.UInt32(), ua_status::BadResponseTooLarge);
   EXPECT_FALSE(connection.Failed());
 }
+
+TEST_F(UaConnectionTest, InPlaceReceptionServesWholeChunksAndKeepsAnUnfinishedRest) {
+  OpenChannel();
+  // Two requests and the first half of a third in one receive, the rest in a second one, and a
+  // last one alone: each arrives once and whole, whatever way it was cut.
+  std::vector<std::uint8_t> bytes = Msg('F', 2, 7, 30);
+  const std::vector<std::uint8_t> second = Msg('F', 3, 8, 5);
+  const std::vector<std::uint8_t> third = Msg('F', 4, 9, 40);
+  bytes.insert(bytes.end(), second.begin(), second.end());
+  bytes.insert(bytes.end(), third.begin(), third.begin() + 20);
+  ASSERT_TRUE(connection.ReceiveInPlace(bytes.data(), bytes.size(), 0, sink));
+  ASSERT_EQ(sink.requests.size(), 2u);
+  EXPECT_GT(connection.BufferedBytes(), 0u);  // the rest of the third is kept
+  std::vector<std::uint8_t> rest(third.begin() + 20, third.end());
+  ASSERT_TRUE(connection.ReceiveInPlace(rest.data(), rest.size(), 0, sink));
+  std::vector<std::uint8_t> fourth = Msg('F', 5, 10, 1);
+  ASSERT_TRUE(connection.ReceiveInPlace(fourth.data(), fourth.size(), 0, sink));
+  ASSERT_EQ(sink.requests.size(), 4u);
+  const std::uint32_t ids[] = {7, 8, 9, 10};
+  const std::size_t sizes[] = {30, 5, 40, 1};
+  for (std::size_t k = 0; k < 4; ++k) {
+    EXPECT_EQ(sink.requests[k].first, ids[k]);
+    EXPECT_EQ(sink.requests[k].second.size(), sizes[k]);
+    for (std::size_t b = 0; b < sink.requests[k].second.size(); ++b) {
+      ASSERT_EQ(sink.requests[k].second[b], static_cast<std::uint8_t>(b));
+    }
+  }
+  // A chunk cut off at its header is refused in place as it is when copied.
+  std::vector<std::uint8_t> tiny = {'M', 'S', 'G', 'F', 4, 0, 0, 0};
+  EXPECT_FALSE(connection.ReceiveInPlace(tiny.data(), tiny.size(), 0, sink));
+  EXPECT_EQ(ErrorCode(TakeOutput(connection)), ua_status::BadTcpMessageTypeInvalid);
+}
