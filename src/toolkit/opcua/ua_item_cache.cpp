@@ -1,4 +1,5 @@
-// UaItemCache: open addressing with linear probing; the texts are kept in one string.
+// UaItemCache: entries in arrival order, found through open addressing with linear probing;
+// the texts are kept in one string.
 #include "toolkit/opcua/ua_item_cache.h"
 
 #include <algorithm>
@@ -59,55 +60,63 @@ bool SameBytes(const char* a, const char* b, std::size_t n) {
 
 }  // namespace
 
-CTag* UaItemCache::Find(std::string_view text, std::uint64_t version) {
-  if (version != m_version) Forget(version);
-  if (m_count == 0) return nullptr;
-  const std::uint64_t hash = HashText(text);
-  for (std::size_t i = hash & Mask();; i = (i + 1) & Mask()) {
-    const Slot& slot = m_slots[i];
-    if (slot.tag == nullptr) return nullptr;
-    if (slot.hash == hash && slot.keySize == text.size() &&
-        SameBytes(m_keys.data() + slot.keyAt, text.data(), text.size())) {
-      return slot.tag;
+std::size_t UaItemCache::Probe(std::string_view text, std::uint64_t hash,
+                               const Entry** found) const {
+  const auto check = static_cast<std::uint32_t>(hash >> 32);
+  std::size_t i = hash & Mask();
+  for (;; i = (i + 1) & Mask()) {
+    const Slot slot = m_slots[i];
+    if (slot.entry == 0) break;
+    if (slot.check != check) continue;
+    const Entry& e = m_entries[slot.entry - 1];
+    if (e.keySize == text.size() && SameBytes(m_keys.data() + e.keyAt, text.data(), text.size())) {
+      *found = &e;
+      return i;
     }
   }
+  *found = nullptr;
+  return i;
+}
+
+CTag* UaItemCache::Find(std::string_view text, std::uint64_t version) {
+  if (version != m_version) Forget(version);
+  if (m_entries.empty()) return nullptr;
+  const Entry* found = nullptr;
+  Probe(text, HashText(text), &found);
+  return found != nullptr ? found->tag : nullptr;
 }
 
 void UaItemCache::Insert(std::string_view text, CTag* tag, std::uint64_t version) {
   if (tag == nullptr || version != m_version) return;
-  if (m_count >= kMaxEntries || m_keys.size() + text.size() > kMaxKeyBytes) Forget(version);
-  if ((m_count + 1) * 10 > m_slots.size() * 7) Grow();
-  const std::uint64_t hash = HashText(text);
-  std::size_t i = hash & Mask();
-  while (m_slots[i].tag != nullptr) {
-    const Slot& slot = m_slots[i];
-    if (slot.hash == hash && slot.keySize == text.size() &&
-        SameBytes(m_keys.data() + slot.keyAt, text.data(), text.size())) {
-      return;
-    }
-    i = (i + 1) & Mask();
+  if (m_entries.size() >= kMaxEntries || m_keys.size() + text.size() > kMaxKeyBytes) {
+    Forget(version);
   }
-  m_slots[i] = Slot{hash, tag, static_cast<std::uint32_t>(m_keys.size()),
-                    static_cast<std::uint32_t>(text.size())};
+  if ((m_entries.size() + 1) * 10 > m_slots.size() * 7) Grow();
+  const std::uint64_t hash = HashText(text);
+  const Entry* found = nullptr;
+  const std::size_t i = Probe(text, hash, &found);
+  if (found != nullptr) return;
+  m_entries.push_back({hash, tag, static_cast<std::uint32_t>(m_keys.size()),
+                       static_cast<std::uint32_t>(text.size())});
   m_keys.append(text);
-  ++m_count;
+  m_slots[i] =
+      Slot{static_cast<std::uint32_t>(hash >> 32), static_cast<std::uint32_t>(m_entries.size())};
 }
 
 void UaItemCache::Forget(std::uint64_t version) {
   m_version = version;
-  if (m_count == 0) return;
+  if (m_entries.empty()) return;
   std::fill(m_slots.begin(), m_slots.end(), Slot{});
+  m_entries.clear();
   m_keys.clear();
-  m_count = 0;
 }
 
 void UaItemCache::Grow() {
-  std::vector<Slot> old(m_slots.empty() ? 64 : m_slots.size() * 2);
-  old.swap(m_slots);
-  for (const Slot& slot : old) {
-    if (slot.tag == nullptr) continue;
-    std::size_t i = slot.hash & Mask();
-    while (m_slots[i].tag != nullptr) i = (i + 1) & Mask();
-    m_slots[i] = slot;
+  m_slots.assign(m_slots.empty() ? 64 : m_slots.size() * 2, Slot{});
+  for (std::size_t k = 0; k < m_entries.size(); ++k) {
+    const std::uint64_t hash = m_entries[k].hash;
+    std::size_t i = hash & Mask();
+    while (m_slots[i].entry != 0) i = (i + 1) & Mask();
+    m_slots[i] = Slot{static_cast<std::uint32_t>(hash >> 32), static_cast<std::uint32_t>(k + 1)};
   }
 }
