@@ -15,6 +15,7 @@
 #include "platform/settings_store.h"
 #include "project/document_settings.h"
 #include "ui/ansi_text.h"
+#include "ui/framework_command_ids.h"
 #include "ui/help_file.h"
 #include "ui/image_list.h"
 #include "ui/menu_builder.h"
@@ -23,10 +24,6 @@ namespace {
 
 constexpr unsigned kBusmonitorResource = 175;  // menu and toolbar
 constexpr unsigned kStrCountPane = 59144;
-constexpr unsigned kStrIdle = 57345;
-constexpr unsigned kCmdHelp = 57670;
-constexpr unsigned kCmdViewToolbar = 59392;
-constexpr unsigned kCmdViewStatusBar = 59393;
 
 QString ToolbarImageName(unsigned id) {
   switch (id) {

@@ -49,8 +49,6 @@ namespace {
 constexpr unsigned kMainMenu = 128;
 constexpr unsigned kMainToolbar = 128;
 constexpr unsigned kStrDocTemplate = 128;
-constexpr unsigned kStrApplicationTitle = 57344;
-constexpr unsigned kStrIdle = 57345;
 constexpr unsigned kStrQueuePane = 59146;
 constexpr unsigned kStrClientsConnected = 170;
 constexpr unsigned kCmdSimulation = 32867;

@@ -16,6 +16,7 @@
 #include "ui/bus_connect_indicator.h"
 #include "ui/command_router.h"
 #include "ui/edit_undo_stack.h"
+#include "ui/framework_command_ids.h"
 #include "ui/qt_edit_dialogs.h"
 
 class BusmonitorOpener;
@@ -33,20 +34,6 @@ class QtDeviceAddressDialog;
 class SettingsStore;
 class TelegramReception;
 class TreeView;
-
-// The framework's command identifiers the frame handles itself.
-constexpr unsigned kCmdFileNew = 57600;
-constexpr unsigned kCmdFileOpen = 57601;
-constexpr unsigned kCmdFileSave = 57603;
-constexpr unsigned kCmdFileSaveAs = 57604;
-constexpr unsigned kCmdRecentFile1 = 57616;
-constexpr unsigned kCmdAbout = 57664;
-constexpr unsigned kCmdExit = 57665;
-constexpr unsigned kCmdEditUndo = 57643;
-constexpr unsigned kCmdEditRedo = 57644;
-constexpr unsigned kCmdHelp = 57670;
-constexpr unsigned kCmdViewToolbar = 59392;
-constexpr unsigned kCmdViewStatusBar = 59393;
 
 // The window is made before the document (which it shows from the document's construction
 // on) and attached to it once the document exists. Every call comes on the main thread.

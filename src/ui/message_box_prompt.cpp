@@ -7,12 +7,7 @@
 #include "platform/current_language.h"
 #include "platform/language_resources.h"
 #include "ui/ansi_text.h"
-
-namespace {
-
-constexpr unsigned kStrApplicationTitle = 57344;
-
-}  // namespace
+#include "ui/framework_command_ids.h"
 
 PromptAnswer MessageBoxPrompt::Ask(unsigned id, std::string_view insert, PromptKind kind,
                                    PromptButtons buttons) {

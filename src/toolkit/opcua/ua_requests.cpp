@@ -6,17 +6,6 @@ void SkipStrings(UaBinaryReader& r) {
   for (std::uint32_t n = r.ArrayLength(4); n > 0; --n) r.StringView();
 }
 
-// Reads an ApplicationDescription, keeping its application URI.
-void ReadApplicationDescription(UaBinaryReader& r, std::string& applicationUri) {
-  r.StringInto(applicationUri);
-  r.StringView();  // product URI
-  r.LocalizedText();
-  r.UInt32();      // application type
-  r.StringView();  // gateway server URI
-  r.StringView();  // discovery profile URI
-  SkipStrings(r);  // discovery URLs
-}
-
 void SkipSignatureData(UaBinaryReader& r) {
   r.StringView();  // algorithm
   r.StringView();  // signature
@@ -35,6 +24,16 @@ void DecodeIds(UaBinaryReader& r, std::vector<std::uint32_t>& ids) {
   for (std::uint32_t& id : ids) id = r.UInt32();
 }
 }  // namespace
+
+void ReadApplicationDescription(UaBinaryReader& r, std::string& applicationUri) {
+  r.StringInto(applicationUri);
+  r.StringView();  // product URI
+  r.LocalizedText();
+  r.UInt32();      // application type
+  r.StringView();  // gateway server URI
+  r.StringView();  // discovery profile URI
+  SkipStrings(r);  // discovery URLs
+}
 
 void Decode(UaBinaryReader& r, UaGetEndpointsRequest& out) {
   r.StringInto(out.endpointUrl);

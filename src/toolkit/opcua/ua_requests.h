@@ -202,6 +202,10 @@ struct UaCallRequest {
 };
 
 // Each decoder fills `out` (reusing its buffers) from the body after the request header.
+// Reads an ApplicationDescription (as a request or a response holds it), keeping its
+// application URI.
+void ReadApplicationDescription(UaBinaryReader& r, std::string& applicationUri);
+
 void Decode(UaBinaryReader& r, UaGetEndpointsRequest& out);
 void Decode(UaBinaryReader& r, UaFindServersRequest& out);
 void Decode(UaBinaryReader& r, UaCreateSessionRequest& out);

@@ -14,6 +14,7 @@
 #include "toolkit/opcua/ua_address_space.h"
 #include "toolkit/opcua/ua_binary_writer.h"
 #include "toolkit/opcua/ua_node_ids.h"
+#include "toolkit/opcua/ua_requests.h"
 #include "toolkit/opcua/ua_secure_chunk.h"
 #include "ua_test_messages.h"
 
@@ -217,13 +218,8 @@ UaStatusCode UaTestClient::CreateSession(const std::string& name) {
     m_serverCertificate = r.ByteString();
     for (std::uint32_t n = r.ArrayLength(); n > 0; --n) {  // endpoints
       r.String();
-      r.String();
-      r.String();
-      r.LocalizedText();
-      r.UInt32();
-      r.String();
-      r.String();
-      for (std::uint32_t u = r.ArrayLength(); u > 0; --u) r.String();
+      std::string applicationUri;
+      ReadApplicationDescription(r, applicationUri);
       r.ByteString();
       r.UInt32();
       r.String();
@@ -262,13 +258,8 @@ std::string UaTestClient::EndpointCertificate() {
     UaBinaryReader r(response.data(), response.size());
     if (r.ArrayLength() == 0) return {};
     r.String();  // endpoint URL
-    r.String();  // application description
-    r.String();
-    r.LocalizedText();
-    r.UInt32();
-    r.String();
-    r.String();
-    for (std::uint32_t n = r.ArrayLength(); n > 0; --n) r.String();
+    std::string applicationUri;
+    ReadApplicationDescription(r, applicationUri);
     return r.ByteString();
   } catch (const UaDecodeError&) {
     return {};
@@ -278,28 +269,17 @@ std::string UaTestClient::EndpointCertificate() {
 UaExtensionObject UaTestClient::UserNameIdentity(const std::string& policyId,
                                                  const std::string& user, const std::string& secret,
                                                  const std::string& algorithm) {
-  UaExtensionObject token;
-  token.typeId = UaNodeId::Numeric(0, ua_id::UserNameIdentityToken);
-  token.encoding = 1;
-  std::vector<std::uint8_t> body;
-  UaBinaryWriter w(body);
-  w.String(policyId);
-  w.String(user);
-  w.ByteString(secret);
-  w.String(algorithm);
-  token.body.assign(body.begin(), body.end());
-  return token;
+  return BinaryExtensionObject(ua_id::UserNameIdentityToken, [&](UaBinaryWriter& w) {
+    w.String(policyId);
+    w.String(user);
+    w.ByteString(secret);
+    w.String(algorithm);
+  });
 }
 
 UaExtensionObject UaTestClient::AnonymousIdentity(const std::string& policyId) {
-  UaExtensionObject token;
-  token.typeId = UaNodeId::Numeric(0, ua_id::AnonymousIdentityToken);
-  token.encoding = 1;
-  std::vector<std::uint8_t> body;
-  UaBinaryWriter w(body);
-  w.String(policyId);
-  token.body.assign(body.begin(), body.end());
-  return token;
+  return BinaryExtensionObject(ua_id::AnonymousIdentityToken,
+                               [&](UaBinaryWriter& w) { w.String(policyId); });
 }
 
 UaStatusCode UaTestClient::ActivateSession(const UaExtensionObject& identity) {

@@ -12,6 +12,7 @@
 #include "toolkit/opcua/ua_endpoint_urls.h"
 #include "toolkit/opcua/ua_login_throttle.h"
 #include "toolkit/opcua/ua_node_ids.h"
+#include "toolkit/opcua/ua_requests.h"
 #include "toolkit/opcua/ua_server.h"
 #include "toolkit/opcua/ua_user_identity.h"
 #include "toolkit/opcua/ua_user_store.h"
@@ -382,13 +383,8 @@ TEST_F(UaLoginServerTest, EndpointsOfferTheLoginsThatAreAllowed) {
     UaBinaryReader r(response.data(), response.size());
     EXPECT_EQ(r.ArrayLength(10), 1u);
     EXPECT_EQ(r.String(), "opc.tcp://localhost:" + std::to_string(server->Port()));
-    r.String();  // application description
-    r.String();
-    r.LocalizedText();
-    r.UInt32();
-    r.String();
-    r.String();
-    for (std::uint32_t n = r.ArrayLength(10); n > 0; --n) r.String();
+    std::string applicationUri;
+    ReadApplicationDescription(r, applicationUri);
     EXPECT_FALSE(r.ByteString().empty()) << "the certificate, for the password's encryption";
     EXPECT_EQ(r.UInt32(), 1u);
     EXPECT_EQ(r.String(), ua_policy::None);
