@@ -19,7 +19,6 @@
 
 namespace {
 
-constexpr unsigned kCmdNewGroupItem_ = 32842;
 constexpr unsigned kCmdTypeEis10 = 32792;
 constexpr unsigned kCmdPriorityHighRows = 32810;
 
@@ -89,7 +88,7 @@ TEST_F(EditCommandsTest, NewGroupsComeAboveTheDevicesNodeAndTakeANewItem) {
   Select(middle);
 
   // The new item: both numbers can be typed; the item's row appears in the list.
-  EXPECT_TRUE(frame->CommandEnabled(kCmdNewGroupItem_));
+  EXPECT_TRUE(frame->CommandEnabled(kCmdNewGroupItem));
   OnNextDialog<GroupAddressBox>([](GroupAddressBox& box) {
     EXPECT_TRUE(box.MainEdit().isEnabled());
     EXPECT_TRUE(box.MiddleEdit().isEnabled());
@@ -100,7 +99,7 @@ TEST_F(EditCommandsTest, NewGroupsComeAboveTheDevicesNodeAndTakeANewItem) {
     box.TypeBox().setCurrentText("EIS 1 'Switching' (1 Bit)");
     box.accept();
   });
-  Run(kCmdNewGroupItem_);
+  Run(kCmdNewGroupItem);
   ASSERT_EQ(middle.m_items.size(), 1u);
   EXPECT_EQ(middle.m_items.front()->m_addressText, "6/5/9");
   EXPECT_EQ(main.m_number, 6);
@@ -305,7 +304,7 @@ TEST_F(EditCommandsTest, AnUndoThatWouldTakeAHeldItemIsRefusedAndStaysOnTheStack
     box.SubEdit().setText("9");
     box.accept();
   });
-  Run(kCmdNewGroupItem_);
+  Run(kCmdNewGroupItem);
   GroupItem& added = Item("1/2/9");
   added.AddRef();
   prompt.asked.clear();
