@@ -11,14 +11,17 @@
 #include <cctype>
 #include <mutex>
 
+#include "devices/device_commands.h"
 #include "platform/current_language.h"
 #include "platform/language_resources.h"
 #include "platform/settings_store.h"
 #include "project/dorazivaz_doc.h"
 #include "project/eis_type_command.h"
+#include "project/group_address_entry.h"
 #include "project/group_node.h"
 #include "project/item_commands.h"
 #include "project/item_type_menu.h"
+#include "project/link_commands.h"
 #include "ui/command_router.h"
 #include "ui/list_texts.h"
 #include "ui/menu_builder.h"
@@ -34,11 +37,6 @@ constexpr std::size_t kPriorityMenu = 3;
 constexpr std::size_t kDeviceMenu = 6;
 constexpr std::size_t kLinksMenu = 7;
 constexpr std::size_t kTypeMenuSeparator = 19;
-
-constexpr unsigned kCmdItemProperties = 32847;
-constexpr unsigned kCmdEditLinks = 32859;
-constexpr unsigned kCmdDeleteLinks = 32860;
-constexpr unsigned kCmdEditDevice = 32851;
 
 // Shares of the width by which names, type names, qualities and times fit at the default
 // window size.

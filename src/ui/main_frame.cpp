@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "bus/bus_connection.h"
+#include "bus/simulation.h"
 #include "platform/current_language.h"
 #include "platform/language_resources.h"
 #include "platform/message_format.h"
@@ -51,7 +52,6 @@ constexpr unsigned kMainToolbar = 128;
 constexpr unsigned kStrDocTemplate = 128;
 constexpr unsigned kStrQueuePane = 59146;
 constexpr unsigned kStrClientsConnected = 170;
-constexpr unsigned kCmdSimulation = 32867;
 constexpr int kClientTimerPeriodMs = 1000;  // timer 1027
 
 constexpr std::pair<std::int32_t, unsigned> kIntervals[] = {

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "platform/prompt.h"
+#include "project/group_commands.h"
 #include "ui/ansi_text.h"
 #include "ui/dialog_texts.h"
 
@@ -15,7 +16,6 @@ namespace {
 constexpr unsigned kNameBox = 182;
 constexpr unsigned kPromptControl = 1009;
 constexpr unsigned kNameControl = 1010;
-constexpr unsigned kStrEnterName = 32818;
 
 }  // namespace
 

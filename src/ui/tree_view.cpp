@@ -10,6 +10,7 @@
 #include "platform/current_language.h"
 #include "platform/language_resources.h"
 #include "project/dorazivaz_doc.h"
+#include "project/group_commands.h"
 #include "project/group_node.h"
 #include "ui/ansi_text.h"
 #include "ui/image_list.h"
@@ -30,7 +31,6 @@ constexpr unsigned kContextMenus = 142;
 constexpr std::size_t kGroupMenu = 2;
 constexpr std::size_t kIntervalMenu = 4;
 constexpr std::size_t kProjectMenu = 5;
-constexpr unsigned kCmdNewMiddleGroup = 32841;
 
 // "PingTime" seconds and their interval commands.
 constexpr std::pair<std::int32_t, unsigned> kIntervals[] = {
